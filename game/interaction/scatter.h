@@ -1,0 +1,17 @@
+#pragma once
+#include "game/interaction/random.h"
+#include "game/model/globals.h"
+#include "game/model/puzzlemodel.h"
+
+namespace pz {
+
+// Resets the puzzle to single pieces and scatters them at random over a play
+// area of the given size; every piece image lands wholly inside it. Does
+// nothing without a loaded puzzle.
+void Scramble(Globals& g, PuzzleModel& m, float scaleWidth, float scaleHeight, Random& rnd);
+
+// Rescales loose pieces from the previous play-area size to the new one and
+// puts pieces at home onto their (new) home positions.
+void ScalePiecesPosition(PuzzleModel& m, float scaleWidth, float scaleHeight);
+
+}  // namespace pz

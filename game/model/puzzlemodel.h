@@ -1,0 +1,86 @@
+#pragma once
+// The puzzle: piece and group records, the geometry of the cut and the drag
+// state. Lists keep the 1-based convention of the game: index 0 is never
+// used and the live entries are 1..count.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/model/globals.h"
+
+namespace pz {
+
+struct RectL {
+    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const RectL&) const = default;
+};
+
+struct PieceInfo {
+    int16_t Column = 0;
+    int16_t Row = 0;
+    int16_t Group = 0;   // 0 once the piece is locked home
+    bool TopJoined = false, BottomJoined = false, LeftJoined = false, RightJoined = false;
+    // True: the edge is not notched (a tab, or flat on the border); False: a hole.
+    bool TopOut = false, BottomOut = false, LeftOut = false, RightOut = false;
+    int32_t X = 0, Y = 0;       // top-left of the piece image in the play area
+    RectL ImageRect;            // the body inside the working picture
+    int16_t HomeX = 0, HomeY = 0;
+    bool operator==(const PieceInfo&) const = default;
+};
+
+struct GroupInfo {
+    bool InPlace = false;
+    std::vector<int16_t> PieceList{0};   // 1..PieceCount, ascending
+    int16_t PieceCount = 0;
+    int16_t LeftColumn = 0, RightColumn = 0, TopRow = 0, BottomRow = 0;
+    bool operator==(const GroupInfo&) const = default;
+};
+
+struct PuzzleModel {
+    // Geometry of the cut.
+    int16_t ImageWidth = 0, ImageHeight = 0;
+    int32_t PuzzleWidth = 0, PuzzleHeight = 0;
+    int16_t PieceWidth = 0, PieceHeight = 0;
+    int16_t MarginX = 0, MarginY = 0;
+    int16_t PuzzleLeft = 0, PuzzleTop = 0;
+    RectL PuzzleRect;
+
+    // Pieces, groups and lists.
+    std::vector<PieceInfo> Pieces{1};
+    std::vector<GroupInfo> Groups{1};
+    std::vector<int16_t> GroupOrder{0};
+    int16_t GroupCount = 0;
+    int16_t GroupOrderSize = 0;
+    std::vector<int16_t> PiecesInPlace{0};
+    int16_t InPlaceCount = 0;
+    int16_t SelectedPiece = 0, SelectedGroup = 0, OldGroup = 0;
+    bool DraggingGroup = false, DraggingPreview = false;
+    std::vector<int16_t> DraggedPieces{0};
+    int16_t DraggedPieceCount = 0;
+    bool PuzzleComplete = false;
+
+    // Files. ImageFileName is the full path (the state file stores it padded).
+    std::string ImageFileName;
+    std::string ImageName;
+    std::string StateFileName;
+
+    // Preview placement.
+    int32_t PreviewWidth = 0, PreviewHeight = 0;
+    int16_t PreviewWidthInt = 0;
+    RectL PreviewRect, PreviewCaptionRect;
+
+    // Play-area size at the last handled resize; < 0 until the first one.
+    double PreviousWidth = -1, PreviousHeight = -1;
+
+    // Back to "no puzzle": every list holds only index 0.
+    void ShrinkLists();
+};
+
+// Back to N one-piece groups, in piece order, nothing joined or at home.
+// Does not move any piece.
+void ClearSettings(Globals& g, PuzzleModel& m);
+
+// Recompute the grid extents of a group from its piece list.
+void SetGroupEdges(PuzzleModel& m, int16_t group);
+
+}  // namespace pz

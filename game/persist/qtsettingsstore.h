@@ -1,0 +1,29 @@
+#pragma once
+#include <QSettings>
+
+#include "game/persist/settings.h"
+
+namespace pz {
+
+// The settings store on this platform: an INI file in the user's config
+// folder ("Puzzora/Puzzora.conf"), group "Settings".
+class QtSettingsStore : public SettingsStore {
+public:
+    QtSettingsStore()
+        : settings_(QSettings::IniFormat, QSettings::UserScope, "Puzzora", "Puzzora") {}
+    std::optional<std::string> Get(const std::string& key) const override {
+        const QString k = QStringLiteral("Settings/") + QString::fromStdString(key);
+        if (!settings_.contains(k)) return std::nullopt;
+        return settings_.value(k).toString().toStdString();
+    }
+    void Save(const std::string& key, const std::string& text) override {
+        settings_.setValue(QStringLiteral("Settings/") + QString::fromStdString(key),
+                           QString::fromStdString(text));
+        settings_.sync();
+    }
+
+private:
+    QSettings settings_;
+};
+
+}  // namespace pz

@@ -1,0 +1,49 @@
+#include "game/persist/workingimage.h"
+
+#include <QImageReader>
+#include <QSaveFile>
+
+#include "game/persist/programdir.h"
+
+namespace pz {
+
+PictureResult ReadPicture(const QString& path) {
+    // Large photos are fine; the default limit of 128 MB is not.
+    QImageReader::setAllocationLimit(2048);
+    PictureResult r;
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > 32767 || size.height() > 32767)) {
+        r.error = QStringLiteral("The picture is %1 x %2 pixels; at most 32767 pixels either way can be used.")
+                      .arg(size.width())
+                      .arg(size.height());
+        return r;
+    }
+    QImage img = reader.read();
+    if (img.isNull()) {
+        r.error = reader.errorString();
+        return r;
+    }
+    if (img.width() > 32767 || img.height() > 32767) {
+        r.error = QStringLiteral("The picture is larger than 32767 pixels.");
+        return r;
+    }
+    if (img.format() != QImage::Format_RGB32) img = img.convertToFormat(QImage::Format_RGB32);
+    r.image = std::move(img);
+    return r;
+}
+
+QString WriteBitmap(const QImage& image, const QString& path) {
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return f.errorString();
+    if (!image.save(&f, "BMP")) {
+        f.cancelWriting();
+        return QStringLiteral("the bitmap could not be written");
+    }
+    if (!f.commit()) return f.errorString();
+    return QString();
+}
+
+QString WorkingBitmapPath() { return ProgramFile(QStringLiteral("WholeImageTemp.bmp")); }
+
+}  // namespace pz

@@ -1,0 +1,99 @@
+#pragma once
+// The main window: start-up, shutdown, the commands and the play area.
+#include <QAction>
+#include <QImage>
+#include <QMainWindow>
+#include <QMenu>
+#include <QTimer>
+#include <QToolBar>
+
+#include "game/interaction/random.h"
+#include "game/model/globals.h"
+#include "game/model/puzzlemodel.h"
+#include "game/persist/settings.h"
+#include "game/render/compose.h"
+#include "game/shell/playarea.h"
+#include "platform/filedialogs.h"
+
+namespace pz {
+
+// The services the main window is handed; tests hand it fakes.
+struct MainServices {
+    SettingsStore& store;
+    FileDialogs& files;
+    Prompts& prompts;
+    Random& random;
+};
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    frmMain(Globals& g, MainServices services, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Start-up, in its fixed order. Shows the window.
+    void Form_Load();
+
+    // Commands.
+    void mnuFileOpen_Click();
+    void mnuFileClose_Click();
+    void mnuFileExit_Click();
+    void mnuFileScramble_Click();
+    void mnuView_Click();
+    void mnuViewPreview_Click();
+    void tmrPuzzle_Timer();
+    void Toolbar1_ButtonClick(int index);
+    void EnableCommands();
+
+    // Building and showing a puzzle.
+    bool SetWholeImage();
+    void ResizePuzzle();
+    void InitPreview();
+    void InitDirectDraw();
+    void picPuzzle_Paint();
+    void ResetOutlineColors();
+    void Form_Resize();
+
+    // What tests and the other parts look at.
+    Globals& globals() { return g_; }
+    PuzzleModel& model() { return m_; }
+    const PuzzleImages& images() const { return images_; }
+    const Surface& backBuffer() const { return backBuffer_; }
+    PlayArea* picPuzzle() const { return picPuzzle_; }
+    QTimer& tmrPuzzle() { return tmrPuzzle_; }
+    QToolBar* Toolbar1() const { return toolbar_; }
+    QAction* toolbarButton(int index) const { return index == 1 ? tbOpen_ : index == 2 ? tbSave_ : nullptr; }
+
+    QAction *mnuFileOpen = nullptr, *mnuFileClose = nullptr, *mnuFileLoadPuzzleState = nullptr,
+            *mnuFileSavePuzzleState = nullptr, *mnuFileScramble = nullptr, *mnuFileHint = nullptr,
+            *mnuFileSolve = nullptr, *mnuFileOptions = nullptr, *mnuFileExit = nullptr,
+            *mnuViewPreview = nullptr, *mnuViewBestTimes = nullptr, *mnuHelpAbout = nullptr;
+    QMenu *mnuFile = nullptr, *mnuView = nullptr, *mnuHelp = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    void BuildMenus();
+    void Form_Unload();
+    bool OpenPicture(const QString& path);
+    void StoreInitDir();
+    float ScaleWidth() const { return float(picPuzzle_->width()); }
+    float ScaleHeight() const { return float(picPuzzle_->height()); }
+    QString SamplesFolder() const;
+
+    Globals& g_;
+    MainServices svc_;
+    PuzzleModel m_;
+    PuzzleImages images_;
+    Surface backBuffer_;
+    QImage workingPicture_;   // the decoded working picture, kept for re-cuts
+    QTimer tmrPuzzle_;
+    PlayArea* picPuzzle_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    QAction *tbOpen_ = nullptr, *tbSave_ = nullptr;
+    bool unloaded_ = false;
+};
+
+}  // namespace pz

@@ -1,0 +1,218 @@
+#include "platform/display/surface.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+
+namespace pz::display {
+
+namespace {
+constexpr QImage::Format kFormat = QImage::Format_ARGB32_Premultiplied;
+
+uint32_t* Line(QImage& img, int y) { return reinterpret_cast<uint32_t*>(img.scanLine(y)); }
+const uint32_t* Line(const QImage& img, int y) {
+    return reinterpret_cast<const uint32_t*>(img.constScanLine(y));
+}
+}  // namespace
+
+Surface::Surface(int width, int height) : img_(std::max(width, 0), std::max(height, 0), kFormat) {
+    if (!img_.isNull()) img_.fill(0xff000000u);
+}
+
+Surface Surface::FromImage(const QImage& image, int width, int height) {
+    Surface s;
+    if (image.isNull()) return s;
+    QImage src = image;
+    if (width > 0 && height > 0 && (width != image.width() || height != image.height()))
+        src = image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Pictures are opaque: drop any alpha the file had.
+    s.img_ = src.convertToFormat(QImage::Format_RGB32).convertToFormat(kFormat);
+    return s;
+}
+
+void Surface::SetColorKey(uint32_t lo, uint32_t hi) {
+    keyed_ = true;
+    keyLo_ = lo & 0xffffffu;
+    keyHi_ = hi & 0xffffffu;
+    for (int y = 0; y < img_.height(); ++y) {
+        uint32_t* row = Line(img_, y);
+        for (int x = 0; x < img_.width(); ++x)
+            if (row[x] >> 24) row[x] = Store(row[x]);
+    }
+    Touch();
+}
+
+void Surface::Fill(uint32_t value) {
+    if (img_.isNull()) return;
+    const uint32_t v = Store(value);
+    for (int y = 0; y < img_.height(); ++y) std::fill_n(Line(img_, y), img_.width(), v);
+    Touch();
+}
+
+bool Surface::Fill(const Rect& r, uint32_t value) {
+    if (r.Width() <= 0 || r.Height() <= 0 || r.Left < 0 || r.Top < 0 || r.Right > Width() ||
+        r.Bottom > Height())
+        return false;
+    const uint32_t v = Store(value);
+    for (int y = r.Top; y < r.Bottom; ++y) std::fill_n(Line(img_, y) + r.Left, r.Width(), v);
+    Touch();
+    return true;
+}
+
+bool Surface::Blt(int x, int y, const Surface& src, const Rect& sr, bool useKey) {
+    const int w = sr.Width(), h = sr.Height();
+    if (w <= 0 || h <= 0) return false;
+    if (sr.Left < 0 || sr.Top < 0 || sr.Right > src.Width() || sr.Bottom > src.Height()) return false;
+    if (x < 0 || y < 0 || x + w > Width() || y + h > Height()) return false;
+    CopyRows(x, y, src, sr.Left, sr.Top, w, h, useKey);
+    return true;
+}
+
+void Surface::BltClipped(int x, int y, const Surface& src, bool useKey) {
+    int sx = 0, sy = 0, w = src.Width(), h = src.Height();
+    if (x < 0) { sx = -x; w += x; x = 0; }
+    if (y < 0) { sy = -y; h += y; y = 0; }
+    w = std::min(w, Width() - x);
+    h = std::min(h, Height() - y);
+    if (w <= 0 || h <= 0) return;
+    CopyRows(x, y, src, sx, sy, w, h, useKey);
+}
+
+void Surface::BuildRuns() const {
+    runs_.clear();
+    rowStart_.assign(size_t(img_.height()) + 1, 0);
+    for (int y = 0; y < img_.height(); ++y) {
+        rowStart_[y] = int32_t(runs_.size());
+        const uint32_t* row = Line(img_, y);
+        int x = 0;
+        const int w = img_.width();
+        while (x < w) {
+            while (x < w && !(row[x] >> 24)) ++x;
+            if (x >= w) break;
+            int x0 = x;
+            while (x < w && (row[x] >> 24)) ++x;
+            runs_.push_back({x0, x});
+        }
+    }
+    rowStart_[img_.height()] = int32_t(runs_.size());
+    runsValid_ = true;
+}
+
+void Surface::CopyRows(int dx, int dy, const Surface& src, int sx, int sy, int w, int h,
+                       bool useKey) {
+    Touch();
+    const bool srcKeyed = src.keyed_;
+    if (useKey && srcKeyed && !keyed_) {
+        // The hot path of painting: copy only the opaque runs of the source.
+        if (!src.runsValid_) src.BuildRuns();
+        for (int r = 0; r < h; ++r) {
+            const int srow = sy + r;
+            const uint32_t* s = Line(src.img_, srow);
+            uint32_t* d = Line(img_, dy + r) + dx - sx;
+            for (int k = src.rowStart_[srow]; k < src.rowStart_[srow + 1]; ++k) {
+                int a = std::max(src.runs_[k].x0, sx), b = std::min(src.runs_[k].x1, sx + w);
+                if (a < b) std::memcpy(d + a, s + a, size_t(b - a) * 4);
+            }
+        }
+        return;
+    }
+    const bool plain = !keyed_ && !srcKeyed;
+    for (int r = 0; r < h; ++r) {
+        const uint32_t* s = Line(src.img_, sy + r) + sx;
+        uint32_t* d = Line(img_, dy + r) + dx;
+        if (plain) {
+            std::memmove(d, s, size_t(w) * 4);
+            continue;
+        }
+        for (int i = 0; i < w; ++i) {
+            const uint32_t px = s[i];
+            if (!(px >> 24)) {
+                if (useKey) continue;   // transparent source pixel
+                d[i] = Store(src.keyLo_);
+            } else {
+                d[i] = keyed_ ? Store(px) : px;
+            }
+        }
+    }
+}
+
+void Surface::DrawText(int x, int y, const QString& text, int32_t rgbColor) {
+    if (img_.isNull()) return;
+    QPainter p(&img_);
+    QFont f = p.font();
+    f.setPixelSize(12);
+    p.setFont(f);
+    p.setPen(QColor(rgbColor & 0xff, (rgbColor >> 8) & 0xff, (rgbColor >> 16) & 0xff));
+    p.drawText(QRect(x, y, std::max(0, Width() - x), std::max(0, Height() - y)),
+               Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    p.end();
+    Touch();
+}
+
+RunMask RunMask::FromCoverage(const std::vector<uint8_t>& covered, int width, int height) {
+    RunMask m;
+    m.width = width;
+    m.height = height;
+    m.rowStart.assign(size_t(std::max(height, 0)) + 1, 0);
+    for (int y = 0; y < height; ++y) {
+        m.rowStart[y] = int32_t(m.runs.size());
+        const uint8_t* row = covered.data() + size_t(y) * width;
+        int x = 0;
+        while (x < width) {
+            while (x < width && !row[x]) ++x;
+            if (x >= width) break;
+            int x0 = x;
+            while (x < width && row[x]) ++x;
+            m.runs.push_back({x0, x});
+        }
+    }
+    if (height >= 0) m.rowStart[height] = int32_t(m.runs.size());
+    return m;
+}
+
+void Surface::BltMask(const Surface& src, int sx, int sy, const RunMask& mask) {
+    if (img_.width() != mask.width || img_.height() != mask.height)
+        img_ = QImage(mask.width, mask.height, kFormat);
+    if (img_.isNull()) return;
+    const uint32_t lo = keyLo_, hi = keyHi_;
+    bool sawKey = false;   // or any pixel left out: the runs differ from the mask
+    for (int y = 0; y < mask.height; ++y) {
+        uint32_t* d = Line(img_, y);
+        std::memset(d, 0, size_t(mask.width) * 4);
+        const int srow = sy + y;
+        if (srow < 0 || srow >= src.Height()) {
+            sawKey |= mask.rowStart[y] != mask.rowStart[y + 1];
+            continue;
+        }
+        const uint32_t* s = Line(src.img_, srow) + sx;
+        for (int k = mask.rowStart[y]; k < mask.rowStart[y + 1]; ++k) {
+            const int a = mask.runs[k].x0, b = mask.runs[k].x1;
+            if (sx + a < 0 || sx + b > src.Width()) {
+                sawKey = true;
+                continue;
+            }
+            int hits = 0;
+            for (int x = a; x < b; ++x) {
+                const uint32_t v = s[x] & 0xffffffu;
+                const bool key = keyed_ && v >= lo && v <= hi;
+                hits += key;
+                d[x] = key ? 0u : (0xff000000u | v);
+            }
+            sawKey |= hits != 0;
+        }
+    }
+    // Without key-coloured picture pixels the opaque runs are the mask's.
+    if (!sawKey && keyed_) {
+        runs_ = mask.runs;
+        rowStart_ = mask.rowStart;
+        runsValid_ = true;
+    } else {
+        Touch();
+    }
+}
+
+uint32_t Surface::Pixel(int x, int y) const { return Load(Line(img_, y)[x]); }
+
+bool Surface::IsTransparent(int x, int y) const { return !(Line(img_, y)[x] >> 24); }
+
+}  // namespace pz::display

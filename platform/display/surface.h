@@ -1,0 +1,97 @@
+#pragma once
+// The display layer of the play area: off-screen images with a transparent
+// key colour, fills, rectangle copies and text. Pixel values are 0x00RRGGBB
+// (red in bits 16..23), the "fill" form of a colour.
+//
+// Pixels in the key range of a keyed image are kept as fully transparent
+// alpha internally, so that a key copy is a plain alpha test and can use
+// precomputed runs of opaque pixels; what every operation produces is the
+// same as with a compared key colour.
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace pz::display {
+
+struct Rect {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;   // Right and Bottom exclusive
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+};
+
+// Opaque runs per row of an image: row y covers runs[rowStart[y] .. rowStart[y+1]).
+struct RunMask {
+    struct Run { int32_t x0, x1; };
+    int width = 0, height = 0;
+    std::vector<Run> runs;
+    std::vector<int32_t> rowStart;
+    // From a row-major coverage map of width x height.
+    static RunMask FromCoverage(const std::vector<uint8_t>& covered, int width, int height);
+};
+
+class Surface {
+public:
+    Surface() = default;
+    // A new image, filled with black.
+    Surface(int width, int height);
+    // An image from a picture, at its own size or scaled to width x height.
+    static Surface FromImage(const QImage& image, int width = -1, int height = -1);
+
+    bool IsNull() const { return img_.isNull(); }
+    int Width() const { return img_.width(); }
+    int Height() const { return img_.height(); }
+
+    // Pixels with a value in lo..hi are transparent in key copies.
+    void SetColorKey(uint32_t lo, uint32_t hi);
+    bool HasColorKey() const { return keyed_; }
+
+    void Fill(uint32_t value);
+    // Fills the rectangle; false (and nothing filled) when it is empty or not
+    // wholly inside the image.
+    bool Fill(const Rect& r, uint32_t value);
+
+    // Copies src's rectangle to (x, y). Copies nothing and returns false when
+    // the rectangle is empty or the source or target rectangle is not wholly
+    // inside its image. With useKey, source pixels of its key are skipped.
+    bool Blt(int x, int y, const Surface& src, const Rect& srcRect, bool useKey);
+    // Copies the whole of src to (x, y), clipped to this image.
+    void BltClipped(int x, int y, const Surface& src, bool useKey);
+
+    // Makes this image mask.width x mask.height, with the pixels inside the
+    // mask's runs taken from src at (sx + x, sy + y) and the rest transparent
+    // (key colour). Needs a colour key. A run whose source lies outside src
+    // copies nothing.
+    void BltMask(const Surface& src, int sx, int sy, const RunMask& mask);
+
+    // Text in a colour Long (red in the low byte), top-left at (x, y).
+    void DrawText(int x, int y, const QString& text, int32_t rgbColor);
+
+    // The pixel value at (x, y); key pixels read as the key's low end.
+    uint32_t Pixel(int x, int y) const;
+    bool IsTransparent(int x, int y) const;
+
+    // The image as drawn on screen (transparent where keyed).
+    const QImage& Image() const { return img_; }
+
+private:
+    using Run = RunMask::Run;
+    uint32_t Store(uint32_t value) const {
+        value &= 0xffffffu;
+        return (keyed_ && value >= keyLo_ && value <= keyHi_) ? 0u : (0xff000000u | value);
+    }
+    uint32_t Load(uint32_t px) const { return (px >> 24) ? (px & 0xffffffu) : keyLo_; }
+    void Touch() { runsValid_ = false; }
+    void BuildRuns() const;
+    void CopyRows(int dx, int dy, const Surface& src, int sx, int sy, int w, int h, bool useKey);
+
+    QImage img_;
+    bool keyed_ = false;
+    uint32_t keyLo_ = 0, keyHi_ = 0;
+    // Opaque runs per row, for key copies; rebuilt after any write.
+    mutable bool runsValid_ = false;
+    mutable std::vector<Run> runs_;
+    mutable std::vector<int32_t> rowStart_;
+};
+
+}  // namespace pz::display

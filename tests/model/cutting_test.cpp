@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "game/model/colors.h"
+#include "game/model/invariants.h"
+#include "game/model/numbers.h"
+#include "testutil.h"
+
+namespace pz {
+
+TEST(CutGeometry, FourByThreeExample) {
+    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
+    EXPECT_EQ(c.m.PuzzleWidth, 334);
+    EXPECT_EQ(c.m.PuzzleHeight, 234);
+    EXPECT_EQ(c.m.PieceWidth, 83);
+    EXPECT_EQ(c.m.PieceHeight, 78);
+    EXPECT_EQ(c.m.MarginX, 27);
+    EXPECT_EQ(c.m.MarginY, 26);
+    EXPECT_EQ(c.m.PuzzleLeft, 233);
+    EXPECT_EQ(c.m.PuzzleTop, 183);
+    EXPECT_EQ(c.m.PuzzleRect, (RectL{233, 183, 233 + 4 * 83, 183 + 3 * 78}));
+    EXPECT_EQ(c.m.Pieces[6].ImageRect, (RectL{83, 78, 166, 156}));
+    EXPECT_EQ(c.m.Pieces[6].HomeX, 83 + 234 - 27);
+    EXPECT_EQ(c.m.Pieces[6].HomeY, 78 + 184 - 26);
+    EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
+    EXPECT_EQ(c.images.PieceImages[1].Width(), 83 + 54);
+    EXPECT_EQ(c.images.PieceImages[1].Height(), 78 + 52);
+    EXPECT_EQ(c.images.Lines.FrameLineH.Width(), 4 * 83 + 2);
+    EXPECT_EQ(c.images.Lines.FrameLineV.Height(), 3 * 78 + 2);
+    EXPECT_EQ(c.images.Lines.EdgeLineH.Width(), 85);
+    EXPECT_EQ(c.images.Lines.EdgeLineV.Height(), 78);
+    EXPECT_EQ(c.images.Lines.EdgeStubH.Width(), 83 / 9 + 27 + 1);
+    EXPECT_EQ(c.images.Lines.EdgeStubV.Height(), 78 / 9 + 26);
+}
+
+TEST(CutGeometry, FitsTallAndWidePicturesIntoThePlayArea) {
+    // Taller than the area: height shrinks to the area less 8.
+    auto c = test::MakeCut(3, 4, 300, 1000, 800, 500);
+    EXPECT_EQ(c.m.PuzzleHeight, 492 - 2 * ((492 / 4) / 3));
+    // Wider than the area less 8 (the width test uses the width less 8).
+    c = test::MakeCut(4, 3, 796, 300, 800, 600);
+    EXPECT_EQ(c.m.PuzzleWidth, 792 - 2 * ((792 / 4) / 3));
+    c = test::MakeCut(4, 3, 792, 300, 800, 600);   // exactly fits: untouched
+    EXPECT_EQ(c.m.PuzzleWidth, 792 - 2 * ((792 / 4) / 3));
+}
+
+TEST(CutGeometry, SixteenBitOverflowIsRaised) {
+    Globals g;
+    g.NumberOfPieces = 4;
+    g.NumColumns = 2;
+    g.NumRows = 2;
+    PuzzleModel m;
+    m.ImageWidth = 32000;
+    m.ImageHeight = 100;
+    InitPieceRecords(g, m);
+    EXPECT_THROW(ComputeCutGeometry(g, m, 100000.0f, 200.0f), OverflowError);
+    // A play area too small for any piece is refused rather than cut.
+    m.ImageWidth = 400;
+    m.ImageHeight = 300;
+    EXPECT_THROW(ComputeCutGeometry(g, m, 5.0f, 5.0f), std::exception);
+}
+
+TEST(Curve, DepthTwentySixOnAnEdgeOf83) {
+    const std::vector<int> hole = CurveInsets(83, 26, false);
+    const std::vector<int> tab = CurveInsets(83, 26, true);
+    const std::vector<int> first13 = {8, 7, 6, 5, 5, 4, 4, 4, 3, 3, 3, 3, 2};
+    ASSERT_EQ(hole.size(), 26u);
+    EXPECT_EQ(std::vector<int>(hole.begin(), hole.begin() + 13), first13);
+    EXPECT_EQ(std::vector<int>(tab.begin(), tab.begin() + 13), first13);
+    // From line 13 f falls by 1.7 a line: 16.8 -> 25.8 -> 26.
+    EXPECT_EQ(hole[13], 83 / 26);
+    EXPECT_EQ(tab.size(), 27u);   // lines 0..26, the last outside the image
+    // A hole's inset stops shrinking at f = -4 (f + 9 = 5).
+    EXPECT_EQ(hole.back(), 83 / 5);
+}
+
+TEST(Curve, TabClosesWhenTheCurveRunsOut) {
+    // Depth 100: f climbs to 74 over 50 lines, then falls by 1.7; after 47
+    // more lines f + 9 drops below 2.5 and the tab ends short of its depth.
+    const std::vector<int> tab = CurveInsets(300, 100, true);
+    EXPECT_EQ(tab.size(), 97u);
+    // At depth 40 it runs to the last line inside the image.
+    EXPECT_EQ(CurveInsets(300, 40, true).size(), 40u);
+}
+
+namespace {
+void ExpectSameCut(int cols, int rows, int w, int h, float sw, float sh, bool withKeyPixels) {
+    QImage pic = test::PatternPicture(w, h);
+    if (withKeyPixels)
+        for (int i = 0; i < w; i += 3) pic.setPixel(i, (i * 7) % h, 0xff000000u | KeyColor);
+    auto c = test::MakeCut(cols, rows, w, h, sw, sh, &pic);
+    const auto ref = CutPiecesReference(c.g, c.m, c.whole);
+    ASSERT_EQ(ref.size(), c.images.PieceImages.size());
+    for (size_t p = 1; p < ref.size(); ++p) {
+        const QImage& a = ref[p].Image();
+        const QImage& b = c.images.PieceImages[p].Image();
+        ASSERT_EQ(a.size(), b.size());
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                ASSERT_EQ(a.pixel(x, y), b.pixel(x, y))
+                    << cols << "x" << rows << " piece " << p << " at " << x << "," << y;
+    }
+}
+}  // namespace
+
+TEST(Cut, FastCutEqualsTheLineByLineCut) {
+    ExpectSameCut(4, 3, 400, 300, 800, 600, false);
+    ExpectSameCut(8, 8, 640, 480, 700, 500, true);
+    ExpectSameCut(2, 6, 300, 400, 640, 480, false);
+    ExpectSameCut(18, 18, 1800, 1000, 1920, 1080, false);
+    ExpectSameCut(5, 3, 1000, 200, 500, 400, true);
+    ExpectSameCut(12, 12, 30, 30, 400, 400, false);   // 2-pixel pieces, no margins
+    ExpectSameCut(7, 5, 40, 37, 400, 400, false);    // 3- and 5-pixel pieces
+}
+
+TEST(Cut, TwoPixelPiecesArePlainRectangles) {
+    auto c = test::MakeCut(12, 12, 30, 30, 400, 400);
+    ASSERT_EQ(c.m.PieceWidth, 2);
+    ASSERT_EQ(c.m.MarginX, 0);
+    for (int p : {1, 14, 144}) {
+        const Surface& s = c.images.PieceImages[p];
+        ASSERT_EQ(s.Width(), c.m.PieceWidth + 2 * c.m.MarginX);
+        for (int y = 0; y < s.Height(); ++y)
+            for (int x = 0; x < s.Width(); ++x) EXPECT_FALSE(s.IsTransparent(x, y)) << p;
+    }
+}
+
+TEST(Cut, CornerPieceHasFlatTopLeftHoleBelowTabRight) {
+    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
+    const Surface& s = c.images.PieceImages[1];
+    const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
+    // Body corner: the picture's own top-left pixel.
+    EXPECT_FALSE(s.IsTransparent(MX, MY));
+    EXPECT_EQ(s.Pixel(MX, MY), c.whole.Pixel(0, 0));
+    // Flat top and left: nothing in the margins there.
+    for (int x = 0; x < s.Width(); ++x) EXPECT_TRUE(s.IsTransparent(x, MY - 1));
+    for (int y = 0; y < s.Height(); ++y) EXPECT_TRUE(s.IsTransparent(MX - 1, y));
+    // Tab on the right: the neighbour's pixels beyond the body, mid-height.
+    EXPECT_FALSE(s.IsTransparent(MX + W + 3, MY + H / 2));
+    EXPECT_EQ(s.Pixel(MX + W + 3, MY + H / 2), c.whole.Pixel(W + 3, H / 2));
+    // Hole at the bottom: the middle of the last body line is cut out, its
+    // shoulders are not.
+    EXPECT_TRUE(s.IsTransparent(MX + W / 2, MY + H - 1));
+    EXPECT_FALSE(s.IsTransparent(MX + MX, MY + H - 1));
+    // The bottom margin stays empty (the hole has no tab).
+    EXPECT_TRUE(s.IsTransparent(MX + W / 2, MY + H + 1));
+}
+
+TEST(Cut, HoleAndTabInterlock) {
+    // Pieces 1 and 2 share an edge: piece 2's left edge is a hole, piece 1's
+    // right edge a tab; drawn at home they cover the seam exactly once. (At
+    // the very last depth the hole's curve is clamped and the tab's is not,
+    // which leaves a sliver at the tip; that line is not looked at.)
+    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
+    const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
+    const Surface& a = c.images.PieceImages[1];
+    const Surface& b = c.images.PieceImages[2];
+    for (int y = MY; y < MY + H; ++y) {
+        for (int x = W - MX; x < W + MX - 1; ++x) {   // picture x across the seam
+            const bool inA = x < W + MX && !a.IsTransparent(MX + x, y);
+            const bool inB = x >= W - MX && !b.IsTransparent(MX + x - W, y);
+            EXPECT_TRUE(inA != inB) << "picture pixel " << x << "," << y - MY;
+        }
+    }
+}
+
+}  // namespace pz

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "game/interaction/groups.h"
+#include "game/model/invariants.h"
+#include "testutil.h"
+
+namespace pz {
+
+namespace {
+test::CutPuzzle Small() { return test::MakeCut(4, 3, 400, 300, 800, 600); }
+
+// Joins piece a with its right neighbour a + 1 the way a drop does.
+void JoinRight(test::CutPuzzle& c, int16_t a) {
+    c.m.Pieces[a].RightJoined = true;
+    c.m.Pieces[a + 1].LeftJoined = true;
+    c.m.SelectedPiece = a;
+    c.m.SelectedGroup = c.m.Pieces[a].Group;
+    SetPieceGroup(c.m, a + 1);
+}
+}  // namespace
+
+TEST(ClearSettings, ResetsGroupsButNotPositionsOrShapes) {
+    auto c = Small();
+    c.m.Pieces[5].X = 123;
+    c.m.Pieces[5].Y = 45;
+    JoinRight(c, 1);
+    c.m.PuzzleComplete = true;
+    c.g.ElapsedSeconds = 99;
+    const PieceInfo shapeBefore = c.m.Pieces[6];
+    ClearSettings(c.g, c.m);
+    EXPECT_EQ(c.m.GroupCount, 12);
+    EXPECT_EQ(c.m.GroupOrderSize, 12);
+    EXPECT_EQ(c.g.ElapsedSeconds, 0);
+    EXPECT_FALSE(c.m.PuzzleComplete);
+    EXPECT_EQ(c.m.InPlaceCount, 0);
+    for (int p = 1; p <= 12; ++p) {
+        EXPECT_EQ(c.m.Pieces[p].Group, p);
+        EXPECT_EQ(c.m.GroupOrder[p], p);
+        EXPECT_EQ(c.m.Groups[p].PieceCount, 1);
+        EXPECT_FALSE(c.m.Pieces[p].LeftJoined || c.m.Pieces[p].RightJoined);
+        EXPECT_EQ(c.m.Groups[p].LeftColumn, c.m.Pieces[p].Column);
+        EXPECT_EQ(c.m.Groups[p].BottomRow, c.m.Pieces[p].Row);
+    }
+    EXPECT_EQ(c.m.Pieces[5].X, 123);
+    EXPECT_EQ(c.m.Pieces[5].Y, 45);
+    EXPECT_EQ(c.m.Pieces[6].TopOut, shapeBefore.TopOut);
+    EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
+}
+
+TEST(ClearSettings, NoPiecesDoesNothingHarmful) {
+    Globals g;
+    g.NumberOfPieces = 0;
+    PuzzleModel m;
+    ClearSettings(g, m);
+    EXPECT_EQ(m.GroupCount, 0);
+    EXPECT_EQ(m.GroupOrder.size(), 1u);
+}
+
+TEST(Invariants, AcceptAJoinedAndPartlyLockedPuzzle) {
+    auto c = Small();
+    JoinRight(c, 1);
+    JoinRight(c, 2);
+    // Lock piece 12 at home.
+    c.m.Pieces[12].Group = 0;
+    c.m.PiecesInPlace = {0, 12};
+    c.m.InPlaceCount = 1;
+    c.m.Groups[12].InPlace = true;
+    RemoveGroup(c.m, 12);
+    auto f = CheckInvariants(c.g, c.m);
+    EXPECT_FALSE(f.has_value()) << f->message;
+}
+
+TEST(Invariants, NameTheRuleABrokenModelBreaks) {
+    struct Case {
+        const char* what;
+        int rule;
+        std::function<void(test::CutPuzzle&)> breakIt;
+    };
+    const std::vector<Case> cases = {
+        {"grid product", 1, [](auto& c) { c.g.NumRows = 4; }},
+        {"cell", 2, [](auto& c) { c.m.Pieces[7].Column = 0; }},
+        {"body rectangle", 3, [](auto& c) { c.m.Pieces[3].ImageRect.Right += 1; }},
+        {"home", 4, [](auto& c) { c.m.Pieces[4].HomeY += 1; }},
+        {"checkerboard", 5, [](auto& c) { c.m.Pieces[6].TopOut = !c.m.Pieces[6].TopOut; }},
+        {"group listed twice", 6, [](auto& c) { c.m.GroupOrder[2] = 1; }},
+        {"list disagrees", 6, [](auto& c) { c.m.Pieces[3].Group = 2; }},
+        {"wrong extents", 6, [](auto& c) { c.m.Groups[5].RightColumn = 3; }},
+        {"one-sided join", 7, [](auto& c) { c.m.Pieces[1].RightJoined = true; }},
+        {"join across groups", 7, [](auto& c) {
+             c.m.Pieces[1].RightJoined = true;
+             c.m.Pieces[2].LeftJoined = true;
+         }},
+        {"join over the border", 7, [](auto& c) {
+             c.m.Pieces[4].RightJoined = true;
+             c.m.Pieces[5].LeftJoined = true;
+         }},
+        {"complete flag", 8, [](auto& c) { c.m.PuzzleComplete = true; }},
+        {"home and loose", 8, [](auto& c) {
+             c.m.PiecesInPlace = {0, 9};
+             c.m.InPlaceCount = 1;
+         }},
+        {"group out of range", 8, [](auto& c) { c.m.Pieces[9].Group = 77; }},
+    };
+    for (const Case& k : cases) {
+        auto c = Small();
+        k.breakIt(c);
+        auto f = CheckInvariants(c.g, c.m);
+        ASSERT_TRUE(f.has_value()) << k.what;
+        EXPECT_EQ(f->number, k.rule) << k.what << ": " << f->message;
+    }
+}
+
+TEST(Invariants, ShortListsAreReportedNotRead) {
+    auto c = Small();
+    c.m.Pieces.resize(5);
+    EXPECT_EQ(CheckInvariants(c.g, c.m)->number, 1);
+    c = Small();
+    c.m.GroupCount = 40;
+    EXPECT_EQ(CheckInvariants(c.g, c.m)->number, 6);
+    c = Small();
+    c.m.Groups[3].PieceCount = 9;   // longer than its list
+    EXPECT_EQ(CheckInvariants(c.g, c.m)->number, 6);
+}
+
+}  // namespace pz

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "game/interaction/groups.h"
+#include "testutil.h"
+
+namespace pz {
+
+namespace {
+constexpr uint32_t kBackground = 0xD4D0C8;   // the default background, fill form
+constexpr uint32_t kWhite = 0xFFFFFF;
+
+struct Frame : test::CutPuzzle {
+    Surface bb{800, 600};
+    int W, H, MX, MY;
+    Frame() : test::CutPuzzle(test::MakeCut(4, 3, 400, 300, 800, 600)) {
+        W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY;
+        // Park every piece in the bottom-left corner, away from what is looked at.
+        for (int p = 1; p <= 12; ++p) m.Pieces[p].X = 2, m.Pieces[p].Y = 440;
+        g.ViewPreview = false;
+    }
+    void Compose() { ComposeFrame(g, m, images, bb); }
+    uint32_t Body(int p, int bx, int by) const {   // picture pixel of a piece's body
+        return whole.Pixel(m.Pieces[p].ImageRect.Left + bx, m.Pieces[p].ImageRect.Top + by);
+    }
+};
+}  // namespace
+
+TEST(Compose, BackgroundAndHomeFrame) {
+    Frame f;
+    f.Compose();
+    const RectL& r = f.m.PuzzleRect;
+    EXPECT_EQ(f.bb.Pixel(5, 5), kBackground);
+    EXPECT_EQ(f.bb.Pixel(r.Left, r.Top), kWhite);
+    EXPECT_EQ(f.bb.Pixel(r.Right + 1, r.Top), kWhite);               // FrameLineH is W*cols + 2 long
+    EXPECT_EQ(f.bb.Pixel(r.Left + 10, r.Bottom + 1), kWhite);
+    EXPECT_EQ(f.bb.Pixel(r.Left + 10, r.Bottom), kBackground);
+    EXPECT_EQ(f.bb.Pixel(r.Right + 1, r.Bottom + 1), kWhite);         // FrameLineV is rows*H + 2 high
+    EXPECT_EQ(f.bb.Pixel(r.Right + 2, r.Top + 5), kBackground);
+    f.m.PuzzleComplete = true;
+    f.Compose();
+    EXPECT_EQ(f.bb.Pixel(r.Left, r.Top), kBackground);
+}
+
+TEST(Compose, PieceIsCopiedWithItsKeyAndOutlinedWithStubs) {
+    Frame f;
+    PieceInfo& p6 = f.m.Pieces[6];   // inner piece, holes top and bottom
+    p6.X = 100;
+    p6.Y = 100;
+    f.Compose();
+    const int BX = 100 + f.MX, BY = 100 + f.MY, W = f.W, H = f.H;
+    EXPECT_EQ(f.bb.Pixel(BX + W / 2, BY + H / 2), f.Body(6, W / 2, H / 2));
+    EXPECT_EQ(f.bb.Pixel(BX + W / 2, BY + 1), kBackground);   // inside the top hole
+    EXPECT_EQ(f.bb.Pixel(BX + W / 2, BY - 3), kBackground);   // no tab above
+    EXPECT_EQ(f.bb.Pixel(BX - 3, BY + H / 2), f.Body(5, W - 3, H / 2));   // left tab
+    // Top edge: two stubs, the middle open.
+    const int stub = W / 9 + f.MX + 1;
+    EXPECT_EQ(f.bb.Pixel(BX - 1, BY - 1), kWhite);
+    EXPECT_EQ(f.bb.Pixel(BX - 1 + stub - 1, BY - 1), kWhite);
+    EXPECT_EQ(f.bb.Pixel(BX + W / 2, BY - 1), kBackground);
+    const int topSecond = 100 + W - W / 9 - 1;
+    EXPECT_EQ(f.bb.Pixel(topSecond, BY - 1), kWhite);
+    EXPECT_EQ(f.bb.Pixel(topSecond + stub - 1, BY - 1), kWhite);
+    // The bottom's second stub starts two pixels further right.
+    EXPECT_EQ(f.bb.Pixel(topSecond + 2 + stub - 1, BY + H), kWhite);
+    EXPECT_NE(f.bb.Pixel(topSecond + stub + 1, BY - 1), kWhite);
+    // Left edge: stubs at BY and at Y + H - H\9 + 1.
+    EXPECT_EQ(f.bb.Pixel(BX - 1, BY), kWhite);
+    EXPECT_EQ(f.bb.Pixel(BX - 1, 100 + H - H / 9 + 1), kWhite);
+    EXPECT_EQ(f.bb.Pixel(BX + W, BY + 2), kWhite);
+}
+
+TEST(Compose, RimEdgesAreFullLinesAndJoinedEdgesAreBare) {
+    Frame f;
+    f.m.Pieces[1].X = 100;
+    f.m.Pieces[1].Y = 100;
+    f.Compose();
+    const int BX = 100 + f.MX, BY = 100 + f.MY, W = f.W, H = f.H;
+    for (int x = BX - 1; x <= BX + W; ++x) EXPECT_EQ(f.bb.Pixel(x, BY - 1), kWhite) << x;
+    for (int y = BY; y < BY + H; ++y) EXPECT_EQ(f.bb.Pixel(BX - 1, y), kWhite) << y;
+    EXPECT_NE(f.bb.Pixel(BX + W, BY + H / 2), kWhite);   // right edge: stubs only
+
+    // Join 1 and 2: the shared edge loses its stubs on both pieces.
+    f.m.Pieces[1].RightJoined = f.m.Pieces[2].LeftJoined = true;
+    f.m.SelectedPiece = 2;
+    f.m.SelectedGroup = 2;
+    SetPieceGroup(f.m, 1);
+    AlignGroup(f.m, 1, 800, 600);
+    f.Compose();
+    EXPECT_EQ(f.m.Pieces[2].X, 100 + W);
+    EXPECT_NE(f.bb.Pixel(BX + W, BY + 1), kWhite);
+    EXPECT_EQ(f.bb.Pixel(BX + W, BY - 1), kWhite);   // top line of piece 2 continues
+
+    f.g.OutlinePieces = false;
+    f.Compose();
+    EXPECT_NE(f.bb.Pixel(BX - 1, BY + 5), kWhite);
+}
+
+TEST(Compose, DrawOrderHomePreviewLooseGroups) {
+    Frame f;
+    f.g.ViewPreview = true;
+    const RectL& pr = f.m.PreviewRect;
+    // Piece 12 locked home, then moved under the preview; piece 7 loose on it.
+    f.m.Pieces[12].Group = 0;
+    f.m.Groups[12].InPlace = true;
+    RemoveGroup(f.m, 12);
+    f.m.PiecesInPlace = {0, 12};
+    f.m.InPlaceCount = 1;
+    f.m.Pieces[12].X = pr.Left - f.MX;
+    f.m.Pieces[12].Y = pr.Top - f.MY;
+    f.Compose();
+    EXPECT_EQ(f.bb.Pixel(pr.Left + 5, pr.Top + 5), f.images.PreviewImage.Pixel(5, 5));
+    // Caption bar: background colour at its far right, text near its left.
+    const RectL& c = f.m.PreviewCaptionRect;
+    EXPECT_EQ(c.Bottom - c.Top, 17);
+    EXPECT_EQ(f.bb.Pixel(c.Right - 2, c.Top + 1), 0u);
+    EXPECT_EQ(f.bb.Pixel(c.Right - 2, c.Bottom), kBackground);   // one row shows between bar and image
+    int textPixels = 0;
+    for (int y = c.Top + 1; y < c.Bottom; ++y)
+        for (int x = c.Left + 1; x < c.Left + 60; ++x) textPixels += f.bb.Pixel(x, y) != 0u;
+    EXPECT_GT(textPixels, 20);
+
+    f.m.Pieces[7].X = pr.Left - f.MX;
+    f.m.Pieces[7].Y = pr.Top - f.MY;
+    f.Compose();
+    EXPECT_EQ(f.bb.Pixel(pr.Left + 5, pr.Top + 5), f.Body(7, 5, 5));
+    // The last group in the order lies on top.
+    f.m.Pieces[8].X = f.m.Pieces[7].X;
+    f.m.Pieces[8].Y = f.m.Pieces[7].Y;
+    f.Compose();
+    EXPECT_EQ(f.bb.Pixel(pr.Left + 5, pr.Top + 5), f.Body(8, 5, 5));
+    f.m.SelectedPiece = 7;
+    ReOrderGroups(f.m);
+    f.Compose();
+    EXPECT_EQ(f.bb.Pixel(pr.Left + 5, pr.Top + 5), f.Body(7, 5, 5));
+}
+
+TEST(Compose, PiecesAtTheEdgeAreClippedNotDropped) {
+    Frame f;
+    f.m.Pieces[5].X = 800 - f.W;   // image sticks out by 2 * MX
+    f.m.Pieces[5].Y = 200;
+    f.Compose();
+    EXPECT_EQ(f.bb.Pixel(799, 200 + f.MY + f.H / 2), f.Body(5, f.W - f.MX - 1, f.H / 2));
+}
+
+}  // namespace pz

@@ -1,0 +1,64 @@
+#pragma once
+// Scripted stand-ins for the dialogs, so whole games run without anyone at
+// the keyboard.
+#include <QStringList>
+#include <deque>
+
+#include "platform/filedialogs.h"
+
+namespace pz::test {
+
+class ScriptedFileDialogs : public FileDialogs {
+public:
+    // Each call takes the next answer; an empty string means Cancel.
+    std::deque<QString> answers;
+    QStringList filters, startDirs;
+
+    std::optional<QString> OpenFile(QWidget*, const QString& filter, const QString& startDir) override {
+        return Next(filter, startDir);
+    }
+    std::optional<QString> SaveFile(QWidget*, const QString& filter, const QString& startDir) override {
+        return Next(filter, startDir);
+    }
+
+private:
+    std::optional<QString> Next(const QString& filter, const QString& startDir) {
+        filters << filter;
+        startDirs << startDir;
+        if (answers.empty()) return std::nullopt;
+        QString a = answers.front();
+        answers.pop_front();
+        if (a.isEmpty()) return std::nullopt;
+        return a;
+    }
+};
+
+class RecordingPrompts : public Prompts {
+public:
+    QStringList messages, titles, questions, inputPrompts;
+    std::deque<bool> yesAnswers;
+    std::deque<QString> inputAnswers;
+
+    void Message(QWidget*, const QString& title, const QString& text) override {
+        titles << title;
+        messages << text;
+    }
+    bool AskYesNo(QWidget*, const QString& title, const QString& text) override {
+        titles << title;
+        questions << text;
+        if (yesAnswers.empty()) return false;
+        bool a = yesAnswers.front();
+        yesAnswers.pop_front();
+        return a;
+    }
+    QString InputBox(QWidget*, const QString& title, const QString& prompt) override {
+        titles << title;
+        inputPrompts << prompt;
+        if (inputAnswers.empty()) return QString();
+        QString a = inputAnswers.front();
+        inputAnswers.pop_front();
+        return a;
+    }
+};
+
+}  // namespace pz::test

@@ -1,0 +1,260 @@
+// The main window as a player meets it, offscreen: menus, toolbar, opening a
+// picture through the (scripted) dialog, the painted frame, closing.
+#include <QFile>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "game/persist/programdir.h"
+#include "game/persist/workingimage.h"
+#include "game/shell/frmmain.h"
+#include "shell/fakes.h"
+
+using namespace pz;
+
+namespace {
+QImage Picture(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb((x * 3) & 0xff, (y * 3) & 0xff, 90));
+    return img;
+}
+}  // namespace
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    Globals g_;
+    MemorySettingsStore store_;
+    test::ScriptedFileDialogs files_;
+    test::RecordingPrompts prompts_;
+    ClockRandom random_{7};
+    std::unique_ptr<frmMain> w_;
+
+    QString MakePicture(const QString& name, int w, int h) {
+        const QString path = dir_.filePath(name);
+        Picture(w, h).save(path);
+        return path;
+    }
+    void OpenWith(const QString& path) {
+        files_.answers.push_back(path);
+        w_->mnuFileOpen->trigger();
+    }
+
+private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        SetProgramDirectory(dir_.filePath("program"));
+        QDir().mkpath(dir_.filePath("program"));
+        g_ = Globals();
+        store_.values.clear();
+        prompts_.messages.clear();
+        files_.answers.clear();
+        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
+        w_->resize(900, 700);
+        w_->Form_Load();
+        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+    }
+    void cleanup() { w_.reset(); }
+
+    void menusAndToolbarAsDesigned() {
+        QCOMPARE(w_->windowTitle(), QString("Puzzora"));
+        QStringList menus;
+        for (QAction* a : w_->menuBar()->actions()) menus << a->text();
+        QCOMPARE(menus, (QStringList{"&File", "View", "&Help"}));
+        auto entries = [](QMenu* m) {
+            QStringList out;
+            for (QAction* a : m->actions()) out << (a->isSeparator() ? QString("-") : a->text());
+            return out;
+        };
+        QCOMPARE(entries(w_->mnuFile),
+                 (QStringList{"&Open...", "Close", "-", "Load Puzzle State", "Save Puzzle State", "-", "Scramble",
+                              "Hint", "Solve", "-", "Options...", "-", "E&xit"}));
+        QCOMPARE(entries(w_->mnuView), (QStringList{"Preview", "-", "Best Times..."}));
+        QCOMPARE(entries(w_->mnuHelp), (QStringList{"About..."}));
+        for (QMenu* m : {w_->mnuFile, w_->mnuView, w_->mnuHelp})
+            for (QAction* a : m->actions()) QVERIFY(a->shortcut().isEmpty());
+        QCOMPARE(w_->toolbarButton(1)->text(), QString("Open"));
+        QCOMPARE(w_->toolbarButton(2)->text(), QString("Save Puzzle State"));
+        QVERIFY(!w_->toolbarButton(1)->icon().isNull());
+        QVERIFY(!w_->toolbarButton(2)->icon().isNull());
+        QCOMPARE(w_->tmrPuzzle().interval(), 1000);
+        // Command state at start.
+        QVERIFY(!w_->mnuFileClose->isEnabled());
+        QVERIFY(!w_->mnuFileSavePuzzleState->isEnabled());
+        QVERIFY(!w_->toolbarButton(2)->isEnabled());
+        QVERIFY(w_->mnuFileScramble->isEnabled() && w_->mnuFileHint->isEnabled() && w_->mnuFileSolve->isEnabled());
+    }
+
+    void openScrambleAndPaint() {
+        const QString pic = MakePicture("landscape.png", 400, 300);
+        OpenWith(pic);
+        QVERIFY(prompts_.messages.isEmpty());
+        QVERIFY(g_.PuzzleLoaded);
+        QCOMPARE(g_.NumColumns, 8);
+        QCOMPARE(g_.NumRows, 8);
+        QVERIFY(w_->mnuFileClose->isEnabled());
+        QVERIFY(w_->mnuFileSavePuzzleState->isEnabled());
+        QVERIFY(w_->toolbarButton(2)->isEnabled());
+        QVERIFY(w_->tmrPuzzle().isActive());
+        QVERIFY(QFile::exists(WorkingBitmapPath()));
+        QCOMPARE(QImage(WorkingBitmapPath()).size(), QSize(400, 300));
+        // The dialog started in the samples folder, with both filters.
+        QVERIFY(files_.filters.last().startsWith("Supported Graphic Files|*.bmp;*.jpg;*.gif"));
+        QVERIFY(files_.filters.last().endsWith("|Puzzle State Files|*.psf"));
+        QVERIFY(files_.startDirs.last().endsWith("samples"));
+        // InitDir is stored with its trailing separator; the next dialog starts there.
+        QCOMPARE(QString::fromStdString(g_.InitDir), dir_.path() + "/");
+        QCOMPARE(QString::fromStdString(store_.values["InitDir"]), dir_.path() + "/");
+        QCOMPARE(QString::fromStdString(w_->model().ImageName), QString("landscape.png"));
+
+        // Scattered: every piece image inside the play area and drawn.
+        const PuzzleModel& m = w_->model();
+        const Surface& bb = w_->backBuffer();
+        QCOMPARE(bb.Width(), w_->picPuzzle()->width());
+        const int top = w_->model().GroupOrder[m.GroupCount];
+        const PieceInfo& p = m.Pieces[m.Groups[top].PieceList[1]];
+        const Surface& img = w_->images().PieceImages[m.Groups[top].PieceList[1]];
+        const int cx = m.MarginX + m.PieceWidth / 2, cy = m.MarginY + m.PieceHeight / 2;
+        QCOMPARE(bb.Pixel(p.X + cx, p.Y + cy), img.Pixel(cx, cy));
+        for (int q = 1; q <= g_.NumberOfPieces; ++q) {
+            QVERIFY(m.Pieces[q].X > m.MarginX);
+            QVERIFY(m.Pieces[q].X + m.PieceWidth + 2 * m.MarginX < bb.Width());
+        }
+        // And the frame reaches the screen.
+        const QImage shown = w_->picPuzzle()->grab().toImage();
+        QCOMPARE(shown.pixel(p.X + cx, p.Y + cy) & 0xffffff, img.Pixel(cx, cy));
+
+        files_.answers.push_back(QString());   // Cancel
+        w_->mnuFileOpen->trigger();
+        QCOMPARE(files_.startDirs.last(), dir_.path() + "/");
+        QVERIFY(prompts_.messages.isEmpty());
+        QVERIFY(g_.PuzzleLoaded);
+    }
+
+    void toolbarOpenRunsTheOpenCommand() {
+        files_.answers.push_back(MakePicture("tb.png", 300, 200));
+        w_->toolbarButton(1)->trigger();
+        QVERIFY(g_.PuzzleLoaded);
+    }
+
+    void closeReleasesAndDisables() {
+        OpenWith(MakePicture("a.png", 400, 300));
+        QVERIFY(g_.PuzzleLoaded);
+        g_.ElapsedSeconds = 12;
+        w_->mnuFileClose->trigger();
+        QVERIFY(!g_.PuzzleLoaded);
+        QVERIFY(!w_->tmrPuzzle().isActive());
+        QCOMPARE(g_.ElapsedSeconds, 0);
+        QVERIFY(!QFile::exists(WorkingBitmapPath()));
+        QCOMPARE(w_->model().Pieces.size(), size_t(1));
+        QCOMPARE(g_.NumberOfPieces, int16_t(64));
+        QVERIFY(!w_->mnuFileClose->isEnabled());
+        QVERIFY(!w_->toolbarButton(2)->isEnabled());
+        // The play area shows the bare background.
+        const QImage shown = w_->picPuzzle()->grab().toImage();
+        QCOMPARE(shown.pixel(50, 50) & 0xffffff, 0xD4D0C8u);
+        // Scramble after Close does nothing.
+        w_->mnuFileScramble->trigger();
+        QVERIFY(!g_.PuzzleLoaded);
+    }
+
+    void closeWithoutPuzzleDeletesLeftoverWorkingFile() {
+        QFile f(WorkingBitmapPath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("left over");
+        f.close();
+        w_->mnuFileClose_Click();   // the menu entry is disabled; unloading runs it
+        QVERIFY(!QFile::exists(WorkingBitmapPath()));
+        QVERIFY(!w_->mnuFileClose->isEnabled());
+    }
+
+    void badPicturesKeepThePuzzle() {
+        OpenWith(MakePicture("good.png", 400, 300));
+        const PuzzleModel before = w_->model();
+        const QString bad = dir_.filePath("broken.jpg");
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("this is not a picture");
+        f.close();
+        OpenWith(bad);
+        QCOMPARE(prompts_.messages.size(), 1);
+        QVERIFY(prompts_.messages[0].contains("broken.jpg"));
+        QCOMPARE(prompts_.titles[0], QString("Error:"));
+        QVERIFY(g_.PuzzleLoaded);
+        QCOMPARE(w_->model().Pieces, before.Pieces);
+        QCOMPARE(QImage(WorkingBitmapPath()).size(), QSize(400, 300));
+        QVERIFY(w_->tmrPuzzle().isActive());
+
+        OpenWith(MakePicture("small.png", 33, 32));
+        QCOMPARE(prompts_.messages.last(), QString("Image must be at least 33 x 32 pixels"));
+        QCOMPARE(w_->model().Pieces, before.Pieces);
+        QCOMPARE(QString::fromStdString(w_->model().ImageName), QString("good.png"));
+
+        OpenWith(dir_.filePath("missing.png"));
+        QVERIFY(prompts_.messages.last().contains("missing.png"));
+        QCOMPARE(w_->model().Pieces, before.Pieces);
+
+        // 33 x 33 is accepted.
+        OpenWith(MakePicture("just.png", 33, 33));
+        QCOMPARE(prompts_.messages.size(), 3);
+        QCOMPARE(QString::fromStdString(w_->model().ImageName), QString("just.png"));
+    }
+
+    void aStateFileNameIsNotTakenForAPicture() {
+        OpenWith(MakePicture("good.png", 400, 300));
+        const auto before = w_->model().Pieces;
+        OpenWith(dir_.filePath("game.psf"));
+        QCOMPARE(w_->model().Pieces, before);
+        QVERIFY(prompts_.messages.isEmpty());
+    }
+
+    void previewMenuShowsAndStoresTheSetting() {
+        emit w_->mnuView->aboutToShow();
+        QVERIFY(w_->mnuViewPreview->isChecked());
+        w_->mnuViewPreview->trigger();
+        QVERIFY(!g_.ViewPreview);
+        QCOMPARE(QString::fromStdString(store_.values["View Preview"]), QString("False"));
+        g_.ViewPreview = true;   // changed elsewhere (the options)
+        emit w_->mnuView->aboutToShow();
+        QVERIFY(w_->mnuViewPreview->isChecked());
+
+        OpenWith(MakePicture("p.png", 600, 400));
+        const RectL cap = w_->model().PreviewCaptionRect;
+        QCOMPARE(cap.Top, 4);
+        QCOMPARE(cap.Right, w_->picPuzzle()->width() - 4);
+        QCOMPARE(w_->model().PreviewWidth, w_->model().PuzzleWidth / 3);
+        w_->mnuViewPreview->trigger();   // off
+        w_->model().PreviewCaptionRect.Left -= 100;   // dragged away
+        w_->mnuViewPreview->trigger();   // on again: back at the top right
+        QCOMPARE(w_->model().PreviewCaptionRect.Right, w_->picPuzzle()->width() - 4);
+        QCOMPARE(QString::fromStdString(store_.values["View Preview"]), QString("True"));
+    }
+
+    void resizeRecutsAndKeepsPiecesInside() {
+        OpenWith(MakePicture("r.png", 1600, 1200));
+        const int oldW = w_->model().PieceWidth;
+        w_->resize(1200, 900);
+        QTRY_COMPARE(w_->backBuffer().Width(), w_->picPuzzle()->width());
+        QVERIFY(w_->model().PieceWidth > oldW);
+        const PuzzleModel& m = w_->model();
+        for (int q = 1; q <= g_.NumberOfPieces; ++q) {
+            QVERIFY(m.Pieces[q].X >= 1);
+            QVERIFY(m.Pieces[q].X <= w_->picPuzzle()->width() - m.PieceWidth);
+        }
+        QCOMPARE(m.PreviousWidth, double(w_->picPuzzle()->width()));
+    }
+
+    void exitClosesThePuzzle() {
+        OpenWith(MakePicture("x.png", 400, 300));
+        w_->mnuFileExit->trigger();
+        QVERIFY(!w_->isVisible());
+        QVERIFY(!g_.PuzzleLoaded);
+        QVERIFY(!QFile::exists(WorkingBitmapPath()));
+    }
+};
+
+QTEST_MAIN(TestFrmMain)
+#include "tst_frmmain.moc"

@@ -1,0 +1,52 @@
+#pragma once
+// Small builders shared by the unit tests.
+#include <QImage>
+
+#include "game/interaction/scatter.h"
+#include "game/model/cutting.h"
+#include "game/model/grid.h"
+#include "game/render/compose.h"
+#include "game/render/preview.h"
+
+namespace pz::test {
+
+// A picture whose every pixel is distinct enough to catch misplaced copies.
+inline QImage PatternPicture(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb((x * 7) & 0xff, (y * 5) & 0xff, (x + y) & 0xff));
+    return img;
+}
+
+struct CutPuzzle {
+    Globals g;
+    PuzzleModel m;
+    PuzzleImages images;
+    Surface whole;
+};
+
+// A cut puzzle of cols x rows on a picture of imageW x imageH in a play area
+// of scaleW x scaleH, every piece its own group (not yet scattered).
+inline CutPuzzle MakeCut(int cols, int rows, int imageW, int imageH, float scaleW, float scaleH,
+                         const QImage* picture = nullptr) {
+    CutPuzzle c;
+    c.g.NumberOfPieces = int16_t(cols * rows);
+    c.g.NumColumns = int16_t(cols);
+    c.g.NumRows = int16_t(rows);
+    c.m.ImageWidth = int16_t(imageW);
+    c.m.ImageHeight = int16_t(imageH);
+    InitPieceRecords(c.g, c.m);
+    ComputeCutGeometry(c.g, c.m, scaleW, scaleH);
+    const QImage pic = picture ? *picture : PatternPicture(imageW, imageH);
+    c.whole = Surface::FromImage(pic, c.m.PuzzleWidth, c.m.PuzzleHeight);
+    PlacePreview(c.g, c.m, scaleW);
+    c.images.PreviewImage = Surface::FromImage(c.whole.Image(), c.m.PreviewWidth, c.m.PreviewHeight);
+    c.images.Lines = MakeLineImages(c.g, c.m);
+    ResetOutlineColors(c.images.Lines, c.g.OutlineColorFill);
+    c.images.PieceImages = CutPieces(c.g, c.m, c.whole);
+    c.g.PuzzleLoaded = true;
+    ClearSettings(c.g, c.m);
+    return c;
+}
+
+}  // namespace pz::test

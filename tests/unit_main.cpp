@@ -1,0 +1,11 @@
+// Runs the GoogleTest suites inside a (headless) Qt application, which text
+// drawing on images needs.
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    testing::InitGoogleTest(&argc, argv);
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
