@@ -2,6 +2,7 @@
 
 #include <QImageReader>
 #include <QSaveFile>
+#include <memory>
 
 #include "game/persist/programdir.h"
 
@@ -33,15 +34,24 @@ PictureResult ReadPicture(const QString& path) {
     return r;
 }
 
-QString WriteBitmap(const QImage& image, const QString& path) {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return f.errorString();
-    if (!image.save(&f, "BMP")) {
-        f.cancelWriting();
-        return QStringLiteral("the bitmap could not be written");
-    }
-    if (!f.commit()) return f.errorString();
+QString BitmapWriter::Start(const QImage& image, const QString& path, Done onFailure) {
+    Wait();
+    auto file = std::make_shared<QSaveFile>(path);
+    if (!file->open(QIODevice::WriteOnly)) return file->errorString();
+    worker_ = std::thread([file, image, onFailure = std::move(onFailure)] {
+        QString error;
+        if (!image.save(file.get(), "BMP")) {
+            file->cancelWriting();
+            error = QStringLiteral("the bitmap could not be written");
+        }
+        if (error.isEmpty() && !file->commit()) error = file->errorString();
+        if (!error.isEmpty() && onFailure) onFailure(error);
+    });
     return QString();
+}
+
+void BitmapWriter::Wait() {
+    if (worker_.joinable()) worker_.join();
 }
 
 QString WorkingBitmapPath() { return ProgramFile(QStringLiteral("WholeImageTemp.bmp")); }

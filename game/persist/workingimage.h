@@ -2,6 +2,8 @@
 // Reading the player's picture and writing the working bitmap.
 #include <QImage>
 #include <QString>
+#include <functional>
+#include <thread>
 
 namespace pz {
 
@@ -14,11 +16,25 @@ struct PictureResult {
 // pictures wider or taller than 32767 pixels before decoding them.
 PictureResult ReadPicture(const QString& path);
 
-// Writes the picture as a 24-bit bitmap, atomically: the target is replaced
-// only by a complete file. Returns an empty string on success.
-QString WriteBitmap(const QImage& image, const QString& path);
-
 // "WholeImageTemp.bmp" in the program directory.
 QString WorkingBitmapPath();
+
+// Writes the working bitmap on a worker thread, so that a large picture is on
+// screen while its copy is still being written. The target is opened before
+// Start returns, so a folder that cannot be written is known at once; a
+// failure later on (a full disk) is handed to the callback on the worker
+// thread. The earlier file survives any failure.
+class BitmapWriter {
+public:
+    ~BitmapWriter() { Wait(); }
+    using Done = std::function<void(const QString& error)>;
+    // Empty string when the write is under way; the reason otherwise.
+    QString Start(const QImage& image, const QString& path, Done onFailure);
+    // Blocks until the write under way, if any, has finished.
+    void Wait();
+
+private:
+    std::thread worker_;
+};
 
 }  // namespace pz

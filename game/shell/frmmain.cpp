@@ -178,12 +178,20 @@ bool frmMain::OpenPicture(const QString& path) {
         svc_.prompts.Message(this, QStringLiteral("Error:"), QStringLiteral("Image must be at least 33 x 32 pixels"));
         return false;
     }
-    const QString err = WriteBitmap(pic.image, WorkingBitmapPath());
-    if (!err.isEmpty()) {
+    // The game plays from the decoded picture; its working copy is written
+    // alongside. A folder that cannot be written is known before anything
+    // changes; a later failure is reported when it happens.
+    const QString work = WorkingBitmapPath();
+    auto tell = [this, path, work](const QString& why) {
         svc_.prompts.Message(this, QStringLiteral("Error:"),
                              QStringLiteral("The working copy of \"%1\" could not be written to \"%2\": %3")
-                                 .arg(QDir::toNativeSeparators(path),
-                                      QDir::toNativeSeparators(WorkingBitmapPath()), err));
+                                 .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(work), why));
+    };
+    const QString err = bitmapWriter_.Start(pic.image, work, [this, tell](const QString& why) {
+        QMetaObject::invokeMethod(this, [tell, why] { tell(why); }, Qt::QueuedConnection);
+    });
+    if (!err.isEmpty()) {
+        tell(err);
         return false;
     }
     QImage previous = std::move(workingPicture_);
@@ -303,6 +311,7 @@ void frmMain::mnuFileClose_Click() {
         m_.ShrinkLists();
         workingPicture_ = QImage();
     }
+    bitmapWriter_.Wait();
     const QString work = WorkingBitmapPath();
     if (QFile::exists(work)) QFile::remove(work);
     picPuzzle_->update();   // back to the bare background

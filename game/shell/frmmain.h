@@ -11,6 +11,7 @@
 #include "game/model/globals.h"
 #include "game/model/puzzlemodel.h"
 #include "game/persist/settings.h"
+#include "game/persist/workingimage.h"
 #include "game/render/compose.h"
 #include "game/shell/playarea.h"
 #include "platform/filedialogs.h"
@@ -54,6 +55,9 @@ public:
     void ResetOutlineColors();
     void Form_Resize();
 
+    // Blocks until the working bitmap is on disk.
+    void FlushWorkingFile() { bitmapWriter_.Wait(); }
+
     // What tests and the other parts look at.
     Globals& globals() { return g_; }
     PuzzleModel& model() { return m_; }
@@ -89,6 +93,7 @@ private:
     PuzzleImages images_;
     Surface backBuffer_;
     QImage workingPicture_;   // the decoded working picture, kept for re-cuts
+    BitmapWriter bitmapWriter_;
     QTimer tmrPuzzle_;
     PlayArea* picPuzzle_ = nullptr;
     QToolBar* toolbar_ = nullptr;

@@ -9,14 +9,26 @@ namespace pz::display {
 namespace {
 constexpr QImage::Format kFormat = QImage::Format_ARGB32_Premultiplied;
 
-uint32_t* Line(QImage& img, int y) { return reinterpret_cast<uint32_t*>(img.scanLine(y)); }
-const uint32_t* Line(const QImage& img, int y) {
-    return reinterpret_cast<const uint32_t*>(img.constScanLine(y));
+// Short runs (outline stubs, small pieces) are cheaper copied inline than
+// through a library call.
+inline void CopyPixels(uint32_t* d, const uint32_t* s, int n) {
+    if (n < 24) {
+        for (int i = 0; i < n; ++i) d[i] = s[i];
+    } else {
+        std::memmove(d, s, size_t(n) * 4);
+    }
 }
+
 }  // namespace
 
 Surface::Surface(int width, int height) : img_(std::max(width, 0), std::max(height, 0), kFormat) {
     if (!img_.isNull()) img_.fill(0xff000000u);
+    Attach();
+}
+
+void Surface::Attach() {
+    bits_ = img_.isNull() ? nullptr : reinterpret_cast<uint32_t*>(img_.bits());
+    stride_ = img_.isNull() ? 0 : size_t(img_.bytesPerLine()) / 4;
 }
 
 Surface Surface::FromImage(const QImage& image, int width, int height) {
@@ -27,6 +39,7 @@ Surface Surface::FromImage(const QImage& image, int width, int height) {
         src = image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // Pictures are opaque: drop any alpha the file had.
     s.img_ = src.convertToFormat(QImage::Format_RGB32).convertToFormat(kFormat);
+    s.Attach();
     return s;
 }
 
@@ -35,7 +48,7 @@ void Surface::SetColorKey(uint32_t lo, uint32_t hi) {
     keyLo_ = lo & 0xffffffu;
     keyHi_ = hi & 0xffffffu;
     for (int y = 0; y < img_.height(); ++y) {
-        uint32_t* row = Line(img_, y);
+        uint32_t* row = Row(y);
         for (int x = 0; x < img_.width(); ++x)
             if (row[x] >> 24) row[x] = Store(row[x]);
     }
@@ -45,7 +58,7 @@ void Surface::SetColorKey(uint32_t lo, uint32_t hi) {
 void Surface::Fill(uint32_t value) {
     if (img_.isNull()) return;
     const uint32_t v = Store(value);
-    for (int y = 0; y < img_.height(); ++y) std::fill_n(Line(img_, y), img_.width(), v);
+    for (int y = 0; y < img_.height(); ++y) std::fill_n(Row(y), img_.width(), v);
     Touch();
 }
 
@@ -54,7 +67,7 @@ bool Surface::Fill(const Rect& r, uint32_t value) {
         r.Bottom > Height())
         return false;
     const uint32_t v = Store(value);
-    for (int y = r.Top; y < r.Bottom; ++y) std::fill_n(Line(img_, y) + r.Left, r.Width(), v);
+    for (int y = r.Top; y < r.Bottom; ++y) std::fill_n(Row(y) + r.Left, r.Width(), v);
     Touch();
     return true;
 }
@@ -83,7 +96,7 @@ void Surface::BuildRuns() const {
     rowStart_.assign(size_t(img_.height()) + 1, 0);
     for (int y = 0; y < img_.height(); ++y) {
         rowStart_[y] = int32_t(runs_.size());
-        const uint32_t* row = Line(img_, y);
+        const uint32_t* row = Row(y);
         int x = 0;
         const int w = img_.width();
         while (x < w) {
@@ -95,6 +108,21 @@ void Surface::BuildRuns() const {
         }
     }
     rowStart_[img_.height()] = int32_t(runs_.size());
+    PackRuns();
+}
+
+void Surface::PackRuns() const {
+    packedAt_.resize(runs_.size());
+    size_t total = 0;
+    for (size_t k = 0; k < runs_.size(); ++k) {
+        packedAt_[k] = int32_t(total);
+        total += size_t(runs_[k].x1 - runs_[k].x0);
+    }
+    packed_.resize(total);
+    for (int y = 0; y < img_.height(); ++y)
+        for (int k = rowStart_[y]; k < rowStart_[y + 1]; ++k)
+            std::memcpy(packed_.data() + packedAt_[k], Row(y) + runs_[k].x0,
+                        size_t(runs_[k].x1 - runs_[k].x0) * 4);
     runsValid_ = true;
 }
 
@@ -107,21 +135,21 @@ void Surface::CopyRows(int dx, int dy, const Surface& src, int sx, int sy, int w
         if (!src.runsValid_) src.BuildRuns();
         for (int r = 0; r < h; ++r) {
             const int srow = sy + r;
-            const uint32_t* s = Line(src.img_, srow);
-            uint32_t* d = Line(img_, dy + r) + dx - sx;
+            uint32_t* d = Row(dy + r) + dx - sx;
             for (int k = src.rowStart_[srow]; k < src.rowStart_[srow + 1]; ++k) {
-                int a = std::max(src.runs_[k].x0, sx), b = std::min(src.runs_[k].x1, sx + w);
-                if (a < b) std::memcpy(d + a, s + a, size_t(b - a) * 4);
+                const int x0 = src.runs_[k].x0;
+                const int a = std::max(x0, sx), b = std::min(src.runs_[k].x1, sx + w);
+                if (a < b) CopyPixels(d + a, src.packed_.data() + src.packedAt_[k] + (a - x0), b - a);
             }
         }
         return;
     }
     const bool plain = !keyed_ && !srcKeyed;
     for (int r = 0; r < h; ++r) {
-        const uint32_t* s = Line(src.img_, sy + r) + sx;
-        uint32_t* d = Line(img_, dy + r) + dx;
+        const uint32_t* s = src.Row(sy + r) + sx;
+        uint32_t* d = Row(dy + r) + dx;
         if (plain) {
-            std::memmove(d, s, size_t(w) * 4);
+            CopyPixels(d, s, w);
             continue;
         }
         for (int i = 0; i < w; ++i) {
@@ -146,6 +174,7 @@ void Surface::DrawText(int x, int y, const QString& text, int32_t rgbColor) {
     p.drawText(QRect(x, y, std::max(0, Width() - x), std::max(0, Height() - y)),
                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     p.end();
+    Attach();
     Touch();
 }
 
@@ -173,18 +202,19 @@ RunMask RunMask::FromCoverage(const std::vector<uint8_t>& covered, int width, in
 void Surface::BltMask(const Surface& src, int sx, int sy, const RunMask& mask) {
     if (img_.width() != mask.width || img_.height() != mask.height)
         img_ = QImage(mask.width, mask.height, kFormat);
+    Attach();
     if (img_.isNull()) return;
     const uint32_t lo = keyLo_, hi = keyHi_;
     bool sawKey = false;   // or any pixel left out: the runs differ from the mask
     for (int y = 0; y < mask.height; ++y) {
-        uint32_t* d = Line(img_, y);
+        uint32_t* d = Row(y);
         std::memset(d, 0, size_t(mask.width) * 4);
         const int srow = sy + y;
         if (srow < 0 || srow >= src.Height()) {
             sawKey |= mask.rowStart[y] != mask.rowStart[y + 1];
             continue;
         }
-        const uint32_t* s = Line(src.img_, srow) + sx;
+        const uint32_t* s = src.Row(srow) + sx;
         for (int k = mask.rowStart[y]; k < mask.rowStart[y + 1]; ++k) {
             const int a = mask.runs[k].x0, b = mask.runs[k].x1;
             if (sx + a < 0 || sx + b > src.Width()) {
@@ -205,14 +235,14 @@ void Surface::BltMask(const Surface& src, int sx, int sy, const RunMask& mask) {
     if (!sawKey && keyed_) {
         runs_ = mask.runs;
         rowStart_ = mask.rowStart;
-        runsValid_ = true;
+        PackRuns();
     } else {
         Touch();
     }
 }
 
-uint32_t Surface::Pixel(int x, int y) const { return Load(Line(img_, y)[x]); }
+uint32_t Surface::Pixel(int x, int y) const { return Load(Row(y)[x]); }
 
-bool Surface::IsTransparent(int x, int y) const { return !(Line(img_, y)[x] >> 24); }
+bool Surface::IsTransparent(int x, int y) const { return !(Row(y)[x] >> 24); }
 
 }  // namespace pz::display

@@ -33,6 +33,11 @@ struct RunMask {
 class Surface {
 public:
     Surface() = default;
+    // Images own their pixels: moved, never shared.
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+    Surface(Surface&&) noexcept = default;
+    Surface& operator=(Surface&&) noexcept = default;
     // A new image, filled with black.
     Surface(int width, int height);
     // An image from a picture, at its own size or scaled to width x height.
@@ -71,7 +76,8 @@ public:
     uint32_t Pixel(int x, int y) const;
     bool IsTransparent(int x, int y) const;
 
-    // The image as drawn on screen (transparent where keyed).
+    // The image as drawn on screen (transparent where keyed). A view: copy
+    // it (QImage::copy) to keep it beyond the next change.
     const QImage& Image() const { return img_; }
 
 private:
@@ -82,16 +88,26 @@ private:
     }
     uint32_t Load(uint32_t px) const { return (px >> 24) ? (px & 0xffffffu) : keyLo_; }
     void Touch() { runsValid_ = false; }
+    void Attach();   // after img_ changes: cache its pixel pointer
+    uint32_t* Row(int y) { return bits_ + size_t(y) * stride_; }
+    const uint32_t* Row(int y) const { return bits_ + size_t(y) * stride_; }
     void BuildRuns() const;
     void CopyRows(int dx, int dy, const Surface& src, int sx, int sy, int w, int h, bool useKey);
 
     QImage img_;
+    uint32_t* bits_ = nullptr;
+    size_t stride_ = 0;   // pixels per row
     bool keyed_ = false;
     uint32_t keyLo_ = 0, keyHi_ = 0;
-    // Opaque runs per row, for key copies; rebuilt after any write.
+    // Opaque runs per row and their pixels packed end to end, for key copies:
+    // one sequential stream per image instead of many short strided ones.
+    // Rebuilt after any write.
+    void PackRuns() const;
     mutable bool runsValid_ = false;
     mutable std::vector<Run> runs_;
     mutable std::vector<int32_t> rowStart_;
+    mutable std::vector<uint32_t> packed_;
+    mutable std::vector<int32_t> packedAt_;   // start of each run in packed_
 };
 
 }  // namespace pz::display

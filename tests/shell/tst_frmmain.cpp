@@ -41,6 +41,7 @@ class TestFrmMain : public QObject {
     void OpenWith(const QString& path) {
         files_.answers.push_back(path);
         w_->mnuFileOpen->trigger();
+        w_->FlushWorkingFile();
     }
 
 private slots:
@@ -201,6 +202,25 @@ private slots:
         OpenWith(MakePicture("just.png", 33, 33));
         QCOMPARE(prompts_.messages.size(), 3);
         QCOMPARE(QString::fromStdString(w_->model().ImageName), QString("just.png"));
+    }
+
+    void unwritableProgramFolderIsReported() {
+        OpenWith(MakePicture("good.png", 400, 300));
+        const auto before = w_->model().Pieces;
+        QFile::remove(WorkingBitmapPath());
+        // A folder where the working copy cannot go (a file stands in its way).
+        const QString blocked = dir_.filePath("blocked");
+        QFile f(blocked);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        SetProgramDirectory(blocked + "/sub");
+        OpenWith(MakePicture("other.png", 300, 200));
+        QCOMPARE(prompts_.messages.size(), 1);
+        QVERIFY(prompts_.messages[0].contains("other.png"));
+        QVERIFY(prompts_.messages[0].contains("WholeImageTemp.bmp"));
+        QCOMPARE(w_->model().Pieces, before);
+        QCOMPARE(QString::fromStdString(w_->model().ImageName), QString("good.png"));
+        SetProgramDirectory(dir_.filePath("program"));
     }
 
     void aStateFileNameIsNotTakenForAPicture() {
