@@ -7,8 +7,12 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QSaveFile>
 
+#include "game/dialogs/frmbesttimes.h"
 #include "game/interaction/groups.h"
+#include "game/interaction/hittest.h"
+#include "game/persist/besttimes.h"
 #include "game/interaction/scatter.h"
 #include "game/model/cutting.h"
 #include "game/model/grid.h"
@@ -63,6 +67,21 @@ frmMain::frmMain(Globals& g, MainServices services, QWidget* parent)
         return QColor((c >> 16) & 0xff, (c >> 8) & 0xff, c & 0xff);
     };
     picPuzzle_->onResize = [this] { Form_Resize(); };
+    auto button = [](QMouseEvent* e) {
+        switch (e->button()) {
+            case Qt::LeftButton: return 1;
+            case Qt::RightButton: return 2;
+            case Qt::MiddleButton: return 4;
+            default: return 0;
+        }
+    };
+    picPuzzle_->onPress = [this, button](QMouseEvent* e) {
+        picPuzzle_MouseDown(button(e), e->position().x(), e->position().y());
+    };
+    picPuzzle_->onMove = [this](QMouseEvent* e) { picPuzzle_MouseMove(e->position().x(), e->position().y()); };
+    picPuzzle_->onRelease = [this, button](QMouseEvent* e) {
+        picPuzzle_MouseUp(button(e), e->position().x(), e->position().y());
+    };
     setCentralWidget(picPuzzle_);
 
     tmrPuzzle_.setInterval(1000);
@@ -88,8 +107,8 @@ void frmMain::BuildMenus() {
     mnuFileSavePuzzleState = add(mnuFile, QStringLiteral("Save Puzzle State"), "mnuFileSavePuzzleState", nullptr);
     mnuFile->addSeparator();
     mnuFileScramble = add(mnuFile, QStringLiteral("Scramble"), "mnuFileScramble", &frmMain::mnuFileScramble_Click);
-    mnuFileHint = add(mnuFile, QStringLiteral("Hint"), "mnuFileHint", nullptr);
-    mnuFileSolve = add(mnuFile, QStringLiteral("Solve"), "mnuFileSolve", nullptr);
+    mnuFileHint = add(mnuFile, QStringLiteral("Hint"), "mnuFileHint", &frmMain::mnuFileHint_Click);
+    mnuFileSolve = add(mnuFile, QStringLiteral("Solve"), "mnuFileSolve", &frmMain::mnuFileSolve_Click);
     mnuFile->addSeparator();
     mnuFileOptions = add(mnuFile, QStringLiteral("Options..."), "mnuFileOptions", nullptr);
     mnuFile->addSeparator();
@@ -100,7 +119,8 @@ void frmMain::BuildMenus() {
     mnuViewPreview = add(mnuView, QStringLiteral("Preview"), "mnuViewPreview", &frmMain::mnuViewPreview_Click);
     mnuViewPreview->setCheckable(true);
     mnuView->addSeparator();
-    mnuViewBestTimes = add(mnuView, QStringLiteral("Best Times..."), "mnuViewBestTimes", nullptr);
+    mnuViewBestTimes =
+        add(mnuView, QStringLiteral("Best Times..."), "mnuViewBestTimes", &frmMain::mnuViewBestTimes_Click);
     connect(mnuView, &QMenu::aboutToShow, this, [this] { mnuView_Click(); });
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -127,6 +147,115 @@ void frmMain::Form_Load() {
     InitDirectDraw();
     LoadSettings(svc_.store, g_);
     show();
+    LoadBestTimes();
+}
+
+void frmMain::LoadBestTimes() {
+    QFile f(ProgramFile(QStringLiteral("besttimes.txt")));
+    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return;
+    // A damaged file gives what can be read of it; nothing stops the game.
+    const QByteArray text = f.read(1 << 20);
+    g_.BestTimes = ParseBestTimes(text.toStdString());
+}
+
+void frmMain::SaveBestTimes() {
+    QSaveFile f(ProgramFile(QStringLiteral("besttimes.txt")));
+    const std::string text = FormatBestTimes(g_.BestTimes);
+    const bool ok = f.open(QIODevice::WriteOnly) && f.write(text.data(), qint64(text.size())) == qint64(text.size()) &&
+                    f.commit();
+    // Say so once; the table itself lives on in memory.
+    if (!ok && !bestTimesWriteFailed_) {
+        bestTimesWriteFailed_ = true;
+        svc_.prompts.Message(this, QStringLiteral("Error:"),
+                             QStringLiteral("The best times could not be written to \"%1\": %2")
+                                 .arg(QDir::toNativeSeparators(f.fileName()), f.errorString()));
+    }
+}
+
+void frmMain::BestTimeEntry() {
+    const int n = g_.NumberOfPieces;
+    const int32_t e = g_.ElapsedSeconds;
+    if (!EntersBestTimes(g_.BestTimes, n, e)) return;
+    picPuzzle_Paint();   // let the player see the finished picture first
+    picPuzzle_->repaint();
+    const QString name = svc_.prompts.InputBox(this, QStringLiteral("Puzzora"),
+                                                QStringLiteral("You have achieved a new best time, please enter you name."));
+    InsertBestTime(g_.BestTimes, n, e, name.toStdString(), m_.ImageName);
+}
+
+void frmMain::mnuViewBestTimes_Click() {
+    frmBestTimes dlg(g_, svc_.prompts, [this] { SaveBestTimes(); }, this);
+    dlg.exec();
+}
+
+void frmMain::mnuFileHint_Click() {
+    if (!g_.PuzzleLoaded || m_.GroupCount < 1) return;
+    int16_t grp = 0;
+    for (int tries = 0; tries < 1000; ++tries) {
+        const float r = svc_.random.Next();
+        int k = int(std::floor(r * float(m_.GroupCount) + 1.0f));
+        k = std::clamp(k, 1, int(m_.GroupCount));
+        grp = m_.GroupOrder[k];
+        if (!m_.Groups[grp].InPlace) break;
+    }
+    MoveGroupToPlace(m_, grp);
+    SetGroupInPlace(g_, m_, grp, *this);
+    picPuzzle_Paint();
+}
+
+void frmMain::mnuFileSolve_Click() {
+    if (!g_.PuzzleLoaded) return;
+    const std::vector<int16_t> order(m_.GroupOrder.begin() + 1, m_.GroupOrder.begin() + 1 + m_.GroupCount);
+    for (int16_t grp : order) SetGroupInPlace(g_, m_, grp, *this);
+    picPuzzle_Paint();
+}
+
+void frmMain::picPuzzle_MouseDown(int button, double x, double y) {
+    if (!g_.PuzzleLoaded || button != 1 || m_.DraggingGroup) return;
+    if (!m_.DraggingPreview) {
+        if (const int p = FindPieceAt(g_, m_, x, y)) {
+            m_.SelectedPiece = int16_t(p);
+            ReOrderGroups(m_);
+            m_.DraggingGroup = true;
+            picPuzzle_->setCursor(Qt::SizeAllCursor);
+            return;
+        }
+    }
+    // A hidden preview cannot be grabbed.
+    if (!m_.DraggingPreview && g_.ViewPreview && OnPreviewCaption(m_, x, y)) {
+        m_.DraggingPreview = true;
+        picPuzzle_->setCursor(Qt::SizeAllCursor);
+    }
+}
+
+void frmMain::picPuzzle_MouseMove(double x, double y) {
+    if (m_.DraggingGroup) {
+        DragGroupTo(m_, x, y, ScaleWidth(), ScaleHeight());
+        picPuzzle_Paint();
+    } else if (m_.DraggingPreview) {
+        DragPreviewTo(m_, x, y, ScaleWidth(), ScaleHeight());
+        picPuzzle_Paint();
+    }
+}
+
+void frmMain::picPuzzle_MouseUp(int button, double, double) {
+    if (!g_.PuzzleLoaded || button != 1) return;
+    if (m_.DraggingPreview) {
+        m_.DraggingPreview = false;
+        picPuzzle_->unsetCursor();
+        return;
+    }
+    // Only a release that ends a group drag places or joins anything: the
+    // selection of an earlier drag may name a group merged away since.
+    if (!m_.DraggingGroup) return;
+    picPuzzle_->unsetCursor();
+    m_.SelectedGroup = m_.Pieces[m_.SelectedPiece].Group;
+    if (IsAtHome(m_, m_.SelectedPiece))
+        SetGroupInPlace(g_, m_, m_.SelectedGroup, *this);
+    else
+        JoinPass(g_, m_, ScaleWidth(), ScaleHeight());
+    m_.DraggingGroup = false;
+    picPuzzle_Paint();
 }
 
 void frmMain::InitDirectDraw() {

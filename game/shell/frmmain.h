@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "game/interaction/play.h"
 #include "game/interaction/random.h"
 #include "game/model/globals.h"
 #include "game/model/puzzlemodel.h"
@@ -26,7 +27,7 @@ struct MainServices {
     Random& random;
 };
 
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, private PlacingHost {
     Q_OBJECT
 public:
     frmMain(Globals& g, MainServices services, QWidget* parent = nullptr);
@@ -40,6 +41,9 @@ public:
     void mnuFileClose_Click();
     void mnuFileExit_Click();
     void mnuFileScramble_Click();
+    void mnuFileHint_Click();
+    void mnuFileSolve_Click();
+    void mnuViewBestTimes_Click();
     void mnuView_Click();
     void mnuViewPreview_Click();
     void tmrPuzzle_Timer();
@@ -54,6 +58,15 @@ public:
     void picPuzzle_Paint();
     void ResetOutlineColors();
     void Form_Resize();
+
+    // The play area's mouse: button 1 is the left button; x, y in pixels.
+    void picPuzzle_MouseDown(int button, double x, double y);
+    void picPuzzle_MouseMove(double x, double y);
+    void picPuzzle_MouseUp(int button, double x, double y);
+
+    // Best times: read at start-up, written after every lock.
+    void LoadBestTimes();
+    void SaveBestTimes() override;
 
     // Blocks until the working bitmap is on disk.
     void FlushWorkingFile() { bitmapWriter_.Wait(); }
@@ -79,6 +92,8 @@ protected:
     void changeEvent(QEvent* e) override;
 
 private:
+    void StopTimer() override { tmrPuzzle_.stop(); }
+    void BestTimeEntry() override;
     void BuildMenus();
     void Form_Unload();
     bool OpenPicture(const QString& path);
@@ -99,6 +114,7 @@ private:
     QToolBar* toolbar_ = nullptr;
     QAction *tbOpen_ = nullptr, *tbSave_ = nullptr;
     bool unloaded_ = false;
+    bool bestTimesWriteFailed_ = false;
 };
 
 }  // namespace pz

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "game/dialogs/frmbesttimes.h"
 #include "game/persist/programdir.h"
 #include "game/persist/workingimage.h"
 #include "game/shell/frmmain.h"
@@ -265,6 +266,54 @@ private slots:
             QVERIFY(m.Pieces[q].X <= w_->picPuzzle()->width() - m.PieceWidth);
         }
         QCOMPARE(m.PreviousWidth, double(w_->picPuzzle()->width()));
+    }
+
+    void bestTimesDialogListsAndClears() {
+        g_.BestTimes[1].PlayerName = "Ann";
+        g_.BestTimes[1].Minutes = 5;
+        g_.BestTimes[1].Seconds = 7;
+        g_.BestTimes[1].PieceTotal = 64;
+        g_.BestTimes[1].PictureName = "Meadow.png";
+        int saves = 0;
+        frmBestTimes dlg(g_, prompts_, [&] { ++saves; }, w_.get());
+        QCOMPARE(dlg.windowTitle(), QString("Puzzora - Best Times"));
+        QTreeWidget* list = dlg.lstViewBestTimes;
+        QStringList headers;
+        for (int i = 0; i < list->columnCount(); ++i) headers << list->headerItem()->text(i);
+        QCOMPARE(headers, (QStringList{"Name", "Elapsed Time", "Pieces", "Image Name"}));
+        QCOMPARE(list->topLevelItemCount(), 20);   // empty entries are listed too
+        QCOMPARE(list->topLevelItem(0)->text(1), QString("0:5:7"));
+        QCOMPARE(list->topLevelItem(0)->text(3), QString("Meadow.png"));
+        QCOMPARE(list->topLevelItem(1)->text(2), QString("0"));
+        QCOMPARE(dlg.cmdClearAll->text(), QString("Clear All"));
+        QCOMPARE(dlg.OKButton->text(), QString("OK"));
+        prompts_.yesAnswers = {false};
+        QTest::mouseClick(dlg.cmdClearAll, Qt::LeftButton);
+        QCOMPARE(prompts_.questions.last(), QString("Are you sure you want to clear all of the entries?"));
+        QCOMPARE(prompts_.titles.last(), QString("Puzzora"));
+        QCOMPARE(saves, 1);   // written even after No
+        QCOMPARE(list->topLevelItem(0)->text(0), QString("Ann"));
+        prompts_.yesAnswers = {true};
+        QTest::mouseClick(dlg.cmdClearAll, Qt::LeftButton);
+        QCOMPARE(saves, 2);
+        QCOMPARE(list->topLevelItem(0)->text(0), QString(""));
+        QCOMPARE(g_.BestTimes[1].PieceTotal, int16_t(0));
+        QCOMPARE(list->topLevelItemCount(), 20);
+    }
+
+    void bestTimesAreReadAtStartUp() {
+        QFile f(ProgramFile("besttimes.txt"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\"Bo\"\r\n0\r\n1\r\n2\r\n36\r\n\"x.jpg\"\r\n\"broken\r\n");
+        f.close();
+        w_.reset();
+        g_ = Globals();
+        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
+        w_->Form_Load();
+        QCOMPARE(g_.BestTimes[1].PlayerName, std::string("Bo"));
+        QCOMPARE(g_.BestTimes[1].PieceTotal, int16_t(36));
+        QCOMPARE(g_.BestTimes[2].PieceTotal, int16_t(0));
+        QFile::remove(ProgramFile("besttimes.txt"));
     }
 
     void exitClosesThePuzzle() {

@@ -1,0 +1,36 @@
+#pragma once
+// The table of the 20 best results, ranked by pieces per second, and its
+// file "besttimes.txt": six lines an entry, CRLF line ends.
+#include <array>
+#include <string>
+
+#include "game/model/globals.h"
+
+namespace pz {
+
+using BestTimesTable = std::array<BestTimeEntry, BestTimesCount + 1>;   // 1..20
+
+// Whether a result of n pieces in e seconds enters the table. A result of
+// 0 seconds (solved within the first tick, or not timed) counts as 1 second.
+bool EntersBestTimes(const BestTimesTable& t, int n, int32_t e);
+
+// Puts the result into the table (the caller decided it enters) and returns
+// its position 1..20. A result slower than every filled entry runs on to
+// position 20; one as fast as a filled entry goes directly above it.
+int InsertBestTime(BestTimesTable& t, int n, int32_t e, const std::string& name,
+                   const std::string& picture);
+
+// Every entry empty.
+void ClearBestTimes(BestTimesTable& t);
+
+// The file's text for the table.
+std::string FormatBestTimes(const BestTimesTable& t);
+// Reads as much of a table as the text holds: an entry that is damaged
+// (text where a number belongs, numbers out of range) stays empty, and so
+// do the entries after the text ends.
+BestTimesTable ParseBestTimes(const std::string& text);
+
+// "h:m:s" without padding, for the list.
+std::string ElapsedText(const BestTimeEntry& e);
+
+}  // namespace pz

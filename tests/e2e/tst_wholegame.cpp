@@ -1,0 +1,212 @@
+// Whole games played offscreen with real mouse events on the play area,
+// from Open and Scramble to the last piece, the name prompt and the
+// best-times file.
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "game/interaction/hittest.h"
+#include "game/persist/programdir.h"
+#include "game/shell/frmmain.h"
+#include "shell/fakes.h"
+
+using namespace pz;
+
+class TestWholeGame : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    Globals g_;
+    MemorySettingsStore store_;
+    test::ScriptedFileDialogs files_;
+    test::RecordingPrompts prompts_;
+    ClockRandom random_{11};
+    std::unique_ptr<frmMain> w_;
+
+    QWidget* area() { return w_->picPuzzle(); }
+    const PuzzleModel& m() { return w_->model(); }
+
+    // A point of the play area where the press picks piece p (or a piece of
+    // its group), or (-1, -1).
+    QPoint PointOn(int p) {
+        const PieceInfo& pc = m().Pieces[p];
+        for (int v = 1; v < m().PieceHeight + 2 * m().MarginY; v += 2)
+            for (int u = 1; u < m().PieceWidth + 2 * m().MarginX; u += 2) {
+                const QPoint at(pc.X + u, pc.Y + v);
+                if (at.x() < 0 || at.y() < 0 || at.x() >= area()->width() || at.y() >= area()->height()) continue;
+                const int hit = FindPieceAt(g_, m(), at.x(), at.y());
+                if (hit && m().Pieces[hit].Group == pc.Group) return at;
+            }
+        return {-1, -1};
+    }
+
+    // Presses on piece p, drags so that the piece picked ends with its image
+    // at (x, y), releases. Returns the piece picked.
+    int DragTo(int p, int x, int y) {
+        const QPoint from = PointOn(p);
+        if (from.x() < 0) return 0;
+        QTest::mousePress(area(), Qt::LeftButton, {}, from);
+        const int s = m().SelectedPiece;
+        if (!m().DraggingGroup) return 0;
+        const int cx = (2 * m().MarginX + m().PieceWidth) / 2, cy = (2 * m().MarginY + m().PieceHeight) / 2;
+        const int dx = m().Pieces[p].X - m().Pieces[s].X, dy = m().Pieces[p].Y - m().Pieces[s].Y;
+        QTest::mouseMove(area(), QPoint((from.x() + x - dx + cx) / 2, (from.y() + y - dy + cy) / 2));
+        QTest::mouseMove(area(), QPoint(x - dx + cx, y - dy + cy));
+        QTest::mouseRelease(area(), Qt::LeftButton, {}, QPoint(x - dx + cx, y - dy + cy));
+        return s;
+    }
+
+private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        SetProgramDirectory(dir_.path());
+        QFile::remove(dir_.filePath("besttimes.txt"));
+        g_ = Globals();
+        store_.values.clear();
+        store_.values["Number of Pieces"] = "12";
+        prompts_ = test::RecordingPrompts();
+        files_ = test::ScriptedFileDialogs();
+        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
+        w_->resize(1000, 760);
+        w_->Form_Load();
+        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+        QImage pic(480, 360, QImage::Format_RGB32);
+        for (int y = 0; y < 360; ++y)
+            for (int x = 0; x < 480; ++x) pic.setPixel(x, y, qRgb(x / 2, y / 2, (x + y) / 4));
+        pic.save(dir_.filePath("game.png"));
+        files_.answers.push_back(dir_.filePath("game.png"));
+        w_->mnuFileOpen->trigger();
+        QVERIFY(g_.PuzzleLoaded);
+        QCOMPARE(g_.NumberOfPieces, int16_t(12));
+    }
+    void cleanup() { w_.reset(); }
+
+    void dragJoinsNeighboursAndTheCursorShowsIt() {
+        // Put piece 1 in the open, then bring piece 2 within 3 pixels of its place.
+        const int W = m().PieceWidth;
+        QVERIFY(DragTo(1, 40, 40) == 1);
+        QCOMPARE(m().Pieces[1].X, 40);
+        QCOMPARE(m().Pieces[1].Y, 40);
+        QCOMPARE(area()->cursor().shape(), Qt::ArrowCursor);
+        const QPoint on2 = PointOn(2);
+        QTest::mousePress(area(), Qt::LeftButton, {}, on2);
+        QCOMPARE(area()->cursor().shape(), Qt::SizeAllCursor);
+        QTest::mouseRelease(area(), Qt::LeftButton, {}, on2);
+        QVERIFY(DragTo(2, 40 + W + 3, 42) != 0);
+        QCOMPARE(m().Pieces[2].Group, m().Pieces[1].Group);
+        QCOMPARE(m().Pieces[2].X, 40 + W);
+        QCOMPARE(m().Pieces[2].Y, 40);
+        // The joined pair now drags as one.
+        DragTo(1, 60, 50);
+        QCOMPARE(m().Pieces[2].X, 60 + W);
+        // The frame shows piece 2 where the model says.
+        const QImage shown = area()->grab().toImage();
+        const int cx = m().MarginX + W / 2, cy = m().MarginY + m().PieceHeight / 2;
+        QCOMPARE(shown.pixel(60 + W + cx, 50 + cy) & 0xffffff, w_->images().PieceImages[2].Pixel(cx, cy));
+        // Right button does nothing.
+        QTest::mousePress(area(), Qt::RightButton, {}, PointOn(1));
+        QVERIFY(!m().DraggingGroup);
+    }
+
+    void playToTheEndAndEnterTheBestTime() {
+        prompts_.inputAnswers.push_back("Tester");
+        g_.ElapsedSeconds = 0;
+        w_->tmrPuzzle_Timer();
+        w_->tmrPuzzle_Timer();   // two seconds of play
+        int guard = 0;
+        while (m().GroupCount > 0 && guard++ < 100) {
+            const int top = m().GroupOrder[m().GroupCount];
+            const int p = m().Groups[top].PieceList[1];
+            const int s = DragTo(p, m().Pieces[p].HomeX + 2, m().Pieces[p].HomeY - 3);
+            QVERIFY2(s != 0, "a loose group could not be picked");
+        }
+        QVERIFY(m().PuzzleComplete);
+        QVERIFY(!w_->tmrPuzzle().isActive());
+        QCOMPARE(g_.ElapsedSeconds, 0);
+        for (int p = 1; p <= 12; ++p) {
+            QCOMPARE(m().Pieces[p].X, int32_t(m().Pieces[p].HomeX));
+            QCOMPARE(m().Pieces[p].Group, int16_t(0));
+        }
+        QCOMPARE(prompts_.inputPrompts, QStringList{"You have achieved a new best time, please enter you name."});
+        QCOMPARE(g_.BestTimes[1].PlayerName, std::string("Tester"));
+        QCOMPARE(g_.BestTimes[1].Seconds, int16_t(2));
+        QFile f(dir_.filePath("besttimes.txt"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY(text.startsWith("\"Tester\"\r\n0\r\n0\r\n2\r\n12\r\n\"game.png\"\r\n"));
+        QCOMPARE(text.count("\r\n"), 120);
+        // The finished picture stands without its frame; a press picks nothing.
+        const RectL& r = m().PuzzleRect;
+        QCOMPARE(w_->backBuffer().Pixel(r.Left, r.Top), 0xD4D0C8u);
+        QTest::mousePress(area(), Qt::LeftButton, {}, QPoint(r.Left + 20, r.Top + 20));
+        QVERIFY(!m().DraggingGroup);
+        QTest::mouseRelease(area(), Qt::LeftButton, {}, QPoint(r.Left + 20, r.Top + 20));
+    }
+
+    void hintAndSolve() {
+        g_.TimePuzzle = false;
+        w_->mnuFileHint->trigger();
+        QCOMPARE(m().InPlaceCount, int16_t(1));
+        QCOMPARE(m().GroupCount, int16_t(11));
+        QVERIFY(QFile::exists(dir_.filePath("besttimes.txt")));   // rewritten after every lock
+        w_->mnuFileSolve->trigger();
+        QVERIFY(m().PuzzleComplete);
+        QVERIFY(prompts_.inputPrompts.isEmpty());
+        // Hint and Solve on a finished puzzle change nothing.
+        w_->mnuFileHint->trigger();
+        w_->mnuFileSolve->trigger();
+        QCOMPARE(m().InPlaceCount, int16_t(12));
+        // Scramble starts again: nothing home, time 0, timer left as it was.
+        w_->mnuFileScramble->trigger();
+        QCOMPARE(m().InPlaceCount, int16_t(0));
+        QCOMPARE(m().GroupCount, int16_t(12));
+        QVERIFY(!m().PuzzleComplete);
+        QVERIFY(!w_->tmrPuzzle().isActive());
+    }
+
+    void previewCaptionDrags() {
+        // Clear the caption area of pieces first.
+        for (int p = 1; p <= 12; ++p) DragTo(p, 30 + (p % 4) * 10, 300 + p * 8);
+        const RectL c = m().PreviewCaptionRect;
+        const QPoint grab(c.Left + 30, c.Top + 8);
+        QTest::mousePress(area(), Qt::LeftButton, {}, grab);
+        QVERIFY(m().DraggingPreview);
+        QTest::mouseMove(area(), QPoint(500, 200));
+        QTest::mouseRelease(area(), Qt::LeftButton, {}, QPoint(500, 200));
+        QVERIFY(!m().DraggingPreview);
+        QCOMPARE(m().PreviewCaptionRect.Top, 192);
+        QCOMPARE(m().PreviewCaptionRect.Left, 500 - m().PreviewWidth / 2);
+        // A hidden preview cannot be grabbed.
+        w_->mnuViewPreview->trigger();
+        QTest::mousePress(area(), Qt::LeftButton, {}, QPoint(500, 200));
+        QVERIFY(!m().DraggingPreview);
+        QTest::mouseRelease(area(), Qt::LeftButton, {}, QPoint(500, 200));
+    }
+
+    void resizeThereAndBack() {
+        const int W = m().PieceWidth;
+        QVERIFY(DragTo(5, 300, 300) != 0);
+        QVERIFY(DragTo(6, 300 + W + 1, 301) != 0);   // joined pair
+        w_->mnuFileHint->trigger();
+        const auto before = m().Pieces;
+        const QSize size = w_->size();
+        w_->resize(1300, 950);
+        QTRY_COMPARE(w_->backBuffer().Width(), area()->width());
+        // Joined pieces stay in contact, pieces at home sit on the new home.
+        QCOMPARE(m().Pieces[6].X - m().Pieces[5].X, int32_t(m().PieceWidth));
+        for (int i = 1; i <= m().InPlaceCount; ++i) {
+            const PieceInfo& pc = m().Pieces[m().PiecesInPlace[i]];
+            QCOMPARE(pc.X, int32_t(pc.HomeX));
+        }
+        w_->resize(size);
+        QTRY_COMPARE(w_->backBuffer().Width(), area()->width());
+        for (int p = 1; p <= 12; ++p) {
+            if (m().Pieces[p].Group == 0) continue;
+            QVERIFY2(std::abs(m().Pieces[p].X - before[p].X) <= 2 + std::abs(m().PieceWidth - W),
+                     qPrintable(QString("piece %1 moved from %2 to %3").arg(p).arg(before[p].X).arg(m().Pieces[p].X)));
+        }
+    }
+};
+
+QTEST_MAIN(TestWholeGame)
+#include "tst_wholegame.moc"
