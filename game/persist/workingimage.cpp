@@ -34,11 +34,18 @@ PictureResult ReadPicture(const QString& path) {
     return r;
 }
 
-QString BitmapWriter::Start(const QImage& image, const QString& path, Done onFailure) {
+QString BitmapWriter::Prepare(const QString& path) {
     Wait();
-    auto file = std::make_shared<QSaveFile>(path);
-    if (!file->open(QIODevice::WriteOnly)) return file->errorString();
-    worker_ = std::thread([file, image, onFailure = std::move(onFailure)] {
+    file_ = std::make_shared<QSaveFile>(path);
+    if (file_->open(QIODevice::WriteOnly)) return QString();
+    const QString why = file_->errorString();
+    file_.reset();
+    return why;
+}
+
+void BitmapWriter::Begin(const QImage& image, Done onFailure) {
+    if (!file_) return;
+    worker_ = std::thread([file = std::move(file_), image, onFailure = std::move(onFailure)] {
         QString error;
         if (!image.save(file.get(), "BMP")) {
             file->cancelWriting();
@@ -47,7 +54,11 @@ QString BitmapWriter::Start(const QImage& image, const QString& path, Done onFai
         if (error.isEmpty() && !file->commit()) error = file->errorString();
         if (!error.isEmpty() && onFailure) onFailure(error);
     });
-    return QString();
+}
+
+void BitmapWriter::Cancel() {
+    if (file_) file_->cancelWriting();
+    file_.reset();
 }
 
 void BitmapWriter::Wait() {

@@ -2,7 +2,9 @@
 // Reading the player's picture and writing the working bitmap.
 #include <QImage>
 #include <QString>
+#include <QSaveFile>
 #include <functional>
+#include <memory>
 #include <thread>
 
 namespace pz {
@@ -20,20 +22,24 @@ PictureResult ReadPicture(const QString& path);
 QString WorkingBitmapPath();
 
 // Writes the working bitmap on a worker thread, so that a large picture is on
-// screen while its copy is still being written. The target is opened before
-// Start returns, so a folder that cannot be written is known at once; a
-// failure later on (a full disk) is handed to the callback on the worker
-// thread. The earlier file survives any failure.
+// screen while its copy is still being written. Prepare opens the target
+// first, so a folder that cannot be written is known before anything else
+// changes; Begin then writes, and a failure later on (a full disk) is handed
+// to the callback on the worker thread. The earlier file survives any
+// failure and a cancelled write.
 class BitmapWriter {
 public:
     ~BitmapWriter() { Wait(); }
     using Done = std::function<void(const QString& error)>;
-    // Empty string when the write is under way; the reason otherwise.
-    QString Start(const QImage& image, const QString& path, Done onFailure);
+    // Empty string when the target is open; the reason otherwise.
+    QString Prepare(const QString& path);
+    void Begin(const QImage& image, Done onFailure);
+    void Cancel();
     // Blocks until the write under way, if any, has finished.
     void Wait();
 
 private:
+    std::shared_ptr<QSaveFile> file_;
     std::thread worker_;
 };
 

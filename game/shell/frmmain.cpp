@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QDateTime>
 #include <QMouseEvent>
 #include <QSaveFile>
 
@@ -13,12 +14,17 @@
 #include "game/interaction/groups.h"
 #include "game/interaction/hittest.h"
 #include "game/persist/besttimes.h"
+#include "game/persist/statefile.h"
+#include "platform/desktop/desktop.h"
 #include "game/interaction/scatter.h"
 #include "game/model/cutting.h"
 #include "game/model/grid.h"
 #include "game/persist/programdir.h"
 #include "game/persist/workingimage.h"
 #include "game/render/preview.h"
+
+// The icons live in a static library; pull its resources in.
+static void InitShellResources() { Q_INIT_RESOURCE(resources); }
 
 namespace pz {
 
@@ -53,6 +59,7 @@ bool FolderHasFile(const QString& dir) {
 
 frmMain::frmMain(Globals& g, MainServices services, QWidget* parent)
     : QMainWindow(parent), g_(g), svc_(services) {
+    InitShellResources();
     setWindowTitle(QStringLiteral("Puzzora"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/puzzora.png")));
     BuildMenus();
@@ -103,8 +110,10 @@ void frmMain::BuildMenus() {
     mnuFileOpen = add(mnuFile, QStringLiteral("&Open..."), "mnuFileOpen", &frmMain::mnuFileOpen_Click);
     mnuFileClose = add(mnuFile, QStringLiteral("Close"), "mnuFileClose", &frmMain::mnuFileClose_Click);
     mnuFile->addSeparator();
-    mnuFileLoadPuzzleState = add(mnuFile, QStringLiteral("Load Puzzle State"), "mnuFileLoadPuzzleState", nullptr);
-    mnuFileSavePuzzleState = add(mnuFile, QStringLiteral("Save Puzzle State"), "mnuFileSavePuzzleState", nullptr);
+    mnuFileLoadPuzzleState = add(mnuFile, QStringLiteral("Load Puzzle State"), "mnuFileLoadPuzzleState",
+                                 &frmMain::mnuFileLoadPuzzleState_Click);
+    mnuFileSavePuzzleState = add(mnuFile, QStringLiteral("Save Puzzle State"), "mnuFileSavePuzzleState",
+                                 &frmMain::mnuFileSavePuzzleState_Click);
     mnuFile->addSeparator();
     mnuFileScramble = add(mnuFile, QStringLiteral("Scramble"), "mnuFileScramble", &frmMain::mnuFileScramble_Click);
     mnuFileHint = add(mnuFile, QStringLiteral("Hint"), "mnuFileHint", &frmMain::mnuFileHint_Click);
@@ -142,12 +151,134 @@ void frmMain::BuildMenus() {
     tbSave_->setEnabled(false);
 }
 
-void frmMain::Form_Load() {
+void frmMain::Form_Load(const QStringList& arguments) {
     QDir::setCurrent(ProgramDirectory());
     InitDirectDraw();
     LoadSettings(svc_.store, g_);
     show();
+    // The command line as one string; the desktop passes a state file.
+    const QString commandLine = arguments.join(' ');
+    if (!commandLine.isEmpty() && commandLine != QStringLiteral("%1")) {
+        m_.StateFileName = commandLine.toStdString();
+        if (LoadPuzzleState()) {
+            desktop::AddRecentDocument(desktop::DataHome(), commandLine, QString::fromLatin1(desktop::kStateMimeType),
+                                       QStringLiteral("Puzzora"),
+                                       desktop::ExecArgument(QCoreApplication::applicationFilePath()) +
+                                           QStringLiteral(" %u"),
+                                       QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
+        }
+    }
+    RegisterFileType();
     LoadBestTimes();
+}
+
+void frmMain::RegisterFileType() {
+    desktop::Registration r;
+    r.dataHome = desktop::DataHome();
+    r.executable = QCoreApplication::applicationFilePath();
+    QFile icon(QStringLiteral(":/icons/puzzora.png"));
+    if (icon.open(QIODevice::ReadOnly)) r.iconPng = icon.readAll();
+    if (desktop::WriteRegistration(r)) desktop::RefreshDesktopDatabases(r.dataHome);
+}
+
+void frmMain::mnuFileSavePuzzleState_Click() {
+    if (!g_.PuzzleLoaded) return;
+    const std::optional<QString> name =
+        svc_.files.SaveFile(this, QStringLiteral("Puzzle State Files|*.psf"), QString());
+    if (!name || name->isEmpty()) return;
+    auto fail = [&](const QString& why) {
+        svc_.prompts.Message(this, QStringLiteral("Error:"),
+                             QStringLiteral("The puzzle could not be saved to \"%1\": %2")
+                                 .arg(QDir::toNativeSeparators(*name), why));
+    };
+    std::string bytes;
+    try {
+        bytes = WriteState(g_, m_);
+    } catch (const StateFileError& e) {
+        return fail(QString::fromStdString(e.message));
+    }
+    // Written whole or not at all: an existing file survives a failed save.
+    QSaveFile f(*name);
+    if (!f.open(QIODevice::WriteOnly)) return fail(f.errorString());
+    if (f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !f.commit())
+        return fail(f.errorString());
+}
+
+void frmMain::mnuFileLoadPuzzleState_Click() {
+    const std::optional<QString> name =
+        svc_.files.OpenFile(this, QStringLiteral("Puzzle State Files|*.psf"), QString());
+    if (!name || name->isEmpty()) return;
+    m_.StateFileName = name->toStdString();
+    LoadPuzzleState();
+}
+
+bool frmMain::LoadPuzzleState() {
+    const QString file = QString::fromStdString(m_.StateFileName);
+    auto fail = [&](const QString& why) {
+        svc_.prompts.Message(this, QStringLiteral("Error:"),
+                             QStringLiteral("The puzzle state file \"%1\" could not be loaded: %2")
+                                 .arg(QDir::toNativeSeparators(file), why));
+        return false;
+    };
+    // Everything is read and checked into a separate model first; the puzzle
+    // on screen changes only when the new one is complete.
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return fail(f.errorString());
+    if (f.size() > 64 * 1024 * 1024) return fail(QStringLiteral("the file is far too large to be a puzzle state"));
+    const QByteArray raw = f.readAll();
+    f.close();
+    LoadedState st;
+    try {
+        st = ReadState(raw.toStdString());
+    } catch (const StateFileError& e) {
+        return fail(QString::fromStdString(e.message));
+    }
+    const QString picturePath = QString::fromStdString(st.ImageFileName);
+    PictureResult pic = ReadPicture(picturePath);
+    if (pic.image.isNull())
+        return fail(QStringLiteral("its picture \"%1\" could not be opened: %2")
+                        .arg(QDir::toNativeSeparators(picturePath), pic.error));
+    if (pic.image.width() <= 32 || pic.image.height() <= 32)
+        return fail(QStringLiteral("its picture \"%1\" is smaller than 33 x 32 pixels").arg(picturePath));
+
+    Globals next = g_;
+    next.NumberOfPieces = st.NumberOfPieces;
+    next.NumColumns = st.NumColumns;
+    next.NumRows = st.NumRows;
+    PuzzleModel nm = std::move(st.model);
+    nm.ImageWidth = int16_t(pic.image.width());
+    nm.ImageHeight = int16_t(pic.image.height());
+    nm.ImageFileName = st.ImageFileName;
+    nm.ImageName = QFileInfo(picturePath).fileName().toStdString();
+    nm.StateFileName = m_.StateFileName;
+    const float sw = ScaleWidth(), sh = ScaleHeight();
+    nm.PreviousWidth = sw;   // the positions are those of this play area
+    nm.PreviousHeight = sh;
+    PuzzleImages imgs;
+    try {
+        imgs = CutPuzzle(next, nm, pic.image, sw, sh);
+        ScalePiecesPosition(nm, sw, sh);
+        AlignAllGroups(nm, sw, sh);
+    } catch (const std::exception& e) {
+        return fail(QStringLiteral("it cannot be cut at this window size (%1)").arg(QString::fromUtf8(e.what())));
+    }
+    if (!PrepareWorkingCopy(picturePath)) return false;
+
+    tmrPuzzle_.stop();
+    g_.NumberOfPieces = next.NumberOfPieces;
+    g_.NumColumns = next.NumColumns;
+    g_.NumRows = next.NumRows;
+    g_.ElapsedSeconds = st.ElapsedSeconds;
+    m_ = std::move(nm);
+    images_ = std::move(imgs);
+    workingPicture_ = std::move(pic.image);
+    StartWorkingCopy(picturePath);
+    g_.PuzzleLoaded = true;
+    EnableCommands();
+    picPuzzle_Paint();
+    // A finished puzzle counts no more time.
+    if (!m_.PuzzleComplete) tmrPuzzle_.start();
+    return true;
 }
 
 void frmMain::LoadBestTimes() {
@@ -270,6 +401,7 @@ void frmMain::EnableCommands() {
 
 void frmMain::Toolbar1_ButtonClick(int index) {
     if (index == 1) mnuFileOpen_Click();
+    if (index == 2) mnuFileSavePuzzleState_Click();
 }
 
 QString frmMain::SamplesFolder() const {
@@ -288,50 +420,66 @@ void frmMain::mnuFileOpen_Click() {
     const std::optional<QString> name = svc_.files.OpenFile(this, kOpenFilter, start);
     if (!name || name->isEmpty()) return;
     if (name->endsWith(QStringLiteral(".psf"), Qt::CaseSensitive)) {
-        // Puzzle state files are loaded by the state-file reader.
+        m_.StateFileName = name->toStdString();
+        if (!LoadPuzzleState()) return;
+    } else if (!OpenPicture(*name)) {
         return;
     }
-    if (!OpenPicture(*name)) return;
     StoreInitDir();
 }
 
 bool frmMain::OpenPicture(const QString& path) {
+    QImage picture = ReadPictureOrTell(path);
+    if (picture.isNull()) return false;
+    if (!PrepareWorkingCopy(path)) return false;
+    QImage previous = std::move(workingPicture_);
+    workingPicture_ = picture;
+    if (!SetWholeImage()) {
+        bitmapWriter_.Cancel();
+        workingPicture_ = std::move(previous);
+        return false;
+    }
+    StartWorkingCopy(path);
+    m_.ImageFileName = path.toStdString();
+    mnuFileScramble_Click();
+    return true;
+}
+
+QImage frmMain::ReadPictureOrTell(const QString& path) {
     PictureResult pic = ReadPicture(path);
     if (pic.image.isNull()) {
         svc_.prompts.Message(this, QStringLiteral("Error:"),
                              QStringLiteral("The picture \"%1\" could not be opened: %2")
                                  .arg(QDir::toNativeSeparators(path), pic.error));
-        return false;
+        return QImage();
     }
     if (pic.image.height() <= 32 || pic.image.width() <= 32) {
         svc_.prompts.Message(this, QStringLiteral("Error:"), QStringLiteral("Image must be at least 33 x 32 pixels"));
-        return false;
+        return QImage();
     }
+    return std::move(pic.image);
+}
+
+void frmMain::TellWorkingCopyFailed(const QString& picture, const QString& why) {
+    svc_.prompts.Message(this, QStringLiteral("Error:"),
+                         QStringLiteral("The working copy of \"%1\" could not be written to \"%2\": %3")
+                             .arg(QDir::toNativeSeparators(picture), QDir::toNativeSeparators(WorkingBitmapPath()), why));
+}
+
+bool frmMain::PrepareWorkingCopy(const QString& picture) {
+    const QString err = bitmapWriter_.Prepare(WorkingBitmapPath());
+    if (err.isEmpty()) return true;
+    TellWorkingCopyFailed(picture, err);
+    return false;
+}
+
+void frmMain::StartWorkingCopy(const QString& picture) {
     // The game plays from the decoded picture; its working copy is written
-    // alongside. A folder that cannot be written is known before anything
-    // changes; a later failure is reported when it happens.
-    const QString work = WorkingBitmapPath();
-    auto tell = [this, path, work](const QString& why) {
-        svc_.prompts.Message(this, QStringLiteral("Error:"),
-                             QStringLiteral("The working copy of \"%1\" could not be written to \"%2\": %3")
-                                 .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(work), why));
-    };
-    const QString err = bitmapWriter_.Start(pic.image, work, [this, tell](const QString& why) {
-        QMetaObject::invokeMethod(this, [tell, why] { tell(why); }, Qt::QueuedConnection);
+    // alongside and a late failure is reported when it happens.
+    bitmapWriter_.Begin(workingPicture_, [this, picture](const QString& why) {
+        QMetaObject::invokeMethod(this, [this, picture, why] { TellWorkingCopyFailed(picture, why); },
+                                  Qt::QueuedConnection);
     });
-    if (!err.isEmpty()) {
-        tell(err);
-        return false;
-    }
-    QImage previous = std::move(workingPicture_);
-    workingPicture_ = std::move(pic.image);
-    if (!SetWholeImage()) {
-        workingPicture_ = std::move(previous);
-        return false;
-    }
-    m_.ImageFileName = path.toStdString();
-    mnuFileScramble_Click();
-    return true;
 }
 
 bool frmMain::SetWholeImage() {

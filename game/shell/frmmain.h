@@ -33,14 +33,20 @@ public:
     frmMain(Globals& g, MainServices services, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Start-up, in its fixed order. Shows the window.
-    void Form_Load();
+    // Start-up, in its fixed order. Shows the window. The arguments are the
+    // command line after the program's name.
+    void Form_Load(const QStringList& arguments = {});
 
     // Commands.
     void mnuFileOpen_Click();
     void mnuFileClose_Click();
     void mnuFileExit_Click();
     void mnuFileScramble_Click();
+    void mnuFileSavePuzzleState_Click();
+    void mnuFileLoadPuzzleState_Click();
+    // Reads StateFileName and takes the puzzle over; on any failure tells the
+    // player and leaves the current puzzle as it was. True when loaded.
+    bool LoadPuzzleState();
     void mnuFileHint_Click();
     void mnuFileSolve_Click();
     void mnuViewBestTimes_Click();
@@ -101,6 +107,11 @@ private:
     float ScaleWidth() const { return float(picPuzzle_->width()); }
     float ScaleHeight() const { return float(picPuzzle_->height()); }
     QString SamplesFolder() const;
+    void RegisterFileType();
+    QImage ReadPictureOrTell(const QString& path);
+    bool PrepareWorkingCopy(const QString& picture);
+    void StartWorkingCopy(const QString& picture);
+    void TellWorkingCopyFailed(const QString& picture, const QString& why);
 
     Globals& g_;
     MainServices svc_;

@@ -15,6 +15,6 @@ int main(int argc, char** argv) {
     pz::QtPrompts prompts;
     pz::ClockRandom random;
     pz::frmMain main(globals, pz::MainServices{store, files, prompts, random});
-    main.Form_Load();
+    main.Form_Load(QCoreApplication::arguments().mid(1));
     return app.exec();
 }

@@ -80,8 +80,8 @@ private slots:
             for (QAction* a : m->actions()) QVERIFY(a->shortcut().isEmpty());
         QCOMPARE(w_->toolbarButton(1)->text(), QString("Open"));
         QCOMPARE(w_->toolbarButton(2)->text(), QString("Save Puzzle State"));
-        QVERIFY(!w_->toolbarButton(1)->icon().isNull());
-        QVERIFY(!w_->toolbarButton(2)->icon().isNull());
+        QVERIFY(!w_->toolbarButton(1)->icon().pixmap(24).isNull());
+        QVERIFY(!w_->toolbarButton(2)->icon().pixmap(24).isNull());
         QCOMPARE(w_->tmrPuzzle().interval(), 1000);
         // Command state at start.
         QVERIFY(!w_->mnuFileClose->isEnabled());
@@ -224,12 +224,16 @@ private slots:
         SetProgramDirectory(dir_.filePath("program"));
     }
 
-    void aStateFileNameIsNotTakenForAPicture() {
+    void aStateFileNameGoesToTheStateLoader() {
         OpenWith(MakePicture("good.png", 400, 300));
         const auto before = w_->model().Pieces;
-        OpenWith(dir_.filePath("game.psf"));
+        OpenWith(dir_.filePath("game.psf"));   // no such file
         QCOMPARE(w_->model().Pieces, before);
-        QVERIFY(prompts_.messages.isEmpty());
+        QCOMPARE(prompts_.messages.size(), 1);
+        QVERIFY(prompts_.messages[0].contains("game.psf"));
+        // Only the exact lower-case ending counts: this is taken for a picture.
+        OpenWith(dir_.filePath("game.PSF"));
+        QVERIFY(prompts_.messages.last().startsWith("The picture"));
     }
 
     void previewMenuShowsAndStoresTheSetting() {

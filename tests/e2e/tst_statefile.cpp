@@ -1,0 +1,233 @@
+// Saving and reopening unfinished puzzles through the menus, the command
+// line, and the desktop registration, offscreen.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "game/persist/programdir.h"
+#include "game/shell/frmmain.h"
+#include "platform/desktop/desktop.h"
+#include "shell/fakes.h"
+
+using namespace pz;
+
+class TestStateFile : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    Globals g_;
+    MemorySettingsStore store_;
+    test::ScriptedFileDialogs files_;
+    test::RecordingPrompts prompts_;
+    ClockRandom random_{5};
+    std::unique_ptr<frmMain> w_;
+
+    void Start(const QStringList& args = {}) {
+        w_.reset();
+        g_ = Globals();
+        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
+        w_->resize(1000, 760);
+        w_->Form_Load(args);
+        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+    }
+    QString Picture(const QString& name) {
+        QImage pic(480, 360, QImage::Format_RGB32);
+        for (int y = 0; y < 360; ++y)
+            for (int x = 0; x < 480; ++x) pic.setPixel(x, y, qRgb(x / 2, y / 2, 40));
+        const QString path = dir_.filePath(name);
+        pic.save(path);
+        return path;
+    }
+    // A game with joins, a locked group and some time on the clock.
+    void PlayABit() {
+        files_.answers.push_back(Picture("pic.png"));
+        w_->mnuFileOpen->trigger();
+        QVERIFY(g_.PuzzleLoaded);
+        PuzzleModel& m = w_->model();
+        m.Pieces[1].X = 100, m.Pieces[1].Y = 100;
+        m.Pieces[2].X = 100 + m.PieceWidth + 2, m.Pieces[2].Y = 101;
+        m.SelectedPiece = 2;   // as if picked and dropped there
+        m.DraggingGroup = true;
+        w_->picPuzzle_MouseUp(1, 0, 0);
+        QCOMPARE(m.Pieces[2].Group, m.Pieces[1].Group);
+        w_->mnuFileHint->trigger();
+        g_.ElapsedSeconds = 321;
+    }
+    QByteArray Read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        SetProgramDirectory(dir_.path());
+        store_.values.clear();
+        store_.values["Number of Pieces"] = "12";
+        prompts_ = test::RecordingPrompts();
+        files_ = test::ScriptedFileDialogs();
+        Start();
+    }
+    void cleanup() { w_.reset(); }
+
+    void saveAndLoadRoundTrip() {
+        PlayABit();
+        const PuzzleModel before = w_->model();
+        const QString path = dir_.filePath("game");   // no extension is added
+        files_.answers.push_back(path);
+        w_->toolbarButton(2)->trigger();
+        QCOMPARE(files_.filters.last(), QString("Puzzle State Files|*.psf"));
+        QVERIFY(prompts_.messages.isEmpty());
+        QVERIFY(QFile::exists(path));
+        const QByteArray saved = Read(path);
+
+        w_->mnuFileScramble->trigger();   // lose the game...
+        files_.answers.push_back(path);
+        w_->mnuFileLoadPuzzleState->trigger();   // ...and get it back
+        QVERIFY(prompts_.messages.isEmpty());
+        const PuzzleModel& m = w_->model();
+        QCOMPARE(m.Pieces, before.Pieces);
+        QCOMPARE(m.Groups, before.Groups);
+        QCOMPARE(m.GroupOrder, before.GroupOrder);
+        QCOMPARE(m.PiecesInPlace, before.PiecesInPlace);
+        QCOMPARE(g_.ElapsedSeconds, 321);
+        QVERIFY(w_->tmrPuzzle().isActive());
+        QVERIFY(w_->mnuFileSavePuzzleState->isEnabled());
+        // Saved again at the same size: the same bytes.
+        files_.answers.push_back(dir_.filePath("again.psf"));
+        w_->mnuFileSavePuzzleState->trigger();
+        QVERIFY(Read(dir_.filePath("again.psf")) == saved);
+    }
+
+    void openCommandTakesStateFilesToo() {
+        PlayABit();
+        const QString path = dir_.filePath("via-open.psf");
+        files_.answers.push_back(path);
+        w_->mnuFileSavePuzzleState->trigger();
+        w_->mnuFileClose->trigger();
+        QVERIFY(!g_.PuzzleLoaded);
+        files_.answers.push_back(path);
+        w_->mnuFileOpen->trigger();
+        QVERIFY(g_.PuzzleLoaded);
+        QCOMPARE(g_.NumberOfPieces, int16_t(12));
+        QCOMPARE(QString::fromStdString(g_.InitDir), dir_.path() + "/");   // the picture's folder
+        w_->FlushWorkingFile();
+        QVERIFY(QFile::exists(dir_.filePath("WholeImageTemp.bmp")));
+    }
+
+    void damagedFilesLeaveThePuzzleAsItWas() {
+        PlayABit();
+        const QString path = dir_.filePath("good.psf");
+        files_.answers.push_back(path);
+        w_->mnuFileSavePuzzleState->trigger();
+        const QByteArray good = Read(path);
+        const PuzzleModel before = w_->model();
+        const int16_t n = g_.NumberOfPieces;
+
+        auto tryLoad = [&](const QByteArray& bytes, const QString& name) {
+            QFile f(dir_.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+            f.close();
+            prompts_.messages.clear();
+            files_.answers.push_back(dir_.filePath(name));
+            w_->mnuFileLoadPuzzleState->trigger();
+            QCOMPARE(prompts_.messages.size(), 1);
+            QVERIFY2(prompts_.messages[0].contains(name), qPrintable(prompts_.messages[0]));
+            QCOMPARE(w_->model().Pieces, before.Pieces);
+            QCOMPARE(w_->model().GroupOrder, before.GroupOrder);
+            QCOMPARE(g_.NumberOfPieces, n);
+            QVERIFY(g_.PuzzleLoaded);
+        };
+        tryLoad(good.left(1000), "short.psf");
+        tryLoad(QByteArray(), "empty.psf");
+        QByteArray hostile = good;
+        hostile[128] = char(0xff), hostile[129] = char(0x7f);   // 32767 pieces
+        tryLoad(hostile, "hostile.psf");
+        QByteArray lost = good;
+        lost.replace(0, 20, QByteArray("/nowhere/missing.png"));
+        tryLoad(lost, "lost-picture.psf");
+        QVERIFY(prompts_.messages[0].contains("missing.png"));
+        // Cancel is silent.
+        prompts_.messages.clear();
+        files_.answers.push_back(QString());
+        w_->mnuFileLoadPuzzleState->trigger();
+        QVERIFY(prompts_.messages.isEmpty());
+    }
+
+    void aFailedSaveKeepsTheOldFile() {
+        PlayABit();
+        const QString path = dir_.filePath("keep.psf");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("precious");
+        f.close();
+        w_->model().ImageFileName = "/" + std::string(200, 'x') + ".png";   // cannot be stored
+        files_.answers.push_back(path);
+        w_->mnuFileSavePuzzleState->trigger();
+        QCOMPARE(prompts_.messages.size(), 1);
+        QVERIFY(prompts_.messages[0].contains("keep.psf"));
+        QCOMPARE(Read(path), QByteArray("precious"));
+        // A folder that is not there.
+        files_.answers.push_back(dir_.filePath("no/such/folder/x.psf"));
+        w_->mnuFileSavePuzzleState->trigger();
+        QCOMPARE(prompts_.messages.size(), 2);
+    }
+
+    void commandLine() {
+        PlayABit();
+        const QString path = dir_.filePath("cmd line.psf");
+        files_.answers.push_back(path);
+        w_->mnuFileSavePuzzleState->trigger();
+        const QString xbel = desktop::DataHome() + "/recently-used.xbel";
+        QFile::remove(xbel);
+
+        Start({"%1"});
+        QVERIFY(!g_.PuzzleLoaded);
+        QVERIFY(!QFile::exists(xbel));
+        Start({});
+        QVERIFY(!g_.PuzzleLoaded);
+        prompts_.messages.clear();
+        Start({dir_.filePath("missing.psf")});
+        QVERIFY(!g_.PuzzleLoaded);
+        QCOMPARE(prompts_.messages.size(), 1);
+        QVERIFY(!QFile::exists(xbel));
+        // A path with a space arrives as two arguments joined by one space.
+        Start(path.split(' '));
+        QVERIFY(g_.PuzzleLoaded);
+        QCOMPARE(g_.ElapsedSeconds, 321);
+        QVERIFY(w_->mnuFileClose->isEnabled());
+        const QByteArray recent = Read(xbel);
+        QVERIFY(recent.contains(QUrl::fromLocalFile(path).toEncoded()));
+        QVERIFY(recent.contains(desktop::kStateMimeType));
+    }
+
+    void registrationIsWrittenOnceAndFollowsTheProgram() {
+        const QString data = desktop::DataHome();
+        const QString entry = data + "/applications/puzzora.desktop";
+        const QString mime = data + "/mime/packages/puzzora-state.xml";
+        QVERIFY(QFile::exists(entry));
+        QVERIFY(QFile::exists(mime));
+        QVERIFY(Read(mime).contains("<comment>Puzzora Puzzle State File</comment>"));
+        QVERIFY(Read(mime).contains("<glob pattern=\"*.psf\"/>"));
+        const QByteArray desktopFile = Read(entry);
+        QVERIFY(desktopFile.contains("Exec=" + QCoreApplication::applicationFilePath().toUtf8() + " %f") ||
+                desktopFile.contains("Exec=\""));
+        const QDateTime stamp = QFileInfo(entry).lastModified();
+        desktop::Registration r{data, QCoreApplication::applicationFilePath(), {}};
+        QFile icon(":/icons/puzzora.png");
+        QVERIFY(icon.open(QIODevice::ReadOnly));
+        r.iconPng = icon.readAll();
+        QVERIFY(!desktop::WriteRegistration(r));   // already current: nothing written
+        QCOMPARE(QFileInfo(entry).lastModified(), stamp);
+        r.executable = "/opt/other place/puzzora";
+        QVERIFY(desktop::WriteRegistration(r));
+        QVERIFY(Read(entry).contains("Exec=\"/opt/other place/puzzora\" %f"));
+        Start();   // a start from here puts it back
+        QVERIFY(!Read(entry).contains("other place"));
+    }
+};
+
+QTEST_MAIN(TestStateFile)
+#include "tst_statefile.moc"
