@@ -7,9 +7,12 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QDateTime>
+#include <QDesktopServices>
+#include <QProcess>
 #include <QMouseEvent>
 #include <QSaveFile>
 
+#include "game/dialogs/frmabout.h"
 #include "game/dialogs/frmbesttimes.h"
 #include "game/interaction/groups.h"
 #include "game/interaction/hittest.h"
@@ -119,7 +122,7 @@ void frmMain::BuildMenus() {
     mnuFileHint = add(mnuFile, QStringLiteral("Hint"), "mnuFileHint", &frmMain::mnuFileHint_Click);
     mnuFileSolve = add(mnuFile, QStringLiteral("Solve"), "mnuFileSolve", &frmMain::mnuFileSolve_Click);
     mnuFile->addSeparator();
-    mnuFileOptions = add(mnuFile, QStringLiteral("Options..."), "mnuFileOptions", nullptr);
+    mnuFileOptions = add(mnuFile, QStringLiteral("Options..."), "mnuFileOptions", &frmMain::mnuFileOptions_Click);
     mnuFile->addSeparator();
     mnuFileExit = add(mnuFile, QStringLiteral("E&xit"), "mnuFileExit", &frmMain::mnuFileExit_Click);
 
@@ -134,7 +137,7 @@ void frmMain::BuildMenus() {
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelpAbout = add(mnuHelp, QStringLiteral("About..."), "mnuHelpAbout", nullptr);
+    mnuHelpAbout = add(mnuHelp, QStringLiteral("About..."), "mnuHelpAbout", &frmMain::mnuHelpAbout_Click);
 
     toolbar_ = addToolBar(QStringLiteral("Toolbar1"));
     toolbar_->setObjectName(QStringLiteral("Toolbar1"));
@@ -312,6 +315,18 @@ void frmMain::BestTimeEntry() {
     const QString name = svc_.prompts.InputBox(this, QStringLiteral("Puzzora"),
                                                 QStringLiteral("You have achieved a new best time, please enter you name."));
     InsertBestTime(g_.BestTimes, n, e, name.toStdString(), m_.ImageName);
+}
+
+void frmMain::mnuFileOptions_Click() {
+    frmOptions dlg(g_, svc_.store, svc_.prompts, *this, this);
+    dlg.exec();
+}
+
+void frmMain::mnuHelpAbout_Click() {
+    frmAbout dlg({svc_.prompts, [](const QUrl& url) { return QDesktopServices::openUrl(url); },
+                  [](const QString& program) { return QProcess::startDetached(program, {}); }},
+                 this);
+    dlg.exec();
 }
 
 void frmMain::mnuViewBestTimes_Click() {

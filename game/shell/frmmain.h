@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "game/dialogs/frmoptions.h"
 #include "game/interaction/play.h"
 #include "game/interaction/random.h"
 #include "game/model/globals.h"
@@ -27,7 +28,7 @@ struct MainServices {
     Random& random;
 };
 
-class frmMain : public QMainWindow, private PlacingHost {
+class frmMain : public QMainWindow, private PlacingHost, public OptionsHost {
     Q_OBJECT
 public:
     frmMain(Globals& g, MainServices services, QWidget* parent = nullptr);
@@ -41,7 +42,7 @@ public:
     void mnuFileOpen_Click();
     void mnuFileClose_Click();
     void mnuFileExit_Click();
-    void mnuFileScramble_Click();
+    void mnuFileScramble_Click() override;
     void mnuFileSavePuzzleState_Click();
     void mnuFileLoadPuzzleState_Click();
     // Reads StateFileName and takes the puzzle over; on any failure tells the
@@ -50,6 +51,8 @@ public:
     void mnuFileHint_Click();
     void mnuFileSolve_Click();
     void mnuViewBestTimes_Click();
+    void mnuFileOptions_Click();
+    void mnuHelpAbout_Click();
     void mnuView_Click();
     void mnuViewPreview_Click();
     void tmrPuzzle_Timer();
@@ -57,12 +60,12 @@ public:
     void EnableCommands();
 
     // Building and showing a puzzle.
-    bool SetWholeImage();
+    bool SetWholeImage() override;
     void ResizePuzzle();
-    void InitPreview();
+    void InitPreview() override;
     void InitDirectDraw();
-    void picPuzzle_Paint();
-    void ResetOutlineColors();
+    void picPuzzle_Paint() override;
+    void ResetOutlineColors() override;
     void Form_Resize();
 
     // The play area's mouse: button 1 is the left button; x, y in pixels.

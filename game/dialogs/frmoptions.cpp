@@ -1,0 +1,235 @@
+#include "game/dialogs/frmoptions.h"
+
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "game/model/colors.h"
+
+namespace pz {
+
+const std::array<int16_t, 98> kPieceCounts = {
+    12,  15,  16,  18,  20,  21,  24,  25,  28,  30,  35,  36,  40,  42,  48,  49,  56,  63,  64,  70,
+    72,  77,  80,  81,  88,  90,  96,  98,  99,  100, 104, 108, 110, 117, 120, 121, 130, 132, 140, 143,
+    144, 150, 153, 154, 156, 160, 165, 168, 169, 176, 180, 182, 187, 192, 195, 196, 198, 204, 208, 209,
+    210, 216, 221, 224, 225, 228, 234, 238, 240, 242, 247, 250, 252, 253, 256, 260, 266, 270, 272, 273,
+    280, 286, 288, 289, 294, 297, 299, 300, 304, 306, 308, 312, 315, 319, 320, 322, 323, 324};
+
+frmOptions::frmOptions(Globals& g, SettingsStore& store, Prompts& prompts, OptionsHost& host, QWidget* parent)
+    : QDialog(parent), g_(g), store_(store), prompts_(prompts), host_(host) {
+    setWindowTitle(QStringLiteral("Options"));
+    showColorPicker = [this](QWidget* owner) {
+        frmColorPicker picker(g_, owner);
+        picker.exec();
+    };
+
+    fraNumPieces = new QGroupBox(QStringLiteral("Number of Pieces"));
+    cmbPieces = new QComboBox;
+    for (int16_t n : kPieceCounts) cmbPieces->addItem(QString::number(n), 0);
+    chkOutlinePieces = new QCheckBox(QStringLiteral("Show Outline Around Pieces"));
+    chkOutlinePieces->setChecked(true);
+    chkTimePuzzle = new QCheckBox(QStringLiteral("Track Elapsed Time Putting Puzzle Togrther"));
+    auto* pieces = new QGridLayout(fraNumPieces);
+    pieces->addWidget(new QLabel(QStringLiteral("Number of Pieces:")), 0, 0);
+    pieces->addWidget(cmbPieces, 0, 1);
+    pieces->addWidget(chkOutlinePieces, 1, 0, 1, 2);
+    pieces->addWidget(chkTimePuzzle, 2, 0, 1, 2);
+    pieces->setColumnStretch(2, 1);
+
+    auto colourRow = [](QGridLayout* grid, int row, const QString& label, ColorSwatch*& swatch, QPushButton*& button) {
+        swatch = new ColorSwatch;
+        swatch->setFrameShape(QFrame::Box);
+        swatch->setMinimumSize(48, 20);
+        button = new QPushButton(QStringLiteral("Pick Color"));
+        grid->addWidget(new QLabel(label), row, 0);
+        grid->addWidget(swatch, row, 1);
+        grid->addWidget(button, row, 2);
+    };
+    fraMainColors = new QGroupBox(QStringLiteral("Main Colors"));
+    auto* main = new QGridLayout(fraMainColors);
+    colourRow(main, 0, QStringLiteral("Outline"), shpOutlineColor, cmdPickOutlineColor);
+    colourRow(main, 1, QStringLiteral("Background"), shpBackgroundColor, cmdPickBackColor);
+    fraPreviewCaption = new QGroupBox(QStringLiteral("Preview Caption Colors"));
+    auto* caption = new QGridLayout(fraPreviewCaption);
+    colourRow(caption, 0, QStringLiteral("Text"), shpPreviewCaptionTextColor, cmdPickPreviewCaptionTextColor);
+    colourRow(caption, 1, QStringLiteral("Background"), shpPreviewCaptionBackColor, cmdPickPreviewCaptionBackColor);
+
+    fraPreviewSize = new QGroupBox(QStringLiteral("Preview Size"));
+    optPreviewSizeLarge = new QRadioButton(QStringLiteral("Large (1/2 Puzzle Size)"));
+    optPreviewSizeMedium = new QRadioButton(QStringLiteral("Medium (1/4 Puzzle Size)"));
+    optPreviewSizeSmall = new QRadioButton(QStringLiteral("Small (1/8 Puzzle Size)"));
+    optPreviewSizeMedium->setChecked(true);
+    auto* sizes = new QVBoxLayout(fraPreviewSize);
+    sizes->addWidget(optPreviewSizeLarge);
+    sizes->addWidget(optPreviewSizeMedium);
+    sizes->addWidget(optPreviewSizeSmall);
+
+    fraAdvancedOptions = new QGroupBox(QStringLiteral("Advanced Options"));
+    chkSystemMemory = new QCheckBox(QStringLiteral(
+        "Use System Memory to Store Image (Enable this if you are unable to open images larger than your desktop "
+        "size.)"));
+    auto* note = new QLabel(QStringLiteral("NOTE: This setting is slower, so only enable it if you need to."));
+    note->setWordWrap(true);
+    auto* advanced = new QVBoxLayout(fraAdvancedOptions);
+    // The long caption wraps in a label beside the box; clicking it toggles
+    // the box like a check box's own caption.
+    lblSystemMemory = new ClickableLabel(chkSystemMemory->text());
+    lblSystemMemory->setWordWrap(true);
+    chkSystemMemory->setAccessibleName(chkSystemMemory->text());
+    chkSystemMemory->setText(QString());
+    connect(lblSystemMemory, &ClickableLabel::clicked, chkSystemMemory, &QCheckBox::toggle);
+    auto* sysRow = new QHBoxLayout;
+    sysRow->addWidget(chkSystemMemory, 0, Qt::AlignTop);
+    sysRow->addWidget(lblSystemMemory, 1);
+    advanced->addLayout(sysRow);
+    advanced->addWidget(note);
+
+    fraOptions = new QGroupBox;
+    auto* grid = new QGridLayout(fraOptions);
+    grid->addWidget(fraNumPieces, 0, 0, 1, 2);
+    grid->addWidget(fraMainColors, 1, 0);
+    grid->addWidget(fraPreviewCaption, 1, 1);
+    grid->addWidget(fraPreviewSize, 2, 0);
+    grid->addWidget(fraAdvancedOptions, 2, 1);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"));
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"));
+    cmdApply = new QPushButton(QStringLiteral("Apply"));
+    cmdOK->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    buttons->addWidget(cmdApply);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraOptions);
+    layout->addLayout(buttons);
+
+    connect(cmbPieces, &QComboBox::currentIndexChanged, this, [this] { cmbPieces_Click(); });
+    connect(cmdPickBackColor, &QPushButton::clicked, this, [this] { cmdPickBackColor_Click(); });
+    connect(cmdPickOutlineColor, &QPushButton::clicked, this, [this] { cmdPickOutlineColor_Click(); });
+    connect(cmdPickPreviewCaptionBackColor, &QPushButton::clicked, this, [this] { cmdPickPreviewCaptionBackColor_Click(); });
+    connect(cmdPickPreviewCaptionTextColor, &QPushButton::clicked, this, [this] { cmdPickPreviewCaptionTextColor_Click(); });
+    connect(cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    Form_Load();
+}
+
+void frmOptions::Form_Load() {
+    shpBackgroundColor->SetColor(g_.BackgroundColor);
+    shpOutlineColor->SetColor(g_.OutlineColor);
+    shpPreviewCaptionBackColor->SetColor(g_.PreviewCaptionBackColor);
+    shpPreviewCaptionTextColor->SetColor(g_.PreviewCaptionTextColor);
+    chkOutlinePieces->setChecked(g_.OutlinePieces);
+    {
+        const int index = std::clamp<int>(g_.PiecesListIndex, 0, int(kPieceCounts.size()) - 1);
+        QSignalBlocker quiet(cmbPieces);
+        cmbPieces->setCurrentIndex(index);
+    }
+    cmbPieces_Click();
+    if (g_.PreviewSize == 4) optPreviewSizeSmall->setChecked(true);
+    if (g_.PreviewSize == 3) optPreviewSizeMedium->setChecked(true);
+    if (g_.PreviewSize == 2) optPreviewSizeLarge->setChecked(true);
+    if (g_.TimePuzzle) chkTimePuzzle->setChecked(true);
+    if (g_.SystemMemory) chkSystemMemory->setChecked(true);
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->availableGeometry();
+        move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
+    }
+}
+
+void frmOptions::cmbPieces_Click() {
+    const int index = cmbPieces->currentIndex();
+    if (index < 0) return;
+    selectedPieces_ = int16_t(cmbPieces->itemText(index).toInt());
+    g_.PiecesListIndex = int16_t(index);
+}
+
+void frmOptions::PickColor(const ColourTarget& t, bool outline) {
+    g_.PickedRed = *t.red;
+    g_.PickedGreen = *t.green;
+    g_.PickedBlue = *t.blue;
+    showColorPicker(this);
+    if (!g_.ColorPicked) return;
+    *t.red = g_.PickedRed;
+    *t.green = g_.PickedGreen;
+    *t.blue = g_.PickedBlue;
+    *t.colour = RGB(*t.red, *t.green, *t.blue);
+    if (t.fill) *t.fill = RGBFill(*t.red, *t.green, *t.blue);
+    t.swatch->SetColor(*t.colour);
+    if (outline) {
+        host_.ResetOutlineColors();
+        host_.picPuzzle_Paint();   // the new outline shows at once
+    }
+    t.save(store_, g_);
+    g_.ColorPicked = false;
+}
+
+void frmOptions::cmdPickBackColor_Click() {
+    PickColor({&g_.BackgroundRed, &g_.BackgroundGreen, &g_.BackgroundBlue, &g_.BackgroundColor,
+               &g_.BackgroundColorFill, shpBackgroundColor, &SaveBackgroundColor},
+              false);
+}
+
+void frmOptions::cmdPickOutlineColor_Click() {
+    PickColor({&g_.OutlineRed, &g_.OutlineGreen, &g_.OutlineBlue, &g_.OutlineColor, &g_.OutlineColorFill,
+               shpOutlineColor, &SaveOutlineColor},
+              true);
+}
+
+void frmOptions::cmdPickPreviewCaptionBackColor_Click() {
+    PickColor({&g_.PreviewCaptionBackRed, &g_.PreviewCaptionBackGreen, &g_.PreviewCaptionBackBlue,
+               &g_.PreviewCaptionBackColor, &g_.PreviewCaptionBackColorFill, shpPreviewCaptionBackColor,
+               &SavePreviewCaptionBackColor},
+              false);
+}
+
+void frmOptions::cmdPickPreviewCaptionTextColor_Click() {
+    PickColor({&g_.PreviewCaptionTextRed, &g_.PreviewCaptionTextGreen, &g_.PreviewCaptionTextBlue,
+               &g_.PreviewCaptionTextColor, nullptr, shpPreviewCaptionTextColor, &SavePreviewCaptionTextColor},
+              false);
+}
+
+void frmOptions::cmdApply_Click() {
+    store_.Save("List Index", std::to_string(g_.PiecesListIndex));
+    if (chkOutlinePieces->checkState() == Qt::Unchecked) g_.OutlinePieces = false;
+    if (chkOutlinePieces->checkState() == Qt::Checked) g_.OutlinePieces = true;
+    store_.Save("Outline Pieces", BoolText(g_.OutlinePieces));
+
+    if (selectedPieces_ != g_.NumberOfPieces) {
+        if (selectedPieces_ > 325 || selectedPieces_ < 12) {
+            prompts_.Message(this, QStringLiteral("Puzzora"), QStringLiteral("The number of pieces has to be between 4 and 600."));
+        } else {
+            g_.NumberOfPieces = selectedPieces_;
+            SaveNumberOfPieces(store_, g_);
+            if (g_.PuzzleLoaded && host_.SetWholeImage()) host_.mnuFileScramble_Click();
+        }
+    }
+
+    selectedPreviewSize_ = optPreviewSizeSmall->isChecked()    ? 4
+                           : optPreviewSizeMedium->isChecked() ? 3
+                           : optPreviewSizeLarge->isChecked()  ? 2
+                                                               : 0;
+    if (selectedPreviewSize_ != 0 && selectedPreviewSize_ != g_.PreviewSize) {
+        g_.PreviewSize = selectedPreviewSize_;
+        SavePreviewSize(store_, g_);
+        host_.InitPreview();
+    }
+    g_.SystemMemory = chkSystemMemory->isChecked();
+    store_.Save("System Memory", BoolText(g_.SystemMemory));
+    g_.TimePuzzle = chkTimePuzzle->isChecked();
+    store_.Save("Time Puzzle", BoolText(g_.TimePuzzle));
+    host_.picPuzzle_Paint();
+}
+
+void frmOptions::cmdOK_Click() {
+    cmdApply_Click();
+    accept();
+}
+
+}  // namespace pz

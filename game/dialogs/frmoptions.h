@@ -1,0 +1,79 @@
+#pragma once
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <functional>
+
+#include "game/dialogs/frmcolorpicker.h"
+#include "game/model/globals.h"
+#include "game/persist/settings.h"
+#include "platform/filedialogs.h"
+
+namespace pz {
+
+// What the options dialog asks of the main window.
+class OptionsHost {
+public:
+    virtual ~OptionsHost() = default;
+    virtual bool SetWholeImage() = 0;
+    virtual void mnuFileScramble_Click() = 0;
+    virtual void InitPreview() = 0;
+    virtual void ResetOutlineColors() = 0;
+    virtual void picPuzzle_Paint() = 0;
+};
+
+// The numbers of pieces the dialog offers, in list order.
+extern const std::array<int16_t, 98> kPieceCounts;
+
+class frmOptions : public QDialog {
+    Q_OBJECT
+public:
+    frmOptions(Globals& g, SettingsStore& store, Prompts& prompts, OptionsHost& host, QWidget* parent = nullptr);
+
+    void Form_Load();
+    void cmbPieces_Click();
+    void cmdPickBackColor_Click();
+    void cmdPickOutlineColor_Click();
+    void cmdPickPreviewCaptionBackColor_Click();
+    void cmdPickPreviewCaptionTextColor_Click();
+    void cmdApply_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click() { reject(); }
+
+    QGroupBox *fraOptions = nullptr, *fraNumPieces = nullptr, *fraMainColors = nullptr, *fraPreviewCaption = nullptr,
+              *fraPreviewSize = nullptr, *fraAdvancedOptions = nullptr;
+    QComboBox* cmbPieces = nullptr;
+    QCheckBox *chkOutlinePieces = nullptr, *chkTimePuzzle = nullptr, *chkSystemMemory = nullptr;
+    ClickableLabel* lblSystemMemory = nullptr;   // the system memory box's caption
+    ColorSwatch *shpOutlineColor = nullptr, *shpBackgroundColor = nullptr, *shpPreviewCaptionTextColor = nullptr,
+                *shpPreviewCaptionBackColor = nullptr;
+    QPushButton *cmdPickOutlineColor = nullptr, *cmdPickBackColor = nullptr, *cmdPickPreviewCaptionTextColor = nullptr,
+                *cmdPickPreviewCaptionBackColor = nullptr;
+    QRadioButton *optPreviewSizeLarge = nullptr, *optPreviewSizeMedium = nullptr, *optPreviewSizeSmall = nullptr;
+    QPushButton *cmdOK = nullptr, *cmdCancel = nullptr, *cmdApply = nullptr;
+
+    // Shows the colour picker modally; tests may replace it.
+    std::function<void(QWidget* parent)> showColorPicker;
+
+private:
+    struct ColourTarget {
+        uint8_t *red, *green, *blue;
+        int32_t* colour;
+        int32_t* fill;   // null for the caption text
+        ColorSwatch* swatch;
+        void (*save)(SettingsStore&, const Settings&);
+    };
+    void PickColor(const ColourTarget& t, bool outline);
+
+    Globals& g_;
+    SettingsStore& store_;
+    Prompts& prompts_;
+    OptionsHost& host_;
+    int16_t selectedPieces_ = 0;
+    uint8_t selectedPreviewSize_ = 0;
+};
+
+}  // namespace pz
