@@ -19,6 +19,8 @@
 #include "game/persist/besttimes.h"
 #include "game/persist/statefile.h"
 #include "platform/desktop/desktop.h"
+#include "platform/winmsg/qtwindowsystem.h"
+#include <iostream>
 #include "game/interaction/scatter.h"
 #include "game/model/cutting.h"
 #include "game/model/grid.h"
@@ -97,9 +99,42 @@ frmMain::frmMain(Globals& g, MainServices services, QWidget* parent)
     tmrPuzzle_.setInterval(1000);
     connect(&tmrPuzzle_, &QTimer::timeout, this, [this] { tmrPuzzle_Timer(); });
     resize(800, 600);
+
+    hwnd_ = winmsg::QtWindowSystem::Instance().Register(this);
+    LoadFormControls();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    bitmapWriter_.Wait();
+    winmsg::QtWindowSystem::Instance().Destroy(hwnd_);
+    controls_.clear();   // each control terminates and detaches
+}
+
+void frmMain::LoadFormControls() {
+    // The window's saved form data names its controls and their properties.
+    QFile f(QStringLiteral(":/forms/frmMain.frm"));
+    if (!f.open(QIODevice::ReadOnly)) return;
+    const auto sections = forms::ParseFormData(f.readAll());
+    for (auto it = sections.begin(); it != sections.end(); ++it) {
+        const QString classId = it.value().value(QStringLiteral("Class"));
+        if (classId.isEmpty()) continue;
+        forms::SectionBag bag(it.value());
+        QString error;
+        auto control = forms::CreateControl(classId, bag, hwnd_, winmsg::QtWindowSystem::Instance(), &error);
+        if (!control) {
+            std::cerr << "Puzzora: the control " << it.key().toStdString() << " (" << classId.toStdString()
+                      << ") could not be created: " << error.toStdString()
+                      << "; the window goes on without it." << std::endl;
+            continue;
+        }
+        controls_[it.key()] = std::move(control);
+    }
+}
+
+forms::HostedControl* frmMain::FormControl(const QString& name) const {
+    auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : it->second.get();
+}
 
 void frmMain::BuildMenus() {
     auto add = [this](QMenu* menu, const QString& text, const char* name, void (frmMain::*slot)()) {

@@ -17,6 +17,8 @@
 #include "game/render/compose.h"
 #include "game/shell/playarea.h"
 #include "platform/filedialogs.h"
+#include "platform/forms/qtforms.h"
+#include "platform/winmsg/winmsg.h"
 
 namespace pz {
 
@@ -77,6 +79,10 @@ public:
     void LoadBestTimes();
     void SaveBestTimes() override;
 
+    // The window's handle in the window system, and the controls on it.
+    winmsg::HWND hWnd() const { return hwnd_; }
+    forms::HostedControl* FormControl(const QString& name) const;
+
     // Blocks until the working bitmap is on disk.
     void FlushWorkingFile() { bitmapWriter_.Wait(); }
 
@@ -111,6 +117,7 @@ private:
     float ScaleHeight() const { return float(picPuzzle_->height()); }
     QString SamplesFolder() const;
     void RegisterFileType();
+    void LoadFormControls();
     QImage ReadPictureOrTell(const QString& path);
     bool PrepareWorkingCopy(const QString& picture);
     void StartWorkingCopy(const QString& picture);
@@ -128,6 +135,8 @@ private:
     QToolBar* toolbar_ = nullptr;
     QAction *tbOpen_ = nullptr, *tbSave_ = nullptr;
     bool unloaded_ = false;
+    winmsg::HWND hwnd_ = 0;
+    std::map<QString, std::unique_ptr<forms::HostedControl>> controls_;
     bool bestTimesWriteFailed_ = false;
 };
 

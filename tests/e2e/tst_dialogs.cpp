@@ -144,6 +144,9 @@ private slots:
     void pickedOutlineShowsAtOnce() {
         OpenPuzzle();
         auto d = Options();
+        // Stack the pieces in a corner, well away from the home frame.
+        for (int p = 1; p <= g_.NumberOfPieces; ++p) w_->model().Pieces[p].X = w_->model().Pieces[p].Y = 5;
+        w_->picPuzzle_Paint();
         const RectL r = w_->model().PuzzleRect;
         QCOMPARE(w_->backBuffer().Pixel(r.Left, r.Top), 0xFFFFFFu);
         WhenPickerShows([](frmColorPicker* p) {

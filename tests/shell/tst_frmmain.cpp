@@ -320,6 +320,24 @@ private slots:
         QFile::remove(ProgramFile("besttimes.txt"));
     }
 
+    void windowKeepsItsMinimumSize() {
+        QVERIFY(w_->FormControl("MinMax") != nullptr);
+        w_->resize(200, 100);
+        QCOMPARE(w_->frameGeometry().width(), 468);
+        QCOMPARE(w_->frameGeometry().height(), 350);
+        w_->resize(1000, 800);
+        QCOMPARE(w_->width(), 1000);
+        // Without the control library the game still starts, without limits.
+        const QByteArray dir = qgetenv("PUZZORA_CONTROL_DIR");
+        qputenv("PUZZORA_CONTROL_DIR", "/nonexistent");
+        frmMain bare(g_, MainServices{store_, files_, prompts_, random_});
+        bare.show();
+        QVERIFY(bare.FormControl("MinMax") == nullptr);
+        bare.resize(200, 100);
+        QCOMPARE(bare.width(), 200);
+        qputenv("PUZZORA_CONTROL_DIR", dir);
+    }
+
     void exitClosesThePuzzle() {
         OpenWith(MakePicture("x.png", 400, 300));
         w_->mnuFileExit->trigger();

@@ -1,0 +1,226 @@
+#include "platform/winmsg/qtwindowsystem.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+
+namespace pz::winmsg {
+
+namespace {
+QSize FrameExtra(const QWidget* w) { return w->frameGeometry().size() - w->geometry().size(); }
+constexpr int kMaxSize = 16777215;   // QWIDGETSIZE_MAX
+}  // namespace
+
+QtWindowSystem& QtWindowSystem::Instance() {
+    static QtWindowSystem ws;
+    return ws;
+}
+
+HWND QtWindowSystem::Register(QWidget* window) {
+    const HWND h = next_++;
+    Window& w = windows_[h];
+    w.widget = window;
+    w.proc = AddressOf(&DefWindowProc);
+    window->installEventFilter(this);
+    return h;
+}
+
+void QtWindowSystem::Destroy(HWND h) {
+    if (!Find(h)) return;
+    SendMessage(h, WM_DESTROY, 0, 0);
+    if (Window* w = Find(h)) {
+        if (w->widget) w->widget->removeEventFilter(this);
+        windows_.erase(h);
+    }
+}
+
+QWidget* QtWindowSystem::Widget(HWND h) const {
+    auto it = windows_.find(h);
+    return it == windows_.end() ? nullptr : it->second.widget.data();
+}
+
+QtWindowSystem::Window* QtWindowSystem::Find(HWND h) {
+    auto it = windows_.find(h);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+HWND QtWindowSystem::HandleOf(QObject* o) const {
+    for (const auto& [h, w] : windows_)
+        if (w.widget == o) return h;
+    return 0;
+}
+
+LRESULT QtWindowSystem::DefWindowProc(HWND, uint32_t, WPARAM, LPARAM) {
+    // The window's own handling: the proposals stand as they are.
+    return 0;
+}
+
+intptr_t QtWindowSystem::GetProp(HWND h, const std::string& name) {
+    Window* w = Find(h);
+    if (!w) return 0;
+    auto it = w->props.find(name);
+    return it == w->props.end() ? 0 : it->second;
+}
+
+void QtWindowSystem::SetProp(HWND h, const std::string& name, intptr_t value) {
+    if (Window* w = Find(h)) w->props[name] = value;
+}
+
+void QtWindowSystem::RemoveProp(HWND h, const std::string& name) {
+    if (Window* w = Find(h)) w->props.erase(name);
+}
+
+ProcAddress QtWindowSystem::SetWindowProc(HWND h, ProcAddress proc) {
+    Window* w = Find(h);
+    if (!w || !proc) return 0;
+    const ProcAddress old = w->proc;
+    w->proc = proc;
+    return old;
+}
+
+ProcAddress QtWindowSystem::GetWindowProc(HWND h) {
+    Window* w = Find(h);
+    return w ? w->proc : 0;
+}
+
+bool QtWindowSystem::IsWindow(HWND h) { return Find(h) != nullptr; }
+
+uint32_t QtWindowSystem::GetWindowProcessId(HWND h) { return Find(h) ? GetCurrentProcessId() : 0; }
+
+uint32_t QtWindowSystem::GetCurrentProcessId() { return uint32_t(QCoreApplication::applicationPid()); }
+
+bool QtWindowSystem::GetWindowRect(HWND h, RECT* r) {
+    Window* w = Find(h);
+    if (!w || !w->widget || !r) return false;
+    const QRect f = w->widget->frameGeometry();
+    *r = RECT{f.left(), f.top(), f.left() + f.width(), f.top() + f.height()};
+    return true;
+}
+
+LRESULT QtWindowSystem::SendMessage(HWND h, uint32_t msg, WPARAM wp, LPARAM lp) {
+    Window* w = Find(h);
+    if (!w || !w->proc) return 0;
+    return CallWindowProc(w->proc, h, msg, wp, lp);
+}
+
+QSize QtWindowSystem::Increments(HWND h) const {
+    auto it = windows_.find(h);
+    return it == windows_.end() ? QSize(1, 1) : it->second.increments;
+}
+
+void QtWindowSystem::QueryLimits(HWND h) {
+    Window* w = Find(h);
+    if (!w || !w->widget || w->busy) return;
+    QWidget* widget = w->widget;
+    const QRect screen = widget->screen() ? widget->screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
+    // The system's proposals: the whole screen when maximised, no limits.
+    MINMAXINFO info;
+    info.ptMaxSize = {screen.width(), screen.height()};
+    info.ptMaxPosition = {screen.left(), screen.top()};
+    info.ptMinTrackSize = {0, 0};
+    info.ptMaxTrackSize = {kMaxSize, kMaxSize};
+    const MINMAXINFO proposed = info;
+    SendMessage(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    if (!(w = Find(h)) || !w->widget) return;
+
+    // The answer is in outer sizes: take the frame off.
+    const QSize extra = FrameExtra(widget);
+    w->busy = true;
+    widget->setMinimumSize(std::max(0, info.ptMinTrackSize.x - extra.width()),
+                           std::max(0, info.ptMinTrackSize.y - extra.height()));
+    widget->setMaximumSize(std::clamp(info.ptMaxTrackSize.x - extra.width(), 0, kMaxSize),
+                           std::clamp(info.ptMaxTrackSize.y - extra.height(), 0, kMaxSize));
+    const bool placed = info.ptMaxSize.x != proposed.ptMaxSize.x || info.ptMaxSize.y != proposed.ptMaxSize.y ||
+                        info.ptMaxPosition.x != proposed.ptMaxPosition.x ||
+                        info.ptMaxPosition.y != proposed.ptMaxPosition.y;
+    w->maximized = placed ? QRect(info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxSize.x, info.ptMaxSize.y)
+                          : QRect();
+
+    // Increments, as the sizing rules snap: the first step away from the
+    // minimum that the rules let through is one increment.
+    auto probe = [&](bool horizontal) {
+        const int base = horizontal ? info.ptMinTrackSize.x : info.ptMinTrackSize.y;
+        for (int d = 1; d <= 512; ++d) {
+            RECT r{0, 0, horizontal ? base + d : 100, horizontal ? 100 : base + d};
+            SendMessage(h, WM_SIZING, horizontal ? WMSZ_RIGHT : WMSZ_BOTTOM, reinterpret_cast<LPARAM>(&r));
+            const int size = horizontal ? r.right - r.left : r.bottom - r.top;
+            if (size != base) return std::max(1, size - base);
+        }
+        return 1;
+    };
+    w->increments = QSize(probe(true), probe(false));
+    if (QWindow* win = widget->windowHandle()) {
+        // Set on the native window: hints set before it exists are dropped.
+        win->setSizeIncrement(w->increments.width() > 1 || w->increments.height() > 1 ? w->increments : QSize());
+        win->setBaseSize(widget->minimumSize());
+    }
+    w->busy = false;
+}
+
+void QtWindowSystem::UserResized(HWND h) {
+    Window* w = Find(h);
+    if (!w || !w->widget || w->busy) return;
+    QWidget* widget = w->widget;
+    const QRect now = widget->frameGeometry();
+    const QRect before = w->lastFrame;
+    w->lastFrame = now;
+    if (!before.isValid() || before.size() == now.size()) return;
+    const bool left = now.left() != before.left() && now.right() == before.right();
+    const bool top = now.top() != before.top() && now.bottom() == before.bottom();
+    const bool wider = now.width() != before.width(), taller = now.height() != before.height();
+    uint32_t edge = 0;
+    if (taller && top) edge = wider ? (left ? WMSZ_TOPLEFT : WMSZ_TOPRIGHT) : WMSZ_TOP;
+    else if (taller) edge = wider ? (left ? WMSZ_BOTTOMLEFT : WMSZ_BOTTOMRIGHT) : WMSZ_BOTTOM;
+    else if (wider) edge = left ? WMSZ_LEFT : WMSZ_RIGHT;
+    if (!edge) return;
+    RECT r{now.left(), now.top(), now.left() + now.width(), now.top() + now.height()};
+    SendMessage(h, WM_SIZING, edge, reinterpret_cast<LPARAM>(&r));
+    if (!(w = Find(h)) || !w->widget) return;
+    const QRect adjusted(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    if (adjusted == now) return;
+    const QSize extra = FrameExtra(widget);
+    w->busy = true;
+    const QPoint clientOffset = widget->geometry().topLeft() - now.topLeft();
+    widget->setGeometry(QRect(adjusted.topLeft() + clientOffset, adjusted.size() - extra));
+    w->lastFrame = widget->frameGeometry();
+    w->busy = false;
+}
+
+bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
+    const HWND h = HandleOf(watched);
+    if (!h) return false;
+    switch (event->type()) {
+        case QEvent::Show:
+            QueryLimits(h);
+            if (Window* w = Find(h)) w->lastFrame = w->widget->frameGeometry();
+            break;
+        case QEvent::Resize:
+        case QEvent::Move:
+            // A resize the user made (spontaneous) is offered to the sizing
+            // rules; every resize refreshes the limits.
+            if (event->spontaneous() && event->type() == QEvent::Resize) UserResized(h);
+            else if (Window* w = Find(h); w && w->widget && !w->busy) w->lastFrame = w->widget->frameGeometry();
+            break;
+        case QEvent::WindowStateChange: {
+            Window* w = Find(h);
+            if (w && w->widget && w->widget->isMaximized()) {
+                QueryLimits(h);
+                if (w->maximized.isValid()) {
+                    w->busy = true;
+                    w->widget->setGeometry(QRect(w->maximized.topLeft(),
+                                                 w->maximized.size() - FrameExtra(w->widget)));
+                    w->busy = false;
+                }
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return false;
+}
+
+}  // namespace pz::winmsg

@@ -1,0 +1,334 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <map>
+
+#include "platform/forms/qtforms.h"
+#include "sizecontrol/fakewindows.h"
+#include "sizecontrol/minmax.h"
+
+namespace pz::sizeward {
+
+namespace {
+
+struct FakeHost : forms::HostServices {
+    explicit FakeHost(test::FakeWindows& ws, HWND parent) : ws(ws), parent(parent) {}
+    HWND ParentHwnd() override { return parent; }
+    bool UserMode() override { return userMode; }
+    void PropertyChanged(const std::string& n) override { changed.push_back(n); }
+    float TwipsPerPixelX() override { return 15; }
+    float TwipsPerPixelY() override { return 12; }
+    void SetExtent(int32_t w, int32_t h) override { extent = {w, h}; }
+    winmsg::WindowSystem& Windows() override { return ws; }
+    test::FakeWindows& ws;
+    HWND parent;
+    bool userMode = true;
+    std::vector<std::string> changed;
+    std::pair<int32_t, int32_t> extent{0, 0};
+};
+
+struct MapBag : forms::PropertyBag {
+    std::map<std::string, std::string> values;
+    std::vector<std::string> order;
+    bool ReadLong(const std::string& n, int32_t def, int32_t& out) override {
+        order.push_back(n);
+        auto it = values.find(n);
+        if (it == values.end()) return out = def, true;
+        try {
+            out = std::stoi(it->second);
+            return true;
+        } catch (...) {
+            return false;
+        }
+    }
+    bool ReadBool(const std::string& n, bool def, bool& out) override {
+        order.push_back(n);
+        auto it = values.find(n);
+        if (it == values.end()) return out = def, true;
+        if (it->second != "True" && it->second != "False") return false;
+        out = it->second == "True";
+        return true;
+    }
+    void WriteLong(const std::string& n, int32_t v, int32_t def) override {
+        order.push_back(n);
+        if (v != def) values[n] = std::to_string(v);
+    }
+    void WriteBool(const std::string& n, bool v, bool def) override {
+        order.push_back(n);
+        if (v != def) values[n] = v ? "True" : "False";
+    }
+};
+
+int ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const forms::RuntimeError& e) {
+        return e.Number;
+    }
+    return 0;
+}
+
+class MinMaxTest : public testing::Test {
+protected:
+    test::FakeWindows ws;
+    HWND w = ws.Create();
+    FakeHost host{ws, w};
+    MinMax m{host};
+    void SetUp() override { m.InitProperties(); }
+    bool Subscribed(uint32_t msg) {
+        return ws.GetProp(w, "Msg" + Subclass::A() + "#" + std::to_string(msg) + "Count") > 0;
+    }
+};
+
+}  // namespace
+
+TEST_F(MinMaxTest, NewInstanceDefaults) {
+    EXPECT_EQ(m.MinimumWidth(), 320);
+    EXPECT_EQ(m.MinimumHeight(), 200);
+    EXPECT_EQ(m.IncrementX(), 1);
+    EXPECT_EQ(m.IncrementY(), 1);
+    EXPECT_EQ(m.MaximumWidth() + m.MaximumHeight() + m.MaximizedWidth() + m.MaximizedHeight() + m.MaximizedLeft() +
+                  m.MaximizedTop(),
+              0);
+    EXPECT_FALSE(m.Enabled());
+    EXPECT_FALSE(m.UseMaximizedPosition());
+    EXPECT_TRUE(ws.windows[w].props.empty());   // nothing attached
+}
+
+TEST_F(MinMaxTest, WidthRulesChainThroughEachOther) {
+    m.SetMaximumWidth(400);
+    m.SetMinimumWidth(500);
+    EXPECT_EQ(m.MaximumWidth(), 500);
+    m.SetMaximumWidth(0);
+    m.SetMinimumWidth(600);
+    EXPECT_EQ(m.MaximumWidth(), 0);
+
+    m.SetMinimumWidth(320);
+    m.SetMaximumWidth(300);
+    EXPECT_EQ(m.MinimumWidth(), 300);
+    EXPECT_EQ(m.MaximizedWidth(), 0);
+
+    m.SetMinimumWidth(320);
+    m.SetMaximumWidth(600);
+    m.SetMaximizedWidth(800);
+    EXPECT_EQ(m.MaximumWidth(), 800);
+    EXPECT_EQ(m.MinimumWidth(), 320);
+    m.SetMaximumWidth(0);
+    m.SetMinimumWidth(900);
+    m.SetMaximizedWidth(800);
+    EXPECT_EQ(m.MinimumWidth(), 800);
+    EXPECT_EQ(m.MaximumWidth(), 0);
+    // Lowering the maximum below both pulls the maximised and minimum down.
+    m.SetMaximumWidth(700);
+    EXPECT_EQ(m.MaximizedWidth(), 700);
+    EXPECT_EQ(m.MinimumWidth(), 700);
+    // Heights follow the same rules.
+    m.SetMaximumHeight(150);
+    EXPECT_EQ(m.MinimumHeight(), 150);
+    m.SetMaximizedHeight(400);
+    EXPECT_EQ(m.MaximumHeight(), 400);
+    // Zero stores zero and touches nothing else.
+    const SizeLimits before = m.Limits();
+    m.SetMaximumHeight(0);
+    EXPECT_EQ(m.MaximumHeight(), 0);
+    EXPECT_EQ(m.MinimumHeight(), before.MinimumHeight);
+    EXPECT_EQ(m.MaximizedHeight(), before.MaximizedHeight);
+}
+
+TEST_F(MinMaxTest, ErrorsChangeNothing) {
+    EXPECT_EQ(ErrorOf([&] { m.SetIncrementX(0); }), 380);
+    EXPECT_EQ(m.IncrementX(), 1);
+    EXPECT_EQ(ErrorOf([&] { m.SetMinimumWidth(-1); }), 380);
+    EXPECT_EQ(ErrorOf([&] { m.SetMaximizedHeight(-5); }), 380);
+    EXPECT_EQ(m.MinimumWidth(), 320);
+    EXPECT_EQ(ErrorOf([&] { m.SetCurrentWidth(100); }), 382);
+    host.userMode = false;
+    EXPECT_EQ(ErrorOf([&] { m.SetCurrentHeight(100); }), 387);
+    EXPECT_EQ(ErrorOf([&] { m.SetMaximizedLeft(-4); }), 0);   // any value
+    EXPECT_EQ(m.CurrentWidth(), 800);
+    EXPECT_EQ(m.CurrentHeight(), 600);
+}
+
+TEST_F(MinMaxTest, EveryWriterButCurrentSizeMarksItsProperty) {
+    host.changed.clear();
+    m.SetMinimumWidth(500);
+    m.SetUseMaximizedPosition(true);
+    m.SetMaximizedTop(3);
+    ErrorOf([&] { m.SetCurrentWidth(1); });
+    EXPECT_EQ(host.changed, (std::vector<std::string>{"MinimumWidth", "UseMaximizedPosition", "MaximizedTop"}));
+}
+
+TEST_F(MinMaxTest, EnabledSubscribesToTheSizeLimitAndSizingOnlyWithIncrements) {
+    m.SetEnabled(true);
+    EXPECT_TRUE(Subscribed(36));
+    EXPECT_FALSE(Subscribed(532));
+    m.SetIncrementY(5);
+    EXPECT_TRUE(Subscribed(532));
+    m.SetIncrementY(1);
+    EXPECT_FALSE(Subscribed(532));
+    // The size-limit query is answered by the control alone.
+    test::FakeWindows::ownLog.clear();
+    winmsg::MINMAXINFO info;
+    info.ptMaxSize = {1920, 1080};
+    info.ptMaxTrackSize = {5000, 5000};
+    ws.Send(w, 36, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_TRUE(test::FakeWindows::ownLog.empty());
+    EXPECT_EQ(info.ptMinTrackSize.x, 320);
+    EXPECT_EQ(info.ptMaxTrackSize.x, 5000);
+    // Sizing goes to the window first, then the control adjusts.
+    m.SetIncrementX(10);
+    winmsg::RECT r{100, 100, 100 + 334, 400};
+    ws.Send(w, 532, winmsg::WMSZ_RIGHT, reinterpret_cast<LPARAM>(&r));
+    EXPECT_EQ(test::FakeWindows::ownLog.size(), 1u);
+    EXPECT_EQ(r.right - r.left, 330);
+    m.SetEnabled(false);
+    EXPECT_FALSE(Subscribed(36));
+    EXPECT_EQ(ws.GetWindowProc(w), winmsg::AddressOf(&test::FakeWindows::OwnProc));
+    // Enabling without a window reports 13080 and stays enabled.
+    host.parent = 0;
+    EXPECT_EQ(ErrorOf([&] { m.SetEnabled(true); }), 13080);
+    EXPECT_TRUE(m.Enabled());
+}
+
+TEST_F(MinMaxTest, PersistenceInOrderWithDefaults) {
+    MapBag bag;
+    m.SetMinimumWidth(468);
+    m.SetMinimumHeight(350);
+    m.SetIncrementX(4);
+    m.SetUseMaximizedPosition(true);
+    m.WriteProperties(bag);
+    const std::vector<std::string> order = {"MaximumWidth",   "MaximumHeight",  "MinimumWidth", "MinimumHeight",
+                                            "MaximizedLeft",  "MaximizedTop",   "MaximizedWidth",
+                                            "MaximizedHeight", "IncrementX",    "IncrementY",   "Enabled",
+                                            "UseMaximizedPosition"};
+    EXPECT_EQ(bag.order, order);
+    EXPECT_EQ(bag.values, (std::map<std::string, std::string>{{"MinimumWidth", "468"},
+                                                              {"MinimumHeight", "350"},
+                                                              {"IncrementX", "4"},
+                                                              {"UseMaximizedPosition", "True"}}));
+    MinMax back(host);
+    bag.order.clear();
+    back.ReadProperties(bag);
+    EXPECT_EQ(bag.order, order);
+    EXPECT_EQ(back.MinimumWidth(), 468);
+    EXPECT_EQ(back.IncrementX(), 4);
+    EXPECT_TRUE(back.UseMaximizedPosition());
+    EXPECT_EQ(back.MaximumWidth(), 0);
+}
+
+TEST_F(MinMaxTest, ReadingNeverFailsVisibly) {
+    MapBag bag;
+    bag.values = {{"MinimumWidth", "468"}, {"MinimumHeight", "350"}, {"Enabled", "True"}};
+    MinMax game(host);
+    game.ReadProperties(bag);
+    EXPECT_TRUE(game.Enabled());
+    EXPECT_EQ(game.MinimumWidth(), 468);
+    EXPECT_EQ(game.MaximumWidth(), 0);
+    EXPECT_GT(ws.GetProp(w, "Msg" + Subclass::A() + "#36Count"), 0);
+    game.Terminate();
+    EXPECT_EQ(ws.GetWindowProc(w), winmsg::AddressOf(&test::FakeWindows::OwnProc));
+
+    // Unreadable values keep the field; a failed attach clears Enabled.
+    MapBag broken;
+    broken.values = {{"MinimumWidth", "wide"}, {"IncrementX", "3"}, {"Enabled", "True"}};
+    FakeHost nowhere(ws, 0);
+    MinMax lost(nowhere);
+    lost.ReadProperties(broken);
+    EXPECT_EQ(lost.MinimumWidth(), 320);
+    EXPECT_EQ(lost.IncrementX(), 3);
+    EXPECT_FALSE(lost.Enabled());
+}
+
+TEST_F(MinMaxTest, AlwaysThirtyTwoPixelsSquare) {
+    m.Resize();
+    EXPECT_EQ(host.extent, (std::pair<int32_t, int32_t>{480, 384}));
+}
+
+TEST(SizeRules, SizeLimitQuery) {
+    SizeLimits game;
+    game.MinimumWidth = 468;
+    game.MinimumHeight = 350;
+    winmsg::MINMAXINFO info;
+    info.ptMaxSize = {1920, 1050};
+    info.ptMaxPosition = {0, 30};
+    info.ptMaxTrackSize = {4000, 3000};
+    ApplyMinMaxInfo(game, info);
+    EXPECT_EQ(info.ptMinTrackSize.x, 468);
+    EXPECT_EQ(info.ptMinTrackSize.y, 350);
+    EXPECT_EQ(info.ptMaxTrackSize.x, 4000);
+    EXPECT_EQ(info.ptMaxSize.y, 1050);
+    EXPECT_EQ(info.ptMaxPosition.y, 30);
+    SizeLimits all;
+    all.MaximumWidth = 1000, all.MaximumHeight = 900, all.MaximizedWidth = 800, all.MaximizedHeight = 700;
+    all.UseMaximizedPosition = true, all.MaximizedLeft = -4, all.MaximizedTop = -4;
+    ApplyMinMaxInfo(all, info);
+    EXPECT_EQ(info.ptMaxTrackSize.x, 1000);
+    EXPECT_EQ(info.ptMaxSize.x, 800);
+    EXPECT_EQ(info.ptMaxPosition.x, -4);
+    EXPECT_EQ(info.ptMaxPosition.y, -4);
+}
+
+TEST(SizeRules, SizingSnapsFromTheMinimum) {
+    SizeLimits s;
+    s.MinimumWidth = 320;
+    s.IncrementX = 10;
+    auto width = [&](int w, uint32_t edge = winmsg::WMSZ_RIGHT) {
+        winmsg::RECT r{100, 50, 100 + w, 450};
+        ApplySizingRect(s, r, edge);
+        EXPECT_EQ(r.left == 100, edge == winmsg::WMSZ_RIGHT || edge == winmsg::WMSZ_BOTTOMRIGHT);
+        return r.right - r.left;
+    };
+    EXPECT_EQ(width(334), 330);
+    EXPECT_EQ(width(335), 340);
+    EXPECT_EQ(width(305), 310);   // 15 below the minimum: truncates toward zero
+    s.IncrementX = 7;
+    EXPECT_EQ(width(330), 327);
+    EXPECT_EQ(width(331), 334);
+    // Top-left keeps right and bottom.
+    s.IncrementX = 10, s.IncrementY = 10, s.MinimumHeight = 200;
+    winmsg::RECT r{100, 100, 434, 334};
+    ApplySizingRect(s, r, winmsg::WMSZ_TOPLEFT);
+    EXPECT_EQ(r.right, 434);
+    EXPECT_EQ(r.bottom, 334);
+    EXPECT_EQ(r.right - r.left, 330);
+    EXPECT_EQ(r.bottom - r.top, 230);
+    // An unknown edge changes nothing; increments of 1 keep the size.
+    r = {0, 0, 333, 333};
+    ApplySizingRect(s, r, 9);
+    EXPECT_EQ(r.right, 333);
+    SizeLimits plain;
+    r = {0, 0, 333, 333};
+    ApplySizingRect(plain, r, winmsg::WMSZ_BOTTOMRIGHT);
+    EXPECT_EQ(r.right, 333);
+    // Extreme values do not overflow.
+    SizeLimits huge;
+    huge.IncrementX = 2147483647;
+    huge.MinimumWidth = 2147483647;
+    r = {0, 0, 100, 100};
+    ApplySizingRect(huge, r, winmsg::WMSZ_RIGHT);
+    EXPECT_EQ(r.right, 2147483647);
+}
+
+TEST(ControlLibrary, CreatedByClassIdentifierFromTheSharedLibrary) {
+    test::FakeWindows ws;
+    const HWND w = ws.Create();
+    forms::SectionBag bag(forms::ParseFormData("; form data\n[MinMax]\nClass=SizewardLib6.MinMax\n"
+                                               "MinimumWidth=468\nMinimumHeight=350\nEnabled=True\n")["MinMax"]);
+    QString error;
+    auto control = forms::CreateControl("SizewardLib6.MinMax", bag, w, ws, &error);
+    ASSERT_TRUE(control) << error.toStdString();
+    // The library's own copy of the chain hooked the window...
+    EXPECT_NE(ws.GetWindowProc(w), winmsg::AddressOf(&test::FakeWindows::OwnProc));
+    winmsg::MINMAXINFO info;
+    ws.Send(w, 36, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 468);
+    EXPECT_EQ(info.ptMinTrackSize.y, 350);
+    // ...and is 32 x 32 pixels.
+    EXPECT_EQ(control->ExtentTwips().width(), int(32 * control->TwipsPerPixelX()));
+    control.reset();   // terminates: the window is itself again
+    EXPECT_EQ(ws.GetWindowProc(w), winmsg::AddressOf(&test::FakeWindows::OwnProc));
+    EXPECT_FALSE(forms::CreateControl("SizewardLib6.Nothing", bag, w, ws, &error));
+    EXPECT_FALSE(forms::CreateControl("OtherLib.MinMax", bag, w, ws, &error));
+}
+
+}  // namespace pz::sizeward
