@@ -9,14 +9,21 @@ SUDO  := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 PACKAGES := cmake make g++ pkg-config \
             qt6-base-dev qt6-base-dev-tools libgl-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
-            fonts-dejavu-core xvfb xauth
+            fonts-dejavu-core xvfb xauth xdotool x11-utils openbox
+# Only for `make fuzz`.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_SECONDS ?= 60
+ASAN_BUILD ?= build-asan
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test unit-test asan-test bench fuzz clean
 
 all: build
 
 deps:
-	@missing=""; for p in $(PACKAGES); do \
+	@$(MAKE) --no-print-directory install-packages WANTED="$(PACKAGES)"
+
+install-packages:
+	@missing=""; for p in $(WANTED); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -37,11 +44,34 @@ run: build
 	  xvfb-run -a $(BUILD)/puzzora; \
 	else $(BUILD)/puzzora; fi
 
-test: build
+# Every test, then the unit and offscreen tests once more under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+test: unit-test asan-test
+
+unit-test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+$(ASAN_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPUZZORA_SANITIZE=ON -DPUZZORA_BENCHMARKS=OFF -DPUZZORA_DESKTOP_TESTS=OFF
+
+asan-test: deps $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS.
+fuzz: deps
+	@$(MAKE) --no-print-directory install-packages WANTED="$(FUZZ_PACKAGES)"
+	cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-fuzz -j $(JOBS)
+	./build-fuzz/make_seeds fuzz/corpus
+	./fuzz/run.sh $(FUZZ_SECONDS)
+
 bench: build
-	$(BUILD)/bench/puzzora_bench --benchmark_min_time=0.2
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/puzzora_bench --benchmark_min_time=0.2
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

@@ -128,6 +128,7 @@ void QtWindowSystem::QueryLimits(HWND h) {
 
     // The answer is in outer sizes: take the frame off.
     const QSize extra = FrameExtra(widget);
+    w->frameExtra = extra;
     w->busy = true;
     widget->setMinimumSize(std::max(0, info.ptMinTrackSize.x - extra.width()),
                            std::max(0, info.ptMinTrackSize.y - extra.height()));
@@ -203,6 +204,10 @@ bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
             // rules; every resize refreshes the limits.
             if (event->spontaneous() && event->type() == QEvent::Resize) UserResized(h);
             else if (Window* w = Find(h); w && w->widget && !w->busy) w->lastFrame = w->widget->frameGeometry();
+            // A window manager frames the window after it is shown: the
+            // limits, being outer sizes, are worked out again.
+            if (Window* w = Find(h); w && w->widget && !w->busy && FrameExtra(w->widget) != w->frameExtra)
+                QueryLimits(h);
             break;
         case QEvent::WindowStateChange: {
             Window* w = Find(h);

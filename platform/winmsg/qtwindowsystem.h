@@ -53,6 +53,7 @@ private:
         QRect lastFrame;
         QRect maximized;      // placement when maximised, if the answer set one
         QSize increments{1, 1};
+        QSize frameExtra;     // frame size the applied limits were computed with
         bool busy = false;    // applying an answer: ignore the events it causes
     };
     static LRESULT DefWindowProc(HWND w, uint32_t msg, WPARAM wp, LPARAM lp);

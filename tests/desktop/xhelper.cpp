@@ -1,0 +1,131 @@
+// Helper of the real-window tests: looks at the X screen, and writes the
+// state files those tests start the game with, together with the bytes the
+// game must save after the moves the test makes.
+//
+//   xhelper probe OUT.png            screenshot; prints the play area "x y w h"
+//   xhelper state PIC W H OUT MODE   MODE join: a game to join and lock in;
+//                                    MODE finish: one piece short of complete
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <cstdio>
+
+#include "game/interaction/groups.h"
+#include "game/interaction/play.h"
+#include "game/model/cutting.h"
+#include "game/model/grid.h"
+#include "game/persist/statefile.h"
+
+using namespace pz;
+
+namespace {
+
+int Probe(const QString& out) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QImage img = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    img.save(out);
+    // The play area is where the background colour is.
+    int x0 = img.width(), y0 = img.height(), x1 = -1, y1 = -1;
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            if ((row[x] & 0xffffff) == 0xD4D0C8) {
+                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+            }
+    }
+    if (x1 < 0) return 1;
+    std::printf("%d %d %d %d\n", x0, y0, x1 - x0 + 1, y1 - y0 + 1);
+    return 0;
+}
+
+struct NoHost : PlacingHost {
+    void StopTimer() override {}
+    void BestTimeEntry() override {}
+    void SaveBestTimes() override {}
+};
+
+bool WriteFile(const QString& path, const std::string& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+}
+
+int Picture(const QString& out) {
+    QImage img(240, 180, QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, qRgb(40 + x / 2, 60 + y, 150 - x / 4));
+    return img.save(out) ? 0 : 1;
+}
+
+int State(const QString& picture, int w, int h, const QString& out, const QString& mode) {
+    const QImage pic(picture);
+    if (pic.isNull()) return 1;
+    Globals g;
+    g.NumberOfPieces = 12;
+    SetDivisors(g);
+    PuzzleModel m;
+    m.ImageWidth = int16_t(pic.width());
+    m.ImageHeight = int16_t(pic.height());
+    GridChoice grid;
+    ChooseGrid(g, m.ImageWidth, m.ImageHeight, grid);
+    g.NumColumns = grid.columns;
+    g.NumRows = grid.rows;
+    InitPieceRecords(g, m);
+    ComputeCutGeometry(g, m, float(w), float(h));
+    ClearSettings(g, m);
+    m.ImageFileName = picture.toStdString();
+    g.ElapsedSeconds = 100;
+    const int W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY;
+    const int cx = (2 * MX + W) / 2, cy = (2 * MY + H) / 2;
+    NoHost host;
+    // Loose pieces in three columns at the left, not touching each other.
+    for (int p = 1; p <= 12; ++p) {
+        m.Pieces[p].X = 2 + ((p - 1) % 3) * (W + 2 * MX + 6);
+        m.Pieces[p].Y = 2 + ((p - 1) / 3) * (H + 2 * MY + 6);
+    }
+    auto centre = [&](int p) {   // a point on the piece's body, in the play area
+        return std::make_pair(m.Pieces[p].X + MX + W / 2, m.Pieces[p].Y + MY + H / 2);
+    };
+    if (mode == "finish") {
+        for (int16_t p = 1; p < 12; ++p) SetGroupInPlace(g, m, p, host);
+        if (!WriteFile(out, WriteState(g, m))) return 1;
+        const auto [fx, fy] = centre(12);
+        std::printf("drag %d %d %d %d\n", fx, fy, m.Pieces[12].HomeX + cx, m.Pieces[12].HomeY + cy);
+        return 0;
+    }
+    if (!WriteFile(out, WriteState(g, m))) return 1;
+    // The moves the test makes: piece 2 dropped 2 right and 1 below its
+    // place beside piece 1; piece 5 dropped 2 right and 1 above its home.
+    const auto [ax, ay] = centre(2);
+    const int toX = m.Pieces[1].X + W + 2, toY = m.Pieces[1].Y + 1;
+    std::printf("drag %d %d %d %d\n", ax, ay, toX + cx, toY + cy);
+    const auto [bx, by] = centre(5);
+    std::printf("drag %d %d %d %d\n", bx, by, m.Pieces[5].HomeX + 2 + cx, m.Pieces[5].HomeY - 1 + cy);
+
+    // What the game must hold afterwards, done with the game's own rules.
+    m.SelectedPiece = 2;
+    ReOrderGroups(m);
+    DragGroupTo(m, toX + cx, toY + cy, w, h);
+    m.SelectedGroup = m.Pieces[2].Group;
+    JoinPass(g, m, w, h);
+    m.SelectedPiece = 5;
+    ReOrderGroups(m);
+    DragGroupTo(m, m.Pieces[5].HomeX + 2 + cx, m.Pieces[5].HomeY - 1 + cy, w, h);
+    m.SelectedGroup = m.Pieces[5].Group;
+    if (!IsAtHome(m, 5)) return 2;
+    SetGroupInPlace(g, m, m.SelectedGroup, host);
+    return WriteFile(out + ".expected", WriteState(g, m)) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    const QStringList a = app.arguments();
+    if (a.size() >= 3 && a[1] == "probe") return Probe(a[2]);
+    if (a.size() >= 3 && a[1] == "picture") return Picture(a[2]);
+    if (a.size() >= 7 && a[1] == "state") return State(a[2], a[3].toInt(), a[4].toInt(), a[5], a[6]);
+    std::fprintf(stderr, "usage: xhelper probe OUT.png | picture OUT.png | state PIC W H OUT join|finish\n");
+    return 2;
+}
