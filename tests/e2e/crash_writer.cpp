@@ -1,0 +1,49 @@
+// Saves a puzzle state and the best times over and over, as fast as it can,
+// until it is killed. Used by the crash-safety test, which kills it with
+// SIGKILL in the middle of writing.
+//
+//   crash_writer PROGRAMDIR PICTURE STATEFILE
+#include <QApplication>
+#include <cstdio>
+
+#include "game/persist/programdir.h"
+#include "game/shell/frmmain.h"
+#include "shell/fakes.h"
+
+using namespace pz;
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList a = app.arguments();
+    if (a.size() < 4) return 2;
+    SetProgramDirectory(a[1]);
+    Globals g;
+    MemorySettingsStore store;
+    store.values["Number of Pieces"] = "324";
+    test::ScriptedFileDialogs files;
+    test::RecordingPrompts prompts;
+    ClockRandom rnd(1);
+    frmMain w(g, MainServices{store, files, prompts, rnd});
+    w.resize(1400, 1000);
+    w.Form_Load();
+    files.answers.push_back(a[2]);
+    w.mnuFileOpen_Click();
+    if (!g.PuzzleLoaded) return 3;
+    for (long i = 0;; ++i) {
+        // Every save differs from the one before: the time and a position.
+        g.ElapsedSeconds = int32_t(i);
+        w.model().Pieces[1].X = int32_t(10 + i % 100);
+        g.BestTimes[1].PlayerName = "writer";
+        g.BestTimes[1].Seconds = int16_t(i % 60);
+        g.BestTimes[1].PieceTotal = 324;
+        files.answers.push_back(a[3]);
+        w.mnuFileSavePuzzleState_Click();
+        w.SaveBestTimes();
+        if (!prompts.messages.isEmpty()) return 4;
+        if (i == 0) {
+            std::printf("ready\n");
+            std::fflush(stdout);
+        }
+    }
+}
