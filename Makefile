@@ -71,7 +71,8 @@ fuzz: deps
 	./fuzz/run.sh $(FUZZ_SECONDS)
 
 bench: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/puzzora_bench --benchmark_min_time=0.2
+	QT_QPA_PLATFORM=offscreen PUZZORA_CONTROL_DIR=$(CURDIR)/$(BUILD) $(BUILD)/bench/puzzora_bench --benchmark_min_time=0.2
+	PUZZORA_CONTROL_DIR=$(CURDIR)/$(BUILD) ./bench/extra.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
