@@ -58,65 +58,56 @@ void MinMax::SetIncrementY(int32_t v) {
     if (s_.Enabled) AttachToParent();
 }
 
-void MinMax::SetMaximumWidth(int32_t v) {
+// The three sizes of one axis keep minimum <= maximised <= maximum among
+// those that are set; each dependent change goes through the same rules.
+struct MinMax::Axis {
+    int32_t SizeLimits::*maximum;
+    int32_t SizeLimits::*minimum;
+    int32_t SizeLimits::*maximized;
+    const char *maximumName, *minimumName, *maximizedName;
+};
+
+const MinMax::Axis MinMax::kWidth{&SizeLimits::MaximumWidth, &SizeLimits::MinimumWidth, &SizeLimits::MaximizedWidth,
+                                  "MaximumWidth", "MinimumWidth", "MaximizedWidth"};
+const MinMax::Axis MinMax::kHeight{&SizeLimits::MaximumHeight, &SizeLimits::MinimumHeight,
+                                   &SizeLimits::MaximizedHeight, "MaximumHeight", "MinimumHeight", "MaximizedHeight"};
+
+void MinMax::SetMaximum(const Axis& a, int32_t v) {
     Check(v >= 0);
-    s_.MaximumWidth = v;
-    Changed("MaximumWidth");
+    s_.*a.maximum = v;
+    Changed(a.maximumName);
     if (v > 0) {
-        if (s_.MaximizedWidth > 0 && s_.MaximizedWidth > v) SetMaximizedWidth(v);
-        if (s_.MinimumWidth > 0 && s_.MinimumWidth > v) SetMinimumWidth(v);
+        if (s_.*a.maximized > 0 && s_.*a.maximized > v) SetMaximized(a, v);
+        if (s_.*a.minimum > 0 && s_.*a.minimum > v) SetMinimum(a, v);
     }
 }
 
-void MinMax::SetMinimumWidth(int32_t v) {
+void MinMax::SetMinimum(const Axis& a, int32_t v) {
     Check(v >= 0);
-    s_.MinimumWidth = v;
-    Changed("MinimumWidth");
+    s_.*a.minimum = v;
+    Changed(a.minimumName);
     if (v > 0) {
-        if (s_.MaximumWidth > 0 && s_.MaximumWidth < v) SetMaximumWidth(v);
-        if (s_.MaximizedWidth > 0 && s_.MaximizedWidth < v) SetMaximizedWidth(v);
+        if (s_.*a.maximum > 0 && s_.*a.maximum < v) SetMaximum(a, v);
+        if (s_.*a.maximized > 0 && s_.*a.maximized < v) SetMaximized(a, v);
     }
 }
 
-void MinMax::SetMaximizedWidth(int32_t v) {
+void MinMax::SetMaximized(const Axis& a, int32_t v) {
     Check(v >= 0);
-    s_.MaximizedWidth = v;
-    Changed("MaximizedWidth");
+    s_.*a.maximized = v;
+    Changed(a.maximizedName);
     if (v > 0) {
-        if (s_.MaximumWidth > 0 && s_.MaximumWidth < v) SetMaximumWidth(v);
-        if (s_.MinimumWidth > 0 && s_.MinimumWidth > v) SetMinimumWidth(v);
+        if (s_.*a.maximum > 0 && s_.*a.maximum < v) SetMaximum(a, v);
+        if (s_.*a.minimum > 0 && s_.*a.minimum > v) SetMinimum(a, v);
     }
 }
 
-void MinMax::SetMaximumHeight(int32_t v) {
-    Check(v >= 0);
-    s_.MaximumHeight = v;
-    Changed("MaximumHeight");
-    if (v > 0) {
-        if (s_.MaximizedHeight > 0 && s_.MaximizedHeight > v) SetMaximizedHeight(v);
-        if (s_.MinimumHeight > 0 && s_.MinimumHeight > v) SetMinimumHeight(v);
-    }
-}
-
-void MinMax::SetMinimumHeight(int32_t v) {
-    Check(v >= 0);
-    s_.MinimumHeight = v;
-    Changed("MinimumHeight");
-    if (v > 0) {
-        if (s_.MaximumHeight > 0 && s_.MaximumHeight < v) SetMaximumHeight(v);
-        if (s_.MaximizedHeight > 0 && s_.MaximizedHeight < v) SetMaximizedHeight(v);
-    }
-}
-
-void MinMax::SetMaximizedHeight(int32_t v) {
-    Check(v >= 0);
-    s_.MaximizedHeight = v;
-    Changed("MaximizedHeight");
-    if (v > 0) {
-        if (s_.MaximumHeight > 0 && s_.MaximumHeight < v) SetMaximumHeight(v);
-        if (s_.MinimumHeight > 0 && s_.MinimumHeight > v) SetMinimumHeight(v);
-    }
-}
+void MinMax::SetMaximumWidth(int32_t v) { SetMaximum(kWidth, v); }
+void MinMax::SetMinimumWidth(int32_t v) { SetMinimum(kWidth, v); }
+void MinMax::SetMaximizedWidth(int32_t v) { SetMaximized(kWidth, v); }
+void MinMax::SetMaximumHeight(int32_t v) { SetMaximum(kHeight, v); }
+void MinMax::SetMinimumHeight(int32_t v) { SetMinimum(kHeight, v); }
+void MinMax::SetMaximizedHeight(int32_t v) { SetMaximized(kHeight, v); }
 
 void MinMax::SetMaximizedLeft(int32_t v) {
     s_.MaximizedLeft = v;

@@ -70,6 +70,11 @@ public:
     static long LiveInstances() { return live_; }
 
 private:
+    struct Axis;
+    static const Axis kWidth, kHeight;
+    void SetMaximum(const Axis& a, int32_t v);
+    void SetMinimum(const Axis& a, int32_t v);
+    void SetMaximized(const Axis& a, int32_t v);
     HWND GetParentHwnd();
     void AttachToParent();
     void DetachFromParent();

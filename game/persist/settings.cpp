@@ -145,35 +145,35 @@ void SaveNumberOfPieces(SettingsStore& st, const Settings& s) { st.Save("Number 
 
 void SavePreviewSize(SettingsStore& st, const Settings& s) { st.Save("Preview Size", Num(s.PreviewSize)); }
 
+namespace {
+// The keys of one colour, in the order red, green, blue, colour, fill.
+void SaveColour(SettingsStore& st, const std::string& name, uint8_t r, uint8_t g, uint8_t b, int32_t colour,
+                const int32_t* fill) {
+    st.Save(name + " Red", Num(r));
+    st.Save(name + " Green", Num(g));
+    st.Save(name + " Blue", Num(b));
+    st.Save(name + " Color", Num(colour));
+    if (fill) st.Save(name + " Color Fill", Num(*fill));
+}
+}  // namespace
+
 void SaveBackgroundColor(SettingsStore& st, const Settings& s) {
-    st.Save("Background Red", Num(s.BackgroundRed));
-    st.Save("Background Green", Num(s.BackgroundGreen));
-    st.Save("Background Blue", Num(s.BackgroundBlue));
-    st.Save("Background Color", Num(s.BackgroundColor));
-    st.Save("Background Color Fill", Num(s.BackgroundColorFill));
+    SaveColour(st, "Background", s.BackgroundRed, s.BackgroundGreen, s.BackgroundBlue, s.BackgroundColor,
+               &s.BackgroundColorFill);
 }
 
 void SaveOutlineColor(SettingsStore& st, const Settings& s) {
-    st.Save("Outline Red", Num(s.OutlineRed));
-    st.Save("Outline Green", Num(s.OutlineGreen));
-    st.Save("Outline Blue", Num(s.OutlineBlue));
-    st.Save("Outline Color", Num(s.OutlineColor));
-    st.Save("Outline Color Fill", Num(s.OutlineColorFill));
+    SaveColour(st, "Outline", s.OutlineRed, s.OutlineGreen, s.OutlineBlue, s.OutlineColor, &s.OutlineColorFill);
 }
 
 void SavePreviewCaptionBackColor(SettingsStore& st, const Settings& s) {
-    st.Save("Preview Caption Background Red", Num(s.PreviewCaptionBackRed));
-    st.Save("Preview Caption Background Green", Num(s.PreviewCaptionBackGreen));
-    st.Save("Preview Caption Background Blue", Num(s.PreviewCaptionBackBlue));
-    st.Save("Preview Caption Background Color", Num(s.PreviewCaptionBackColor));
-    st.Save("Preview Caption Background Color Fill", Num(s.PreviewCaptionBackColorFill));
+    SaveColour(st, "Preview Caption Background", s.PreviewCaptionBackRed, s.PreviewCaptionBackGreen,
+               s.PreviewCaptionBackBlue, s.PreviewCaptionBackColor, &s.PreviewCaptionBackColorFill);
 }
 
 void SavePreviewCaptionTextColor(SettingsStore& st, const Settings& s) {
-    st.Save("Preview Caption Text Red", Num(s.PreviewCaptionTextRed));
-    st.Save("Preview Caption Text Green", Num(s.PreviewCaptionTextGreen));
-    st.Save("Preview Caption Text Blue", Num(s.PreviewCaptionTextBlue));
-    st.Save("Preview Caption Text Color", Num(s.PreviewCaptionTextColor));
+    SaveColour(st, "Preview Caption Text", s.PreviewCaptionTextRed, s.PreviewCaptionTextGreen,
+               s.PreviewCaptionTextBlue, s.PreviewCaptionTextColor, nullptr);
 }
 
 }  // namespace pz

@@ -1,0 +1,30 @@
+#include "game/shell/app.h"
+
+#include <QApplication>
+
+#include "game/persist/qtsettingsstore.h"
+#include "game/shell/frmmain.h"
+#include "game/shell/qtdialogs.h"
+
+namespace pz {
+
+int RunPuzzora(int argc, char** argv, bool untilShown) {
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Puzzora"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Puzzora"));
+
+    Globals globals;
+    QtSettingsStore store;
+    QtFileDialogs files;
+    QtPrompts prompts;
+    ClockRandom random;
+    frmMain main(globals, MainServices{store, files, prompts, random});
+    main.Form_Load(QCoreApplication::arguments().mid(1));
+    if (untilShown) {
+        QCoreApplication::processEvents();   // the first expose and paint
+        return main.isVisible() ? 0 : 1;
+    }
+    return app.exec();
+}
+
+}  // namespace pz

@@ -1,0 +1,63 @@
+// Every input the fuzzers were seeded with or ever found goes through the
+// readers again on each test run.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "game/persist/besttimes.h"
+#include "game/persist/settings.h"
+#include "game/persist/statefile.h"
+
+namespace pz {
+
+namespace {
+std::vector<std::string> Inputs(const std::string& target) {
+    std::vector<std::string> out;
+    for (const char* kind : {"corpus", "regressions"}) {
+        const std::filesystem::path dir = std::filesystem::path(PZ_SOURCE_DIR) / "fuzz" / kind / target;
+        if (!std::filesystem::exists(dir)) continue;
+        for (const auto& e : std::filesystem::directory_iterator(dir)) {
+            if (!e.is_regular_file()) continue;
+            std::ifstream f(e.path(), std::ios::binary);
+            std::stringstream s;
+            s << f.rdbuf();
+            out.push_back(s.str());
+        }
+    }
+    return out;
+}
+}  // namespace
+
+TEST(FuzzCorpus, StateFilesAreReadOrRefused) {
+    const auto inputs = Inputs("statefile");
+    EXPECT_FALSE(inputs.empty());
+    int accepted = 0;
+    for (const std::string& in : inputs) {
+        try {
+            ReadState(in);
+            ++accepted;
+        } catch (const StateFileError&) {
+        }
+    }
+    EXPECT_GE(accepted, 3);   // the seeds are real state files
+}
+
+TEST(FuzzCorpus, BestTimesAndSettingsAlwaysRead) {
+    for (const std::string& in : Inputs("besttimes")) {
+        const BestTimesTable t = ParseBestTimes(in);
+        for (int i = 1; i <= BestTimesCount; ++i) EXPECT_LE(t[i].Minutes, 59);
+    }
+    for (const std::string& in : Inputs("settings")) {
+        MemorySettingsStore store;
+        std::istringstream lines(in);
+        for (std::string line; std::getline(lines, line);)
+            if (auto eq = line.find('='); eq != std::string::npos) store.Save(line.substr(0, eq), line.substr(eq + 1));
+        Settings s;
+        LoadSettings(store, s);
+        EXPECT_TRUE(IsCuttablePieceCount(s.NumberOfPieces));
+    }
+}
+
+}  // namespace pz
