@@ -32,7 +32,7 @@ void ComputeCutGeometry(const Globals& g, PuzzleModel& m, float scaleWidth, floa
 
     m.PieceHeight = CheckI16(m.PuzzleHeight / g.NumRows);
     m.PieceWidth = CheckI16(m.PuzzleWidth / g.NumColumns);
-    if (m.PieceWidth < 1 || m.PieceHeight < 1) throw OverflowError();
+    if (m.PieceWidth < 1 || m.PieceHeight < 1) throw std::range_error("the play area is too small for the pieces");
     m.MarginY = int16_t(m.PieceHeight / 3);
     m.MarginX = int16_t(m.PieceWidth / 3);
     m.PuzzleLeft = CheckI16(CLng(scaleWidth - float(m.PuzzleWidth)) / 2);

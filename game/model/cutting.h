@@ -13,7 +13,8 @@ using display::Surface;
 // Fits the picture into a play area of scaleWidth x scaleHeight pixels and
 // derives the cut: puzzle and piece size, margins, home area, and each
 // piece's body rectangle and home position. Throws OverflowError where a
-// 16-bit quantity leaves its range, DivisionByZero for an empty grid.
+// 16-bit quantity leaves its range, DivisionByZero for an empty grid, and
+// std::range_error when the play area leaves no pixel for a piece.
 void ComputeCutGeometry(const Globals& g, PuzzleModel& m, float scaleWidth, float scaleHeight);
 
 // Insets s(j) of the knob curve for an edge of length k and depth d: one

@@ -661,10 +661,6 @@ void frmMain::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-void frmMain::changeEvent(QEvent* e) {
-    QMainWindow::changeEvent(e);
-}
-
 void frmMain::Form_Resize() {
     if (isMinimized() || unloaded_) return;
     const float sw = ScaleWidth(), sh = ScaleHeight();

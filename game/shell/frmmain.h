@@ -104,7 +104,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    void changeEvent(QEvent* e) override;
 
 private:
     void StopTimer() override { tmrPuzzle_.stop(); }
