@@ -14,22 +14,29 @@ struct PuzzleImages {
     std::vector<Surface> PieceImages;   // 1..N
     Surface PreviewImage;
     LineImages Lines;
+    // The preview's caption bar with its text, made when its size or colours
+    // change, so that frames only copy it.
+    mutable Surface CaptionBar;
+    mutable int32_t captionBack = -1, captionText = -1;
     void Release() {
         PieceImages.clear();
         PreviewImage = Surface();
         Lines = LineImages();
+        CaptionBar = Surface();
     }
 };
 
 // Draws the whole frame: background, home frame (unless complete), pieces at
 // home, the preview, then the loose groups bottom to top with their outlines.
-// Images partly outside the back buffer are clipped.
+// Images partly outside the back buffer are clipped. Large frames are drawn
+// as two bands at once, each in the same order.
 void ComposeFrame(const Globals& g, const PuzzleModel& m, const PuzzleImages& images,
                   Surface& backBuffer);
 
 // The outline of one loose piece: full lines at the rim, two straight stubs
-// on an edge with a tab or hole, nothing on a joined edge.
+// on an edge with a tab or hole, nothing on a joined edge. Drawn only inside
+// clip, when given.
 void DrawOutline(const Globals& g, const PuzzleModel& m, const LineImages& li, int piece,
-                 Surface& target);
+                 Surface& target, const display::Rect* clip = nullptr);
 
 }  // namespace pz

@@ -81,12 +81,15 @@ bool Surface::Blt(int x, int y, const Surface& src, const Rect& sr, bool useKey)
     return true;
 }
 
-void Surface::BltClipped(int x, int y, const Surface& src, bool useKey) {
+void Surface::BltClipped(int x, int y, const Surface& src, bool useKey, const Rect* clip) {
+    const Rect c = clip ? Rect{std::max(0, clip->Left), std::max(0, clip->Top), std::min(Width(), clip->Right),
+                               std::min(Height(), clip->Bottom)}
+                        : Rect{0, 0, Width(), Height()};
     int sx = 0, sy = 0, w = src.Width(), h = src.Height();
-    if (x < 0) { sx = -x; w += x; x = 0; }
-    if (y < 0) { sy = -y; h += y; y = 0; }
-    w = std::min(w, Width() - x);
-    h = std::min(h, Height() - y);
+    if (x < c.Left) { sx = c.Left - x; w -= sx; x = c.Left; }
+    if (y < c.Top) { sy = c.Top - y; h -= sy; y = c.Top; }
+    w = std::min(w, c.Right - x);
+    h = std::min(h, c.Bottom - y);
     if (w <= 0 || h <= 0) return;
     CopyRows(x, y, src, sx, sy, w, h, useKey);
 }

@@ -60,8 +60,15 @@ public:
     // the rectangle is empty or the source or target rectangle is not wholly
     // inside its image. With useKey, source pixels of its key are skipped.
     bool Blt(int x, int y, const Surface& src, const Rect& srcRect, bool useKey);
-    // Copies the whole of src to (x, y), clipped to this image.
-    void BltClipped(int x, int y, const Surface& src, bool useKey);
+    // Copies the whole of src to (x, y), clipped to this image and, when
+    // given, to a clip rectangle of it.
+    void BltClipped(int x, int y, const Surface& src, bool useKey, const Rect* clip = nullptr);
+
+    // Builds the opaque runs of a keyed image now, so that key copies from
+    // it only read it (several threads may then copy from it at once).
+    void PrepareRuns() const {
+        if (keyed_ && !runsValid_) BuildRuns();
+    }
 
     // Makes this image mask.width x mask.height, with the pixels inside the
     // mask's runs taken from src at (sx + x, sy + y) and the rest transparent
@@ -87,7 +94,11 @@ private:
         return (keyed_ && value >= keyLo_ && value <= keyHi_) ? 0u : (0xff000000u | value);
     }
     uint32_t Load(uint32_t px) const { return (px >> 24) ? (px & 0xffffffu) : keyLo_; }
-    void Touch() { runsValid_ = false; }
+    // Only keyed images keep runs; leaving others alone lets threads draw
+    // into separate parts of one unkeyed image.
+    void Touch() {
+        if (keyed_) runsValid_ = false;
+    }
     void Attach();   // after img_ changes: cache its pixel pointer
     uint32_t* Row(int y) { return bits_ + size_t(y) * stride_; }
     const uint32_t* Row(int y) const { return bits_ + size_t(y) * stride_; }
