@@ -14,6 +14,9 @@ struct PictureResult {
     QString error;   // why it failed, for the player
 };
 
+// The game cuts pictures of at least 33 x 33 pixels.
+inline bool IsTooSmallPicture(const QImage& image) { return image.width() <= 32 || image.height() <= 32; }
+
 // Decodes a picture file (BMP, JPEG, GIF and whatever else Qt reads). Refuses
 // pictures wider or taller than 32767 pixels before decoding them.
 PictureResult ReadPicture(const QString& path);

@@ -276,7 +276,7 @@ bool frmMain::LoadPuzzleState() {
     if (pic.image.isNull())
         return fail(QStringLiteral("its picture \"%1\" could not be opened: %2")
                         .arg(QDir::toNativeSeparators(picturePath), pic.error));
-    if (pic.image.width() <= 32 || pic.image.height() <= 32)
+    if (IsTooSmallPicture(pic.image))
         return fail(QStringLiteral("its picture \"%1\" is smaller than 33 x 32 pixels").arg(picturePath));
 
     Globals next = g_;
@@ -503,7 +503,7 @@ QImage frmMain::ReadPictureOrTell(const QString& path) {
                                  .arg(QDir::toNativeSeparators(path), pic.error));
         return QImage();
     }
-    if (pic.image.height() <= 32 || pic.image.width() <= 32) {
+    if (IsTooSmallPicture(pic.image)) {
         svc_.prompts.Message(this, QStringLiteral("Error:"), QStringLiteral("Image must be at least 33 x 32 pixels"));
         return QImage();
     }
@@ -541,7 +541,7 @@ bool frmMain::SetWholeImage() {
         return false;
     };
     const QImage& pic = workingPicture_;
-    if (pic.height() <= 32 || pic.width() <= 32)
+    if (IsTooSmallPicture(pic))
         return fail(QStringLiteral("Image must be at least 33 x 32 pixels"));
 
     // Build the new puzzle aside; take it over only when it is complete.

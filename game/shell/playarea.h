@@ -18,9 +18,6 @@ public:
     std::function<void(QMouseEvent*)> onPress, onMove, onRelease;
     std::function<void()> onResize;
 
-    int ScaleWidth() const { return width(); }
-    int ScaleHeight() const { return height(); }
-
 protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
