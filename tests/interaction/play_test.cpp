@@ -292,30 +292,78 @@ TEST(HitTest, EachPieceKindUsesItsTableRow) {
     EXPECT_FALSE(HitTestPiece(c.g, c.m, 5, c.m.MarginX + c.m.PieceWidth / 2, c.m.MarginY + c.m.PieceHeight / 2));
 }
 
-TEST(HitTest, BodiesHitHolesAndBordersMiss) {
-    for (auto [cols, rows] : {std::pair{3, 3}, std::pair{5, 4}}) {
-        auto c = test::MakeCut(cols, rows, 120 * cols, 100 * rows, 3000, 3000);
-        const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
-        for (int p = 1; p <= cols * rows; ++p) {
-            PieceInfo& pc = c.m.Pieces[p];
-            pc.X = 500, pc.Y = 700;
-            EXPECT_TRUE(HitTestPiece(c.g, c.m, p, 500 + MX + W / 2.0 + 0.5, 700 + MY + H / 2.0 + 0.5)) << p;
-            // Outside the image altogether.
-            EXPECT_FALSE(HitTestPiece(c.g, c.m, p, 499, 700 + MY + H / 2.0)) << p;
-            // Inside the hole of a top edge that has one (centre, first line).
-            if (!pc.TopOut) {
-                EXPECT_FALSE(HitTestPiece(c.g, c.m, p, 500 + MX + W / 2.0, 700 + MY + 1)) << p;
+TEST(HitTest, EveryRowHitsItsTabsAndBodyAndMissesItsHoles) {
+    // Each kind of piece by its edges (top, right, bottom, left): a tab or a
+    // hole spans the body from 2 margins to the body's length along its
+    // edge and is one margin deep. Probes lie half a pixel inside or outside
+    // each feature; points on a rectangle's border miss.
+    enum Edge { Flat, Out, In };
+    struct Kind {
+        int row, column, line;   // grid cell of a 3 x 3 puzzle, expected table row
+        Edge top, right, bottom, left;
+    };
+    const Kind kinds[] = {
+        {0, 0, 1, Flat, Out, In, Flat},    {1, 1, 2, In, Out, In, Out},    {1, 1, 3, Out, In, Out, In},
+        {0, 1, 4, Flat, Out, In, Out},     {0, 1, 5, Flat, In, Out, In},   {0, 2, 6, Flat, Flat, In, Out},
+        {0, 2, 7, Flat, Flat, Out, In},    {1, 0, 8, Out, In, Out, Flat},  {1, 0, 9, In, Out, In, Flat},
+        {1, 2, 10, Out, Flat, Out, In},    {1, 2, 11, In, Flat, In, Out},  {2, 0, 12, Out, In, Flat, Flat},
+        {2, 0, 13, In, Out, Flat, Flat},   {2, 1, 14, In, Out, Flat, Out}, {2, 1, 15, Out, In, Flat, In},
+        {2, 2, 16, Out, Flat, Flat, In},   {2, 2, 17, In, Flat, Flat, Out},
+    };
+    Globals g;
+    g.NumColumns = g.NumRows = 3;
+    g.NumberOfPieces = 9;
+    PuzzleModel m;
+    m.Pieces.resize(10);
+    m.PieceWidth = 83, m.PieceHeight = 78, m.MarginX = 27, m.MarginY = 26;
+    const double W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY, e = 0.5;
+    for (const Kind& k : kinds) {
+        const int p = k.row * 3 + k.column + 1;
+        PieceInfo& pc = m.Pieces[p];
+        pc = PieceInfo{};
+        pc.Row = int16_t(k.row), pc.Column = int16_t(k.column);
+        pc.TopOut = k.top != In, pc.RightOut = k.right != In, pc.BottomOut = k.bottom != In, pc.LeftOut = k.left != In;
+        pc.X = 300, pc.Y = 200;
+        ASSERT_EQ(HitTableRow(g, m, p), k.line);
+        // Probes on the top edge as (a, b): a along the edge from the image's
+        // corner, b the depth from the image's outer side; the other edges
+        // are the same turned round.
+        const struct { Edge edge; double along, length, margin, depth; int side; } sides[] = {
+            {k.top, MX, W, MX, MY, 0}, {k.right, MY, H, MY, MX, 1}, {k.bottom, MX, W, MX, MY, 2}, {k.left, MY, H, MY, MX, 3},
+        };
+        for (const auto& s : sides) {
+            auto hit = [&](double a, double b) {
+                double u = a, v = b;
+                if (s.side == 1) u = W + 2 * MX - b, v = a;
+                if (s.side == 2) v = H + 2 * MY - b;
+                if (s.side == 3) u = b, v = a;
+                return HitTestPiece(g, m, p, pc.X + u, pc.Y + v);
+            };
+            const double A = s.margin, K = s.length, D = s.depth;
+            const std::string where = "row " + std::to_string(k.line) + " side " + std::to_string(s.side);
+            switch (s.edge) {
+                case Flat:   // the body's own line, and nothing beyond it
+                    EXPECT_TRUE(hit(A + K / 2 + 0.25, D + e)) << where;
+                    EXPECT_FALSE(hit(A + K / 2 + 0.25, D - e)) << where;
+                    break;
+                case Out:
+                    EXPECT_TRUE(hit(2 * A + e, D - e)) << where;
+                    EXPECT_TRUE(hit(K - e, D - e)) << where;
+                    EXPECT_TRUE(hit(2 * A + e, e)) << where;   // the tip
+                    EXPECT_FALSE(hit(2 * A - e, D - e)) << where;
+                    EXPECT_FALSE(hit(K + e, D - e)) << where;
+                    EXPECT_FALSE(hit(2 * A, D - e)) << where;   // on the border
+                    break;
+                case In:
+                    EXPECT_FALSE(hit(2 * A + e, D + e)) << where;
+                    EXPECT_FALSE(hit(K - e, D + e)) << where;
+                    EXPECT_FALSE(hit(2 * A + e, 2 * D - e)) << where;
+                    EXPECT_TRUE(hit(2 * A - e, D + e)) << where;   // the shoulders
+                    EXPECT_TRUE(hit(K + e, D + e)) << where;
+                    EXPECT_TRUE(hit(2 * A + e, 2 * D + e)) << where;   // the body below
+                    EXPECT_FALSE(hit(2 * A + e, D - e)) << where;   // no tab
+                    break;
             }
-            if (!pc.LeftOut) {
-                EXPECT_FALSE(HitTestPiece(c.g, c.m, p, 500 + MX + 1, 700 + MY + H / 2.0)) << p;
-            }
-        }
-        // Piece 5 of a 3 x 3 grid (row 2 of the table): its left tab hits,
-        // the border v = 2 MY of the only rectangle there misses.
-        if (cols == 3) {
-            EXPECT_TRUE(HitTestPiece(c.g, c.m, 5, 500 + MX / 2.0, 700 + MY * 2 + 1));
-            EXPECT_FALSE(HitTestPiece(c.g, c.m, 5, 500 + MX / 2.0, 700 + MY * 2));
-            EXPECT_FALSE(HitTestPiece(c.g, c.m, 5, 500 + 0, 700 + MY * 2 + 1));   // u = 0 border
         }
     }
 }
