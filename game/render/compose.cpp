@@ -94,14 +94,18 @@ void ComposeBand(const Globals& g, const PuzzleModel& m, const PuzzleImages& ima
 }  // namespace
 
 void ComposeFrame(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb) {
+    ComposeFrameInBands(g, m, images, bb, bb.Width() * bb.Height() < 640 * 480 ? 1 : 2);
+}
+
+void ComposeFrameInBands(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb,
+                         int bands) {
     if (bb.IsNull()) return;
     // Whatever the bands share is made ready first; after that the bands
     // only read the images and write their own rows.
     if (g.ViewPreview) PrepareCaption(g, m, images);
     for (const Surface& s : images.PieceImages) s.PrepareRuns();
-    const Rect whole{0, 0, bb.Width(), bb.Height()};
-    if (bb.Width() * bb.Height() < 640 * 480) {
-        ComposeBand(g, m, images, bb, whole);
+    if (bands < 2) {
+        ComposeBand(g, m, images, bb, Rect{0, 0, bb.Width(), bb.Height()});
         return;
     }
     const int mid = bb.Height() / 2;

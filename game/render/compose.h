@@ -33,6 +33,11 @@ struct PuzzleImages {
 void ComposeFrame(const Globals& g, const PuzzleModel& m, const PuzzleImages& images,
                   Surface& backBuffer);
 
+// The same frame drawn as one band, or as two (the upper and lower half of
+// the rows) on two threads.
+void ComposeFrameInBands(const Globals& g, const PuzzleModel& m, const PuzzleImages& images,
+                         Surface& backBuffer, int bands);
+
 // The outline of one loose piece: full lines at the rim, two straight stubs
 // on an edge with a tab or hole, nothing on a joined edge. Drawn only inside
 // clip, when given.
