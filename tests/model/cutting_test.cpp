@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "game/interaction/groups.h"
 #include "game/model/colors.h"
 #include "game/model/invariants.h"
 #include "game/model/numbers.h"
@@ -57,6 +58,35 @@ TEST(CutGeometry, SixteenBitOverflowIsRaised) {
     m.ImageWidth = 400;
     m.ImageHeight = 300;
     EXPECT_THROW(ComputeCutGeometry(g, m, 5.0f, 5.0f), std::exception);
+}
+
+TEST(ScalePiecesPosition, ScalesClampsAndSendsHomePiecesHome) {
+    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
+    const int W = c.m.PieceWidth, H = c.m.PieceHeight;
+    c.m.PreviousWidth = 800;
+    c.m.PreviousHeight = 600;
+    c.m.Pieces[1].X = 400;
+    c.m.Pieces[1].Y = 300;
+    c.m.Pieces[2].X = 780;   // near the right edge
+    c.m.Pieces[3].X = 0;
+    // Lock piece 12.
+    c.m.Pieces[12].Group = 0;
+    c.m.Groups[12].InPlace = true;
+    RemoveGroup(c.m, 12);
+    c.m.PiecesInPlace = {0, 12};
+    c.m.InPlaceCount = 1;
+    c.m.Pieces[12].X = 3;
+    ScalePiecesPosition(c.m, 400, 300);
+    EXPECT_EQ(c.m.Pieces[1].X, 200);
+    EXPECT_EQ(c.m.Pieces[1].Y, 150);
+    EXPECT_EQ(c.m.Pieces[2].X, 400 - W);
+    EXPECT_EQ(c.m.Pieces[3].X, 1);
+    EXPECT_LE(c.m.Pieces[1].Y, 300 - H);
+    EXPECT_EQ(c.m.Pieces[12].X, c.m.Pieces[12].HomeX);
+    // A previous size of 0 never divides by zero.
+    c.m.PreviousWidth = 0;
+    c.m.PreviousHeight = 0;
+    EXPECT_NO_THROW(ScalePiecesPosition(c.m, 400, 300));
 }
 
 TEST(Curve, InsetsOfTheFourByThreeExample) {

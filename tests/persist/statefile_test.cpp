@@ -3,6 +3,8 @@
 #include "game/interaction/groups.h"
 #include "game/interaction/play.h"
 #include "game/persist/statefile.h"
+
+#include "fakerandom.h"
 #include "testutil.h"
 
 namespace pz {
@@ -18,7 +20,7 @@ struct NoHost : PlacingHost {
 // A game in progress: scattered, some pieces joined, one group at home.
 test::CutPuzzle Game(int cols = 4, int rows = 3) {
     auto c = test::MakeCut(cols, rows, 100 * cols, 100 * rows, 1200, 900);
-    ClockRandom rnd(9);
+    test::SeededRandom rnd(9);
     Scramble(c.g, c.m, 1200, 900, rnd);
     c.m.ImageFileName = "/home/player/Pictures/Meadow.png";
     auto join = [&](int16_t moving, int16_t stay) {
