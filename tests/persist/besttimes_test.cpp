@@ -1,6 +1,9 @@
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "game/persist/besttimes.h"
+#include "game/persist/besttimesfile.h"
 
 namespace pz {
 
@@ -118,6 +121,27 @@ TEST(BestTimes, ClearAllEmptiesEveryEntry) {
     ClearBestTimes(t);
     for (int i = 1; i <= 20; ++i) EXPECT_EQ(t[i].PieceTotal, 0);
     EXPECT_EQ(FormatBestTimes(t), FormatBestTimes(BestTimesTable{}));
+}
+
+TEST(BestTimes, TheFileIsWrittenWholeAndAFailureIsToldOnce) {
+    QTemporaryDir dir;
+    BestTimesFile file(dir.filePath("besttimes.txt"));
+    EXPECT_FALSE(file.Read().has_value());
+    BestTimesTable t{};
+    t[1] = Entry("Ann", 3725, 64);
+    EXPECT_EQ(file.Write(t).toStdString(), "");
+    QFile written(dir.filePath("besttimes.txt"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll().toStdString(), FormatBestTimes(t));
+    EXPECT_EQ(file.Read().value()[1].PlayerName, "Ann");
+
+    // Its folder is gone: the first failure says where, the rest say nothing.
+    BestTimesFile lost(dir.filePath("gone/besttimes.txt"));
+    const QString told = lost.Write(t);
+    EXPECT_TRUE(told.startsWith("The best times could not be written to \"" + dir.filePath("gone/besttimes.txt") + "\": "))
+        << told.toStdString();
+    EXPECT_EQ(lost.Write(t).toStdString(), "");
+    EXPECT_EQ(lost.Write(t).toStdString(), "");
 }
 
 }  // namespace pz
