@@ -296,7 +296,9 @@ TEST(HitTest, EveryRowHitsItsTabsAndBodyAndMissesItsHoles) {
     // Each kind of piece by its edges (top, right, bottom, left): a tab or a
     // hole spans the body from 2 margins to the body's length along its
     // edge and is one margin deep. Probes lie half a pixel inside or outside
-    // each feature; points on a rectangle's border miss.
+    // each feature (flat edges: the body's line and beyond it; tabs: both
+    // ends, the tip and a border, which misses; holes: both ends, the
+    // bottom, the shoulders and the body below).
     enum Edge { Flat, Out, In };
     struct Kind {
         int row, column, line;   // grid cell of a 3 x 3 puzzle, expected table row
@@ -328,9 +330,8 @@ TEST(HitTest, EveryRowHitsItsTabsAndBodyAndMissesItsHoles) {
         // Probes on the top edge as (a, b): a along the edge from the image's
         // corner, b the depth from the image's outer side; the other edges
         // are the same turned round.
-        const struct { Edge edge; double along, length, margin, depth; int side; } sides[] = {
-            {k.top, MX, W, MX, MY, 0}, {k.right, MY, H, MY, MX, 1}, {k.bottom, MX, W, MX, MY, 2}, {k.left, MY, H, MY, MX, 3},
-        };
+        const struct { Edge edge; double length, margin, depth; int side; } sides[] = {
+            {k.top, W, MX, MY, 0}, {k.right, H, MY, MX, 1}, {k.bottom, W, MX, MY, 2}, {k.left, H, MY, MX, 3}};
         for (const auto& s : sides) {
             auto hit = [&](double a, double b) {
                 double u = a, v = b;
@@ -340,30 +341,18 @@ TEST(HitTest, EveryRowHitsItsTabsAndBodyAndMissesItsHoles) {
                 return HitTestPiece(g, m, p, pc.X + u, pc.Y + v);
             };
             const double A = s.margin, K = s.length, D = s.depth;
-            const std::string where = "row " + std::to_string(k.line) + " side " + std::to_string(s.side);
-            switch (s.edge) {
-                case Flat:   // the body's own line, and nothing beyond it
-                    EXPECT_TRUE(hit(A + K / 2 + 0.25, D + e)) << where;
-                    EXPECT_FALSE(hit(A + K / 2 + 0.25, D - e)) << where;
-                    break;
-                case Out:
-                    EXPECT_TRUE(hit(2 * A + e, D - e)) << where;
-                    EXPECT_TRUE(hit(K - e, D - e)) << where;
-                    EXPECT_TRUE(hit(2 * A + e, e)) << where;   // the tip
-                    EXPECT_FALSE(hit(2 * A - e, D - e)) << where;
-                    EXPECT_FALSE(hit(K + e, D - e)) << where;
-                    EXPECT_FALSE(hit(2 * A, D - e)) << where;   // on the border
-                    break;
-                case In:
-                    EXPECT_FALSE(hit(2 * A + e, D + e)) << where;
-                    EXPECT_FALSE(hit(K - e, D + e)) << where;
-                    EXPECT_FALSE(hit(2 * A + e, 2 * D - e)) << where;
-                    EXPECT_TRUE(hit(2 * A - e, D + e)) << where;   // the shoulders
-                    EXPECT_TRUE(hit(K + e, D + e)) << where;
-                    EXPECT_TRUE(hit(2 * A + e, 2 * D + e)) << where;   // the body below
-                    EXPECT_FALSE(hit(2 * A + e, D - e)) << where;   // no tab
-                    break;
-            }
+            struct Probe { double a, b; bool hit; };
+            const std::vector<Probe> probes =
+                s.edge == Flat ? std::vector<Probe>{{A + K / 2 + 0.25, D + e, true}, {A + K / 2 + 0.25, D - e, false}}
+                : s.edge == Out
+                    ? std::vector<Probe>{{2 * A + e, D - e, true},  {K - e, D - e, true},  {2 * A + e, e, true},
+                                         {2 * A - e, D - e, false}, {K + e, D - e, false}, {2 * A, D - e, false}}
+                    : std::vector<Probe>{{2 * A + e, D + e, false}, {K - e, D + e, false}, {2 * A + e, 2 * D - e, false},
+                                         {2 * A + e, D - e, false}, {2 * A - e, D + e, true}, {K + e, D + e, true},
+                                         {2 * A + e, 2 * D + e, true}};
+            for (const Probe& pr : probes)
+                EXPECT_EQ(hit(pr.a, pr.b), pr.hit)
+                    << "row " << k.line << ", side " << s.side << " at " << pr.a << ", " << pr.b;
         }
     }
 }
