@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "game/interaction/groups.h"
+#include "game/render/bandworker.h"
 #include "testutil.h"
 
 namespace pz {
@@ -157,8 +158,9 @@ TEST(Compose, TwoBandsGiveTheFrameOfOne) {
     Surface one(800, 600), two(800, 600);
     one.Fill(0x123456);
     two.Fill(0x654321);
-    ComposeFrameInBands(f.g, f.m, f.images, one, 1);
-    ComposeFrameInBands(f.g, f.m, f.images, two, 2);
+    BandWorker worker;
+    ComposeFrame(f.g, f.m, f.images, one);
+    ComposeFrame(f.g, f.m, f.images, two, &worker);
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) ASSERT_EQ(one.Pixel(x, y), two.Pixel(x, y)) << x << "," << y;
     // The rows at the seam hold lines and pictures, not just background.
