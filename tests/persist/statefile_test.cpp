@@ -20,7 +20,7 @@ struct NoHost : PlacingHost {
 // A game in progress: scattered, some pieces joined, one group at home.
 test::CutPuzzle Game(int cols = 4, int rows = 3) {
     auto c = test::MakeCut(cols, rows, 100 * cols, 100 * rows, 1200, 900);
-    test::SeededRandom rnd(9);
+    test::FixedRandom rnd({0.3f, 0.8f, 0.1f, 0.6f, 0.95f, 0.45f, 0.7f});
     Scramble(c.g, c.m, 1200, 900, rnd);
     c.m.ImageFileName = "/home/player/Pictures/Meadow.png";
     auto join = [&](int16_t moving, int16_t stay) {
