@@ -46,12 +46,9 @@ TEST(CutGeometry, FitsTallAndWidePicturesIntoThePlayArea) {
 
 TEST(CutGeometry, SixteenBitOverflowIsRaised) {
     Globals g;
-    g.NumberOfPieces = 4;
-    g.NumColumns = 2;
-    g.NumRows = 2;
+    g.NumberOfPieces = 4, g.NumColumns = g.NumRows = 2;
     PuzzleModel m;
-    m.ImageWidth = 32000;
-    m.ImageHeight = 100;
+    m.ImageWidth = 32000, m.ImageHeight = 100;
     InitPieceRecords(g, m);
     EXPECT_THROW(ComputeCutGeometry(g, m, 100000.0f, 200.0f), OverflowError);
     // A play area too small for any piece is refused rather than cut.
