@@ -100,8 +100,8 @@ private:
     const PuzzleModel& M() { return game_.m(); }
 
     void MakeFiles() {
-        pictures_ = {game_.MakePicture("photo.png", 320, 240), game_.MakePicture("wide.bmp", 1500, 40),
-                     game_.MakePicture("tall.png", 36, 1400), game_.MakePicture("least.png", 33, 32),
+        pictures_ = {game_.MakePicture("photo.png", 320, 240), game_.MakePicture("wide.bmp", 3000, 60),
+                     game_.MakePicture("tall.png", 100, 3000), game_.MakePicture("least.png", 33, 32),
                      game_.MakePicture("tiny.png", 20, 20), game_.MakePicture("large.jpg", 1100, 700)};
         QFile png(pictures_[0]);
         png.open(QIODevice::ReadOnly);
@@ -257,7 +257,8 @@ private:
                            : Chance(30) ? QSize(1 + Pick(200), 1 + Pick(150))
                                         : QSize(300 + Pick(700), 250 + Pick(500));
         W().resize(size);
-        return QString("resize %1x%2").arg(size.width()).arg(size.height());
+        QApplication::processEvents();
+        return QString("resize %1x%2 got %3x%4").arg(size.width()).arg(size.height()).arg(game_.area()->width()).arg(game_.area()->height());
     }
 
     QString Drag(bool commandInBetween) {
@@ -336,7 +337,9 @@ private:
     }
 };
 
-const uint64_t kSeeds[] = {1, 2, 3, 4, 5, 6, 7, 8};
+// Seeds 1 to 8, then each seed a soak found, kept so that its fault stays mended.
+const uint64_t kSeeds[] = {1, 2, 3, 4, 5, 6, 7, 8,
+                           161180678866415055u};   // a picture opened after a refused re-cut
 constexpr int kActions = 250;
 
 }  // namespace
