@@ -69,6 +69,7 @@ public:
         MakeFiles();
         for (int i = 0; i < actions; ++i) {
             const int zeroBefore = ZeroTimeEntries(game_.g_);
+            const qsizetype namesAsked = game_.prompts_.inputPrompts.size();
             failure_.clear();
             game_.files_.answers.clear();   // a disabled command leaves its answer unused
             log_ << Act();
@@ -76,6 +77,8 @@ public:
             QString failure = failure_.isEmpty() ? Check() : failure_;
             if (failure.isEmpty() && ZeroTimeEntries(game_.g_) > zeroBefore)
                 failure = "a result of 0 seconds entered the best times";
+            if (failure.isEmpty() && game_.prompts_.inputPrompts.size() > namesAsked + 1)
+                failure = "one action asked for the player's name twice";
             if (!failure.isEmpty()) {
                 const int from = std::max<int>(0, int(log_.size()) - 12);
                 return QString("after action %1: %2\n  last actions: %3")
