@@ -9,18 +9,10 @@
 
 namespace pz {
 
-namespace {
-void Join(test::CutPuzzle& c, int16_t moving, int16_t stationary) {
-    c.m.SelectedPiece = moving;
-    c.m.SelectedGroup = c.m.Pieces[moving].Group;
-    SetPieceGroup(c.m, stationary);
-}
-}  // namespace
-
 TEST(Groups, MergeKeepsTheStationaryNumberAndAscendingList) {
     auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
     c.m.Pieces[6].LeftJoined = c.m.Pieces[5].RightJoined = true;
-    Join(c, 6, 5);
+    test::Join(c.m, 6, 5);
     EXPECT_EQ(c.m.Groups[5].PieceCount, 2);
     EXPECT_EQ(c.m.Groups[5].PieceList, (std::vector<int16_t>{0, 5, 6}));
     EXPECT_EQ(c.m.Groups[6].PieceCount, 0);
@@ -29,7 +21,7 @@ TEST(Groups, MergeKeepsTheStationaryNumberAndAscendingList) {
     EXPECT_EQ(c.m.Groups[5].RightColumn, 1);
     // A larger group merging into a smaller-numbered one stays sorted.
     c.m.Pieces[2].BottomJoined = c.m.Pieces[6].TopJoined = true;
-    Join(c, 2, 6);
+    test::Join(c.m, 2, 6);
     EXPECT_EQ(c.m.Groups[5].PieceList, (std::vector<int16_t>{0, 2, 5, 6}));
     EXPECT_EQ(c.m.Groups[5].TopRow, 0);
     EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
@@ -46,7 +38,7 @@ TEST(AlignGroup, ClampsTheAnchorAndMeasuresBodiesOnTheRight) {
     auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
     const int W = c.m.PieceWidth, H = c.m.PieceHeight;
     c.m.Pieces[6].LeftJoined = c.m.Pieces[5].RightJoined = true;
-    Join(c, 6, 5);
+    test::Join(c.m, 6, 5);
     // Off the left and top: the leftmost image starts at 0.
     c.m.Pieces[5].X = -30;
     c.m.Pieces[5].Y = -10;

@@ -182,9 +182,7 @@ TEST(Placing, LockingMovesTheGroupHomeAndCompletesAtTheLast) {
     c.g.TimePuzzle = true;
     c.g.ElapsedSeconds = 30;
     c.m.Pieces[1].RightJoined = c.m.Pieces[2].LeftJoined = true;
-    c.m.SelectedPiece = 2;
-    c.m.SelectedGroup = 2;
-    SetPieceGroup(c.m, 1);
+    test::Join(c.m, 2, 1);
     SetGroupInPlace(c.g, c.m, 1, host);
     EXPECT_EQ(c.m.Pieces[1].X, c.m.Pieces[1].HomeX);
     EXPECT_EQ(c.m.Pieces[2].Y, c.m.Pieces[2].HomeY);
@@ -358,9 +356,7 @@ TEST(HitTest, TopmostGroupAndHighestPieceFirstAndNeverAtHome) {
     EXPECT_EQ(FindPieceAt(c.g, c.m, 100 + cx, 100 + cy), 2);
     // Inside one group the higher number is tested first.
     c.m.Pieces[2].RightJoined = c.m.Pieces[3].LeftJoined = true;
-    c.m.SelectedPiece = 3;
-    c.m.SelectedGroup = 3;
-    SetPieceGroup(c.m, 2);
+    test::Join(c.m, 3, 2);
     c.m.Pieces[3].X = 100, c.m.Pieces[3].Y = 100;   // stacked for the test
     EXPECT_EQ(FindPieceAt(c.g, c.m, 100 + cx, 100 + cy), 3);
     // A group at home is never picked.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "game/interaction/groups.h"
 #include "game/model/colors.h"
 #include "game/model/invariants.h"
 #include "game/model/numbers.h"
@@ -66,12 +65,7 @@ TEST(ScalePiecesPosition, ScalesClampsAndSendsHomePiecesHome) {
     c.m.Pieces[1].Y = 300;
     c.m.Pieces[2].X = 780;   // near the right edge
     c.m.Pieces[3].X = 0;
-    // Lock piece 12.
-    c.m.Pieces[12].Group = 0;
-    c.m.Groups[12].InPlace = true;
-    RemoveGroup(c.m, 12);
-    c.m.PiecesInPlace = {0, 12};
-    c.m.InPlaceCount = 1;
+    test::LockHome(c.m, 12);
     c.m.Pieces[12].X = 3;
     ScalePiecesPosition(c.m, 400, 300);
     EXPECT_EQ(c.m.Pieces[1].X, 200);

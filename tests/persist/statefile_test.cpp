@@ -24,9 +24,7 @@ test::CutPuzzle Game(int cols = 4, int rows = 3) {
     Scramble(c.g, c.m, 1200, 900, rnd);
     c.m.ImageFileName = "/home/player/Pictures/Meadow.png";
     auto join = [&](int16_t moving, int16_t stay) {
-        c.m.SelectedPiece = moving;
-        c.m.SelectedGroup = c.m.Pieces[moving].Group;
-        SetPieceGroup(c.m, stay);
+        test::Join(c.m, moving, stay);
         AlignGroup(c.m, c.m.Pieces[stay].Group, 1200, 900);
     };
     c.m.Pieces[2].LeftJoined = c.m.Pieces[1].RightJoined = true;
@@ -190,9 +188,7 @@ test::CutPuzzle BigGroup(int size) {
         } else {
             c.m.Pieces[p].TopJoined = c.m.Pieces[left].BottomJoined = true;
         }
-        c.m.SelectedPiece = p;
-        c.m.SelectedGroup = c.m.Pieces[p].Group;
-        SetPieceGroup(c.m, left);
+        test::Join(c.m, p, left);
     }
     AlignGroup(c.m, 1, 2000, 2000);
     return c;

@@ -82,9 +82,7 @@ TEST(Compose, RimEdgesAreFullLinesAndJoinedEdgesAreBare) {
 
     // Join 1 and 2: the shared edge loses its stubs on both pieces.
     f.m.Pieces[1].RightJoined = f.m.Pieces[2].LeftJoined = true;
-    f.m.SelectedPiece = 2;
-    f.m.SelectedGroup = 2;
-    SetPieceGroup(f.m, 1);
+    test::Join(f.m, 2, 1);
     AlignGroup(f.m, 1, 800, 600);
     f.Compose();
     EXPECT_EQ(f.m.Pieces[2].X, 100 + W);
@@ -101,11 +99,7 @@ TEST(Compose, DrawOrderHomePreviewLooseGroups) {
     f.g.ViewPreview = true;
     const RectL& pr = f.m.PreviewRect;
     // Piece 12 locked home, then moved under the preview; piece 7 loose on it.
-    f.m.Pieces[12].Group = 0;
-    f.m.Groups[12].InPlace = true;
-    RemoveGroup(f.m, 12);
-    f.m.PiecesInPlace = {0, 12};
-    f.m.InPlaceCount = 1;
+    test::LockHome(f.m, 12);
     f.m.Pieces[12].X = pr.Left - f.MX;
     f.m.Pieces[12].Y = pr.Top - f.MY;
     f.Compose();
