@@ -191,7 +191,7 @@ private:
     }
 
     QString Command() {
-        switch (Pick(12)) {
+        switch (Pick(13)) {
             case 0: W().mnuFileScramble->trigger(); return "Scramble";
             case 1: W().mnuFileHint->trigger(); return "Hint";
             case 2: W().mnuFileSolve->trigger(); return "Solve";
@@ -223,6 +223,13 @@ private:
                 if (W().tmrPuzzle().isActive())
                     for (int k = 0; k < ticks; ++k) W().tmrPuzzle_Timer();
                 return QString("%1 seconds").arg(ticks);
+            }
+            case 11: {
+                // The File menu opened and closed by keyboard.
+                QTest::keyClick(game_.w_.get(), Qt::Key_F, Qt::AltModifier);
+                if (QWidget* popup = QApplication::activePopupWidget()) QTest::keyClick(popup, Qt::Key_Escape);
+                QTest::keyClick(game_.w_.get(), Qt::Key_Escape);
+                return "Alt+F, Escape";
             }
             default: return SaveAndLoadBack();
         }
