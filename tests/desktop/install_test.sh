@@ -22,6 +22,10 @@ if [ -z "${IN_XVFB:-}" ]; then
 fi
 BUILD=$1 SOURCE=$2 XHELPER=$3 ID=$4 LIBDIR=$5
 WORK=$(mktemp -d)
+export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/home/.config XDG_DATA_HOME=$WORK/home/.local/share
+export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
+mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset PUZZORA_CONTROL_DIR
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$WORK"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 P=$WORK/prefix
@@ -52,11 +56,7 @@ appstreamcli validate --no-net "$P/share/metainfo/$ID.metainfo.xml" || fail "App
 # 3. A saved puzzle is ours, from the installed MIME package.
 "$XHELPER" picture "$WORK/picture.png"
 "$XHELPER" state "$WORK/picture.png" 400 300 "$WORK/saved.psf" join > /dev/null || fail "no state file"
-export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/home/.config XDG_DATA_HOME=$WORK/home/.local/share
-export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset PUZZORA_CONTROL_DIR
-update-mime-database "$P/share/mime"
+update-mime-database "$P/share/mime" > /dev/null
 mime_types() {   # DATA_DIRS -> "gio-type qt-type" of the saved puzzle
   local gio qt
   gio=$(XDG_DATA_DIRS=$1 gio info -a standard::content-type "$WORK/saved.psf" | sed -n 's/.*content-type: //p')
@@ -101,7 +101,7 @@ ENTRY=$XDG_DATA_HOME/applications/$ID.desktop
 desktop-file-validate "$ENTRY" || fail "registered desktop entry"
 grep -qx "Exec=$P/bin/puzzora %f" "$ENTRY" || fail "registered Exec: $(grep Exec= "$ENTRY")"
 [ "$(find "$XDG_DATA_HOME/applications" -name '*.desktop' | wc -l)" = 1 ] || fail "more than one entry"
-update-mime-database "$XDG_DATA_HOME/mime"
+update-mime-database "$XDG_DATA_HOME/mime" > /dev/null
 [ "$(mime_types /usr/share)" = "$OURS" ] || fail "registered: $(mime_types /usr/share)"
 echo "start-up registration: $ID.desktop valid, *.psf ours"
 
