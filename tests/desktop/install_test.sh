@@ -14,7 +14,7 @@
 # - the package's dependencies come from its binaries, and it holds the
 #   same tree under /usr.
 #
-# usage: install_test.sh BUILD_DIR SOURCE_DIR XHELPER APP_ID PRIVATE_LIBDIR
+# usage: install_test.sh BUILD_DIR SOURCE_DIR XHELPER APP_ID PRIVATE_LIBDIR (relative to the prefix)
 set -euo pipefail
 if [ -z "${IN_XVFB:-}" ]; then
   export IN_XVFB=1
@@ -32,7 +32,7 @@ P=$WORK/prefix
 
 # 1. The installed tree.
 cmake --install "$BUILD" --prefix "$P" > "$WORK/install.log"
-for f in bin/puzzora "$LIBDIR/puzzora/libSizeward6.so" share/puzzora/samples/Meadow.png \
+for f in bin/puzzora "$LIBDIR/libSizeward6.so" share/man/man6/puzzora.6.gz share/puzzora/samples/Meadow.png \
          share/puzzora/samples/Tiles.png "share/applications/$ID.desktop" "share/metainfo/$ID.metainfo.xml" \
          share/mime/packages/puzzora-state.xml "share/icons/hicolor/scalable/apps/$ID.svg"; do
   [ -f "$P/$f" ] || fail "not installed: $f"
@@ -42,7 +42,7 @@ for n in 16 24 32 48 64 128 256; do
   [ "$(png_size "$P/share/icons/hicolor/${n}x$n/apps/$ID.png")" = "${n}x$n" ] || fail "no ${n}x$n icon"
 done
 # Nothing of the build machine's folders compiled into the game.
-for b in "$P/bin/puzzora" "$P/$LIBDIR/puzzora/libSizeward6.so"; do
+for b in "$P/bin/puzzora" "$P/$LIBDIR/libSizeward6.so"; do
   objcopy -O binary --only-section=.rodata "$b" "$WORK/rodata"
   ! grep -q -a -e "$(realpath "$BUILD")" -e "$(realpath "$SOURCE")" "$WORK/rodata" || fail "$b names a build path"
   ! readelf -d "$b" | grep -q -e RPATH -e RUNPATH || fail "$b has an RPATH: $(readelf -d "$b" | grep PATH)"
@@ -56,7 +56,7 @@ appstreamcli validate --no-net "$P/share/metainfo/$ID.metainfo.xml" || fail "App
 # 3. A saved puzzle is ours, from the installed MIME package.
 "$XHELPER" picture "$WORK/picture.png"
 "$XHELPER" state "$WORK/picture.png" 400 300 "$WORK/saved.psf" join > /dev/null || fail "no state file"
-update-mime-database "$P/share/mime" > /dev/null
+update-mime-database "$P/share/mime" > /dev/null 2>&1
 mime_types() {   # DATA_DIRS -> "gio-type qt-type" of the saved puzzle
   local gio qt
   gio=$(XDG_DATA_DIRS=$1 gio info -a standard::content-type "$WORK/saved.psf" | sed -n 's/.*content-type: //p')
@@ -114,6 +114,8 @@ echo "Depends: $DEPENDS"
 for d in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
   [[ ", $DEPENDS," == *", $d "* ]] || fail "Depends lacks $d"
 done
+! dpkg-deb --ctrl-tarfile "$DEB" | tar t | grep -q -e inst -e rm ||
+  fail "maintainer scripts: $(dpkg-deb --ctrl-tarfile "$DEB" | tar t | tr '\n' ' ')"
 [ "$(dpkg-deb -f "$DEB" Recommends)" = qt6-wayland ] || fail "Recommends: $(dpkg-deb -f "$DEB" Recommends)"
 dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ {print $6}' | sort > "$WORK/deb-files"
 (cd "$P" && find . -type f -not -path './share/mime/*' -o -path './share/mime/packages/*' -type f) |
