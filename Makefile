@@ -14,10 +14,9 @@ PACKAGES := cmake make g++ pkg-config \
             libgtest-dev libgmock-dev libbenchmark-dev \
             fonts-dejavu-core xvfb xauth xdotool x11-utils openbox \
             desktop-file-utils appstream shared-mime-info libglib2.0-bin \
-            dpkg-dev binutils libxcb1-dev
-# Only for checks by hand: the package's lint, and the game under weston
-# (native Wayland and Xwayland). `make manual-deps` installs them.
-MANUAL_PACKAGES := lintian weston xwayland qt6-wayland
+            dpkg-dev binutils libxcb1-dev weston xwayland qt6-wayland
+# Only for checks by hand (`make manual-deps`): lintian for the package.
+MANUAL_PACKAGES := lintian
 PREFIX ?= /usr/local
 # Only for `make fuzz`.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
