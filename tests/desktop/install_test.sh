@@ -84,7 +84,7 @@ openbox > "$WORK/openbox.log" 2>&1 &
 sleep 1
 "$P/bin/puzzora" > "$WORK/game.log" 2>&1 &
 GAME_PID=$!
-WID=$(timeout 20 xdotool search --sync --onlyvisible --name '^Puzzora$' | head -n 1)
+WID=$(timeout 20 xdotool search --sync --onlyvisible --name '^Puzzora$' | head -n 1 || true)
 [ -n "$WID" ] || fail "no window; $(cat "$WORK/game.log")"
 sleep 1
 xdotool windowsize --sync "$WID" 200 150 || true

@@ -20,7 +20,7 @@ unset DISPLAY WAYLAND_DISPLAY
 weston --backend=headless-backend.so --socket=puzzora-test --xwayland --width=1280 --height=1024 \
        --idle-time=0 --log="$WORK/weston.log" &
 for _ in $(seq 100); do
-  DPY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/weston.log" 2>/dev/null)
+  DPY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$WORK/weston.log" 2>/dev/null || true)
   [ -n "$DPY" ] && break
   sleep 0.1
 done
@@ -29,7 +29,7 @@ done
 # 1. Xwayland.
 DISPLAY=$DPY QT_QPA_PLATFORM=xcb "$PUZZORA" > "$WORK/x.log" 2>&1 &
 GAME=$!
-WID=$(DISPLAY=$DPY timeout 20 xdotool search --sync --onlyvisible --name '^Puzzora$' | head -n 1)
+WID=$(DISPLAY=$DPY timeout 20 xdotool search --sync --onlyvisible --name '^Puzzora$' | head -n 1 || true)
 [ -n "$WID" ] || fail "no window under Xwayland; $(cat "$WORK/x.log")"
 sleep 1
 DISPLAY=$DPY xdotool windowsize --sync "$WID" 200 150 || true
