@@ -43,6 +43,7 @@ void BM_DragStep(benchmark::State& state) {
     auto c = WithBigGroup();
     if (c.m.Groups[c.m.Pieces[1].Group].PieceCount != 40) state.SkipWithError("group not built");
     Surface bb(1920, 1080);
+    BandWorker worker;
     c.m.SelectedPiece = 20;
     ReOrderGroups(c.m);
     int step = 0;
@@ -50,7 +51,7 @@ void BM_DragStep(benchmark::State& state) {
         const double x = 700 + (step % 40) * 3, y = 400 + (step % 30) * 2;
         ++step;
         DragGroupTo(c.m, x, y, 1920, 1080);
-        ComposeFrame(c.g, c.m, c.images, bb);
+        ComposeFrame(c.g, c.m, c.images, bb, &worker);
     });
     state.SetLabel("40-piece group, 324 pieces");
 }

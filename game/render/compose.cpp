@@ -1,7 +1,6 @@
 #include "game/render/compose.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace pz {
 
@@ -93,22 +92,24 @@ void ComposeBand(const Globals& g, const PuzzleModel& m, const PuzzleImages& ima
 
 }  // namespace
 
-void ComposeFrame(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb) {
+void ComposeFrame(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb,
+                  BandWorker* worker) {
     if (bb.IsNull()) return;
     // Whatever the bands share is made ready first; after that the bands
     // only read the images and write their own rows.
     if (g.ViewPreview) PrepareCaption(g, m, images);
     for (const Surface& s : images.PieceImages) s.PrepareRuns();
     const Rect whole{0, 0, bb.Width(), bb.Height()};
-    if (bb.Width() * bb.Height() < 640 * 480) {
+    if (!worker || bb.Width() * bb.Height() < 640 * 480) {
         ComposeBand(g, m, images, bb, whole);
         return;
     }
     const int mid = bb.Height() / 2;
     const Rect top{0, 0, bb.Width(), mid}, bottom{0, mid, bb.Width(), bb.Height()};
-    std::thread other([&] { ComposeBand(g, m, images, bb, top); });
+    const bool shared = worker->Start([&] { ComposeBand(g, m, images, bb, top); });
     ComposeBand(g, m, images, bb, bottom);
-    other.join();
+    if (shared) worker->Wait();
+    else ComposeBand(g, m, images, bb, top);
 }
 
 }  // namespace pz

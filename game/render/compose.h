@@ -5,6 +5,7 @@
 #include "game/model/cutting.h"
 #include "game/model/globals.h"
 #include "game/model/puzzlemodel.h"
+#include "game/render/bandworker.h"
 #include "platform/display/surface.h"
 
 namespace pz {
@@ -28,10 +29,10 @@ struct PuzzleImages {
 
 // Draws the whole frame: background, home frame (unless complete), pieces at
 // home, the preview, then the loose groups bottom to top with their outlines.
-// Images partly outside the back buffer are clipped. Large frames are drawn
-// as two bands at once, each in the same order.
+// Images partly outside the back buffer are clipped. Given a worker, large
+// frames are drawn as two bands at once, each in the same order.
 void ComposeFrame(const Globals& g, const PuzzleModel& m, const PuzzleImages& images,
-                  Surface& backBuffer);
+                  Surface& backBuffer, BandWorker* worker = nullptr);
 
 // The outline of one loose piece: full lines at the rim, two straight stubs
 // on an edge with a tab or hole, nothing on a joined edge. Drawn only inside

@@ -63,7 +63,9 @@ public:
 
     // Building and showing a puzzle.
     bool SetWholeImage() override;
-    void ResizePuzzle();
+    // Cuts again for the play area's size and rescales the positions; false,
+    // changing nothing, when the play area is too small to cut.
+    bool ResizePuzzle();
     void InitPreview() override;
     void InitDirectDraw();
     void picPuzzle_Paint() override;
@@ -107,6 +109,10 @@ protected:
 
 private:
     void StopTimer() override { tmrPuzzle_.stop(); }
+    // Every command that replaces, scatters or locks pieces ends a drag.
+    void EndDrag();
+    bool DragInProgress() const;
+    void EndDragForCommand();
     void BestTimeEntry() override;
     void BuildMenus();
     void Form_Unload();
@@ -127,6 +133,7 @@ private:
     PuzzleModel m_;
     PuzzleImages images_;
     Surface backBuffer_;
+    BandWorker bandWorker_;   // composes half of each large frame
     QImage workingPicture_;   // the decoded working picture, kept for re-cuts
     BitmapWriter bitmapWriter_;
     QTimer tmrPuzzle_;
