@@ -5,9 +5,11 @@
 //   xhelper probe OUT.png            screenshot; prints the play area "x y w h"
 //   xhelper state PIC W H OUT MODE   MODE join: a game to join and lock in;
 //                                    MODE finish: one piece short of complete
+//   xhelper mime FILE                prints the file's type by QMimeDatabase
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMimeDatabase>
 #include <QPixmap>
 #include <QScreen>
 #include <cstdio>
@@ -125,7 +127,11 @@ int main(int argc, char** argv) {
     const QStringList a = app.arguments();
     if (a.size() >= 3 && a[1] == "probe") return Probe(a[2]);
     if (a.size() >= 3 && a[1] == "picture") return Picture(a[2]);
+    if (a.size() >= 3 && a[1] == "mime") {
+        std::printf("%s\n", qPrintable(QMimeDatabase().mimeTypeForFile(a[2]).name()));
+        return 0;
+    }
     if (a.size() >= 7 && a[1] == "state") return State(a[2], a[3].toInt(), a[4].toInt(), a[5], a[6]);
-    std::fprintf(stderr, "usage: xhelper probe OUT.png | picture OUT.png | state PIC W H OUT join|finish\n");
+    std::fprintf(stderr, "usage: xhelper probe OUT.png | picture OUT.png | state PIC W H OUT join|finish | mime FILE\n");
     return 2;
 }

@@ -185,12 +185,12 @@ private slots:
 
     void registrationIsWrittenOnceAndFollowsTheProgram() {
         const QString data = desktop::DataHome();
-        const QString entry = data + "/applications/puzzora.desktop";
+        const QString entry = data + "/applications/" + desktop::kAppId + ".desktop";
         const QString mime = data + "/mime/packages/puzzora-state.xml";
         QVERIFY(QFile::exists(entry));
         QVERIFY(QFile::exists(mime));
         QVERIFY(Read(mime).contains("<comment>Puzzora Puzzle State File</comment>"));
-        QVERIFY(Read(mime).contains("<glob pattern=\"*.psf\"/>"));
+        QVERIFY(Read(mime).contains("<glob pattern=\"*.psf\" weight=\"80\"/>"));
         const QByteArray desktopFile = Read(entry);
         QVERIFY(desktopFile.contains(
             "\nExec=" + desktop::ExecArgument(QCoreApplication::applicationFilePath()).toUtf8() + " %f\n"));

@@ -69,7 +69,8 @@ private slots:
         // The dialog started in the samples folder, with both filters.
         QVERIFY(files_.filters.last().startsWith("Supported Graphic Files|*.bmp;*.jpg;*.gif"));
         QVERIFY(files_.filters.last().endsWith("|Puzzle State Files|*.psf"));
-        QVERIFY(files_.startDirs.last().endsWith("samples"));
+        QVERIFY(files_.startDirs.last().endsWith("share/puzzora/samples"));
+        QVERIFY(QFile::exists(files_.startDirs.last() + "/Meadow.png"));
         // InitDir is stored with its trailing separator; the next dialog starts there.
         QCOMPARE(QString::fromStdString(g_.InitDir), dir_.path() + "/");
         QCOMPARE(QString::fromStdString(store_.values["InitDir"]), dir_.path() + "/");
