@@ -50,7 +50,7 @@ void BM_DragStep(benchmark::State& state) {
         const double x = 700 + (step % 40) * 3, y = 400 + (step % 30) * 2;
         ++step;
         DragGroupTo(c.m, x, y, 1920, 1080);
-        ComposeFrame(c.g, c.m, c.images, bb);
+        ComposeFrame(c.g, c.m, c.images, c.cache, bb);
     });
     state.SetLabel("40-piece group, 324 pieces");
 }

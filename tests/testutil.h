@@ -22,6 +22,7 @@ struct CutPuzzle {
     Globals g;
     PuzzleModel m;
     PuzzleImages images;
+    DrawCache cache;
     Surface whole;
 };
 

@@ -39,8 +39,10 @@ const QString kOpenFilter =
     QStringLiteral("Supported Graphic Files|*.bmp;*.jpg;*.gif;*.jpeg;*.png|Puzzle State Files|*.psf");
 
 // Geometry, preview, line images and piece images of a cut for a play area
-// of sw x sh. Throws where the geometry overflows; changes nothing visible.
-PuzzleImages CutPuzzle(const Globals& g, PuzzleModel& m, const QImage& picture, float sw, float sh) {
+// of sw x sh screen pixels at a pixel ratio. Throws where the geometry
+// overflows; changes nothing visible.
+PuzzleImages CutPuzzle(const Globals& g, PuzzleModel& m, const QImage& picture, float sw, float sh, double ratio) {
+    m.PixelRatio = ratio;
     ComputeCutGeometry(g, m, sw, sh);
     const Surface whole = Surface::FromImage(picture, m.PuzzleWidth, m.PuzzleHeight);
     if (whole.Width() != m.PuzzleWidth || whole.Height() != m.PuzzleHeight)
@@ -87,12 +89,18 @@ frmMain::frmMain(Globals& g, MainServices services, QWidget* parent)
             default: return 0;
         }
     };
+    // The game plays in screen pixels.
     picPuzzle_->onPress = [this, button](QMouseEvent* e) {
-        picPuzzle_MouseDown(button(e), e->position().x(), e->position().y());
+        const QPointF d = picPuzzle_->ToDevice(e->position());
+        picPuzzle_MouseDown(button(e), d.x(), d.y());
     };
-    picPuzzle_->onMove = [this](QMouseEvent* e) { picPuzzle_MouseMove(e->position().x(), e->position().y()); };
+    picPuzzle_->onMove = [this](QMouseEvent* e) {
+        const QPointF d = picPuzzle_->ToDevice(e->position());
+        picPuzzle_MouseMove(d.x(), d.y());
+    };
     picPuzzle_->onRelease = [this, button](QMouseEvent* e) {
-        picPuzzle_MouseUp(button(e), e->position().x(), e->position().y());
+        const QPointF d = picPuzzle_->ToDevice(e->position());
+        picPuzzle_MouseUp(button(e), d.x(), d.y());
     };
     setCentralWidget(picPuzzle_);
 
@@ -294,7 +302,7 @@ bool frmMain::LoadPuzzleState() {
     nm.PreviousHeight = sh;
     PuzzleImages imgs;
     try {
-        imgs = CutPuzzle(next, nm, pic.image, sw, sh);
+        imgs = CutPuzzle(next, nm, pic.image, sw, sh, picPuzzle_->Ratio());
         ScalePiecesPosition(nm, sw, sh);
         AlignAllGroups(nm, sw, sh);
     } catch (const std::exception& e) {
@@ -410,12 +418,19 @@ void frmMain::picPuzzle_MouseDown(int button, double x, double y) {
 }
 
 void frmMain::picPuzzle_MouseMove(double x, double y) {
+    // Only what the dragged group or the preview left and entered is drawn.
+    Damage d;
     if (m_.DraggingGroup) {
+        const int16_t grp = m_.Pieces[m_.SelectedPiece].Group;
+        d.AddGroup(m_, grp);
         DragGroupTo(m_, x, y, ScaleWidth(), ScaleHeight());
-        picPuzzle_Paint();
+        d.AddGroup(m_, grp);
+        PaintDamage(d);
     } else if (m_.DraggingPreview) {
+        d.AddPreview(m_);
         DragPreviewTo(m_, x, y, ScaleWidth(), ScaleHeight());
-        picPuzzle_Paint();
+        d.AddPreview(m_);
+        PaintDamage(d);
     }
 }
 
@@ -431,16 +446,29 @@ void frmMain::picPuzzle_MouseUp(int button, double, double) {
     if (!m_.DraggingGroup) return;
     picPuzzle_->unsetCursor();
     m_.SelectedGroup = m_.Pieces[m_.SelectedPiece].Group;
+    // The press lifted the group without drawing it; it shows on top now,
+    // with whatever the drop moved, joined or locked.
+    const PuzzleModel before = m_;
+    Damage d;
+    d.AddGroup(m_, m_.SelectedGroup);
     if (IsAtHome(m_, m_.SelectedPiece))
         SetGroupInPlace(g_, m_, m_.SelectedGroup, *this);
     else
         JoinPass(g_, m_, ScaleWidth(), ScaleHeight());
     m_.DraggingGroup = false;
-    picPuzzle_Paint();
+    if (m_.PuzzleComplete) {
+        picPuzzle_Paint();   // the home frame goes
+        return;
+    }
+    d.AddChanges(before, m_);
+    PaintDamage(d);
 }
 
-void frmMain::InitDirectDraw() {
-    backBuffer_ = Surface(picPuzzle_->width(), picPuzzle_->height());
+void frmMain::InitDirectDraw() { NewBackBuffer(); }
+
+void frmMain::NewBackBuffer() {
+    backBuffer_ = Surface(int(ScaleWidth()), int(ScaleHeight()));
+    backBuffer_.SetDevicePixelRatio(picPuzzle_->Ratio());
 }
 
 void frmMain::EnableCommands() {
@@ -563,7 +591,7 @@ bool frmMain::SetWholeImage() {
     nm.PreviousHeight = m_.PreviousHeight;
     PuzzleImages imgs;
     try {
-        imgs = CutPuzzle(next, nm, pic, ScaleWidth(), ScaleHeight());
+        imgs = CutPuzzle(next, nm, pic, ScaleWidth(), ScaleHeight(), picPuzzle_->Ratio());
     } catch (const std::exception& e) {
         return fail(QStringLiteral("The picture cannot be cut into %1 pieces at this window size (%2).")
                         .arg(next.NumberOfPieces)
@@ -583,7 +611,7 @@ bool frmMain::SetWholeImage() {
 
 void frmMain::ResizePuzzle() {
     PuzzleModel next = m_;
-    PuzzleImages imgs = CutPuzzle(g_, next, workingPicture_, ScaleWidth(), ScaleHeight());
+    PuzzleImages imgs = CutPuzzle(g_, next, workingPicture_, ScaleWidth(), ScaleHeight(), picPuzzle_->Ratio());
     if (!g_.ViewPreview) imgs.PreviewImage = std::move(images_.PreviewImage);
     m_ = std::move(next);
     images_ = std::move(imgs);
@@ -664,7 +692,7 @@ void frmMain::closeEvent(QCloseEvent* e) {
 void frmMain::Form_Resize() {
     if (isMinimized() || unloaded_) return;
     const float sw = ScaleWidth(), sh = ScaleHeight();
-    backBuffer_ = Surface(int(sw), int(sh));
+    NewBackBuffer();
     if (g_.PuzzleLoaded) {
         try {
             ResizePuzzle();
@@ -684,8 +712,18 @@ void frmMain::Form_Resize() {
 
 void frmMain::picPuzzle_Paint() {
     if (isMinimized() || !g_.PuzzleLoaded || backBuffer_.IsNull()) return;
-    ComposeFrame(g_, m_, images_, backBuffer_);
+    ComposeFrame(g_, m_, images_, drawCache_, backBuffer_);
     picPuzzle_->update();
+}
+
+void frmMain::PaintDamage(const Damage& damage) {
+    if (isMinimized() || !g_.PuzzleLoaded || backBuffer_.IsNull()) return;
+    const std::vector<Rect> rects = damage.Rects(backBuffer_.Width(), backBuffer_.Height());
+    ComposeRects(g_, m_, images_, drawCache_, backBuffer_, rects);
+    std::vector<QRect> shown;
+    shown.reserve(rects.size());
+    for (const Rect& r : rects) shown.emplace_back(r.Left, r.Top, r.Width(), r.Height());
+    picPuzzle_->Present(shown);
 }
 
 }  // namespace pz

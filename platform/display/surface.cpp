@@ -167,11 +167,11 @@ void Surface::CopyRows(int dx, int dy, const Surface& src, int sx, int sy, int w
     }
 }
 
-void Surface::DrawText(int x, int y, const QString& text, int32_t rgbColor) {
+void Surface::DrawText(int x, int y, const QString& text, int32_t rgbColor, int pixelSize) {
     if (img_.isNull()) return;
     QPainter p(&img_);
     QFont f = p.font();
-    f.setPixelSize(12);
+    f.setPixelSize(std::max(1, pixelSize));
     p.setFont(f);
     p.setPen(QColor(rgbColor & 0xff, (rgbColor >> 8) & 0xff, (rgbColor >> 16) & 0xff));
     p.drawText(QRect(x, y, std::max(0, Width() - x), std::max(0, Height() - y)),

@@ -76,8 +76,13 @@ public:
     // copies nothing.
     void BltMask(const Surface& src, int sx, int sy, const RunMask& mask);
 
-    // Text in a colour Long (red in the low byte), top-left at (x, y).
-    void DrawText(int x, int y, const QString& text, int32_t rgbColor);
+    // Text in a colour Long (red in the low byte), top-left at (x, y), in a
+    // font pixelSize pixels high.
+    void DrawText(int x, int y, const QString& text, int32_t rgbColor, int pixelSize = 12);
+
+    // How many screen pixels make one layout pixel, for presenting the image
+    // one to one on a scaled screen. Never set on images drawn into with text.
+    void SetDevicePixelRatio(double ratio) { img_.setDevicePixelRatio(ratio); }
 
     // The pixel value at (x, y); key pixels read as the key's low end.
     uint32_t Pixel(int x, int y) const;

@@ -18,7 +18,7 @@ struct Frame : test::CutPuzzle {
         for (int p = 1; p <= 12; ++p) m.Pieces[p].X = 2, m.Pieces[p].Y = 440;
         g.ViewPreview = false;
     }
-    void Compose() { ComposeFrame(g, m, images, bb); }
+    void Compose() { ComposeFrame(g, m, images, cache, bb); }
     uint32_t Body(int p, int bx, int by) const {   // picture pixel of a piece's body
         return whole.Pixel(m.Pieces[p].ImageRect.Left + bx, m.Pieces[p].ImageRect.Top + by);
     }
