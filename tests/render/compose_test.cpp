@@ -158,7 +158,7 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
     } host;
     for (const double ratio : {1.0, 1.5, 2.0}) {
         const int sw = int(480 * ratio), sh = int(360 * ratio);
-        auto c = test::MakeCut(5, 4, int(400 * ratio), int(300 * ratio), float(sw), float(sh), nullptr, ratio);
+        auto c = test::MakeCut(6, 5, int(400 * ratio), int(300 * ratio), float(sw), float(sh), nullptr, ratio);
         std::mt19937 rnd(unsigned(ratio * 100));
         auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rnd); };
         const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
@@ -170,7 +170,7 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
         ComposeFrame(c.g, c.m, c.images, c.cache, drawn);
         auto apply = [&](const Damage& d) { ComposeRects(c.g, c.m, c.images, c.cache, drawn, d.Rects(sw, sh)); };
         const int near = int(JoinToleranceOf(c.m)) + 2;
-        for (int step = 0; step < 60 && c.m.GroupCount > 0; ++step) {
+        for (int step = 0; step < 150 && c.m.GroupCount > 0; ++step) {
             Damage d;
             if (uniform(0, 5) == 0) {   // the preview, by its caption
                 d.AddPreview(c.m);

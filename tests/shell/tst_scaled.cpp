@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "game/interaction/groups.h"
-#include "game/model/scale.h"
 #include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
 #include "shell/fakes.h"
@@ -88,7 +87,7 @@ private slots:
             for (int x = 0; x < bar.Width(); ++x)
                 if (bar.Pixel(x, y) != uint32_t(g_.PreviewCaptionBackColorFill)) top = std::min(top, y), bottom = y;
         QVERIFY2(bottom - top + 1 > 12, "the caption text is as small as at scale 1");
-        QCOMPARE(w_->images().Lines.EdgeLineH.Height(), OutlineWidth(m));
+        QCOMPARE(w_->images().Lines.EdgeLineH.Height(), int(std::lround(s_)));
         QCOMPARE(w_->images().Lines.FrameLineV.Width(), int(std::lround(s_)));
     }
 
@@ -107,7 +106,7 @@ private slots:
         PlayArea* area = w_->picPuzzle();
         const PieceInfo& p = m.Pieces[piece];
         PieceInfo& left = m.Pieces[piece - 1];
-        const int tol = int(std::ceil(JoinToleranceOf(m)));   // the first distance that does not join
+        const int tol = int(std::ceil(5 * s_));   // the first distance that does not join
         for (const int off : {tol, tol - 1}) {
             const QPoint at = Layout(p.X + MX + W / 2, p.Y + MY + H / 2);
             QTest::mousePress(area, Qt::LeftButton, {}, at);
@@ -124,7 +123,7 @@ private slots:
             left.X = p.X - W - off;
             left.Y = p.Y + off;
             QTest::mouseRelease(area, Qt::LeftButton, {}, at + QPoint(3, 3) + by);
-            QCOMPARE(p.Group == left.Group, off < JoinToleranceOf(m));
+            QCOMPARE(p.Group == left.Group, off < tol);
             w_->picPuzzle_Paint();
         }
         QCOMPARE(p.X, left.X + W);
