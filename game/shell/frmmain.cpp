@@ -74,7 +74,7 @@ frmMain::frmMain(Globals& g, MainServices services, QWidget* parent)
     picPuzzle_ = new PlayArea(this);
     picPuzzle_->setObjectName(QStringLiteral("picPuzzle"));
     picPuzzle_->frame = [this]() -> const QImage* {
-        return g_.PuzzleLoaded && !backBuffer_.IsNull() ? &backBuffer_.Image() : nullptr;
+        return g_.PuzzleLoaded && !backBuffer_.IsNull() ? &frameView_ : nullptr;
     };
     picPuzzle_->background = [this] {
         const uint32_t c = uint32_t(g_.BackgroundColorFill);
@@ -467,8 +467,14 @@ void frmMain::picPuzzle_MouseUp(int button, double, double) {
 void frmMain::InitDirectDraw() { NewBackBuffer(); }
 
 void frmMain::NewBackBuffer() {
+    frameView_ = QImage();
     backBuffer_ = Surface(int(ScaleWidth()), int(ScaleHeight()));
     backBuffer_.SetDevicePixelRatio(picPuzzle_->Ratio());
+    // Every pixel of the back buffer is opaque: the same bytes read as RGB32.
+    const QImage& img = backBuffer_.Image();
+    if (!img.isNull())
+        frameView_ = QImage(img.constBits(), img.width(), img.height(), img.bytesPerLine(), QImage::Format_RGB32);
+    frameView_.setDevicePixelRatio(picPuzzle_->Ratio());
 }
 
 void frmMain::EnableCommands() {
@@ -681,6 +687,7 @@ void frmMain::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     mnuFileClose_Click();
+    frameView_ = QImage();
     backBuffer_ = Surface();
 }
 

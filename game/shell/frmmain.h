@@ -135,6 +135,9 @@ private:
     PuzzleImages images_;
     DrawCache drawCache_;
     Surface backBuffer_;
+    // The back buffer's pixels as the screen's own opaque format, so that
+    // presenting is a plain copy rather than a conversion.
+    QImage frameView_;
     QImage workingPicture_;   // the decoded working picture, kept for re-cuts
     BitmapWriter bitmapWriter_;
     QTimer tmrPuzzle_;

@@ -34,7 +34,7 @@ void PlayArea::Present(const std::vector<QRect>& deviceRects) {
         const int x1 = int(std::ceil((d.left() + d.width()) / s)), y1 = int(std::ceil((d.top() + d.height()) / s));
         region += QRect(x0, y0, x1 - x0, y1 - y0);
     }
-    if (!region.isEmpty()) update(region);
+    if (!region.isEmpty()) repaint(region);
 }
 
 void PlayArea::paintEvent(QPaintEvent* e) {

@@ -29,6 +29,26 @@ Surface::Surface(int width, int height) : img_(std::max(width, 0), std::max(heig
 void Surface::Attach() {
     bits_ = img_.isNull() ? nullptr : reinterpret_cast<uint32_t*>(img_.bits());
     stride_ = img_.isNull() ? 0 : size_t(img_.bytesPerLine()) / 4;
+    width_ = img_.width();
+    height_ = img_.height();
+}
+
+Surface& Surface::operator=(Surface&& o) noexcept {
+    if (this == &o) return *this;
+    img_ = std::move(o.img_);
+    keyed_ = o.keyed_;
+    keyLo_ = o.keyLo_;
+    keyHi_ = o.keyHi_;
+    runsValid_ = o.runsValid_;
+    runs_ = std::move(o.runs_);
+    rowStart_ = std::move(o.rowStart_);
+    packed_ = std::move(o.packed_);
+    packedAt_ = std::move(o.packedAt_);
+    Attach();
+    o.img_ = QImage();
+    o.keyed_ = o.runsValid_ = false;
+    o.Attach();
+    return *this;
 }
 
 Surface Surface::FromImage(const QImage& image, int width, int height) {
