@@ -15,7 +15,7 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 ASAN_BUILD ?= build-asan
 
-.PHONY: all deps build run test unit-test asan-test bench fuzz clean
+.PHONY: all deps build run test unit-test asan-test bench fuzz soak clean
 
 all: build
 
@@ -61,6 +61,20 @@ asan-test: deps $(ASAN_BUILD)/CMakeCache.txt
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# Random whole games on the sanitizer build with fresh seeds, for SECONDS
+# seconds; a failure prints its seed (replay it with PUZZORA_SEED=S).
+SECONDS ?= 600
+SOAK_HOME = $(CURDIR)/$(ASAN_BUILD)/soak-home
+soak: deps $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) --target tst_randomplay Sizeward6 -j $(JOBS)
+	rm -rf $(SOAK_HOME) && mkdir -p $(SOAK_HOME)/runtime && chmod 700 $(SOAK_HOME)/runtime
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen HOME=$(SOAK_HOME) XDG_CONFIG_HOME=$(SOAK_HOME)/.config \
+	  XDG_DATA_HOME=$(SOAK_HOME)/.local/share XDG_RUNTIME_DIR=$(SOAK_HOME)/runtime PUZZORA_CONTROL_DIR=$(CURDIR)/$(ASAN_BUILD) \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  PUZZORA_SOAK_SECONDS=$(SECONDS) ./tests/tst_randomplay
 
 # Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS.
 fuzz: deps

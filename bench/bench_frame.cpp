@@ -22,9 +22,10 @@ void BM_ComposeFrame(benchmark::State& state) {
     const int cols = int(state.range(0)), rows = int(state.range(1));
     auto c = Scattered(cols, rows);
     Surface bb(1920, 1080);
-    ComposeFrame(c.g, c.m, c.images, c.cache, bb);   // warm the run tables
+    BandWorker worker;
+    ComposeFrame(c.g, c.m, c.images, c.cache, bb, &worker);   // warm the run tables
     bench::Measure(state, bench::FrameCopySeconds(), "frame_copy",
-                   [&] { ComposeFrame(c.g, c.m, c.images, c.cache, bb); });
+                   [&] { ComposeFrame(c.g, c.m, c.images, c.cache, bb, &worker); });
     state.SetLabel(std::to_string(cols * rows) + " pieces");
 }
 BENCHMARK(BM_ComposeFrame)->Args({18, 18})->Args({40, 25})->Unit(benchmark::kMillisecond)->UseRealTime();

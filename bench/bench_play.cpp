@@ -48,7 +48,8 @@ void BM_DragStep(benchmark::State& state) {
     auto c = WithBigGroup(w, h);
     if (c.m.Groups[c.m.Pieces[1].Group].PieceCount != 40) state.SkipWithError("group not built");
     Surface bb(w, h);
-    ComposeFrame(c.g, c.m, c.images, c.cache, bb);
+    BandWorker worker;
+    ComposeFrame(c.g, c.m, c.images, c.cache, bb, &worker);
     c.m.SelectedPiece = group ? 20 : 200;
     ReOrderGroups(c.m);
     const int16_t g = c.m.Pieces[c.m.SelectedPiece].Group;

@@ -7,6 +7,7 @@
 #include "game/model/grid.h"
 #include "game/render/compose.h"
 #include "game/render/preview.h"
+#include "game/render/puzzlecut.h"
 
 namespace pz::test {
 
@@ -39,14 +40,9 @@ inline CutPuzzle MakeCut(int cols, int rows, int imageW, int imageH, float scale
     c.m.ImageWidth = int16_t(imageW);
     c.m.ImageHeight = int16_t(imageH);
     InitPieceRecords(c.g, c.m);
-    ComputeCutGeometry(c.g, c.m, scaleW, scaleH);
     const QImage pic = picture ? *picture : PatternPicture(imageW, imageH);
-    c.whole = Surface::FromImage(pic, c.m.PuzzleWidth, c.m.PuzzleHeight);
-    PlacePreview(c.g, c.m, scaleW);
-    c.images.PreviewImage = Surface::FromImage(c.whole.Image(), c.m.PreviewWidth, c.m.PreviewHeight);
-    c.images.Lines = MakeLineImages(c.g, c.m);
-    ResetOutlineColors(c.images.Lines, c.g.OutlineColorFill);
-    c.images.PieceImages = CutPieces(c.g, c.m, c.whole);
+    c.images = CutPuzzleImages(c.g, c.m, pic, scaleW, scaleH);
+    c.whole = Surface::FromImage(pic, c.m.PuzzleWidth, c.m.PuzzleHeight);   // what the pieces were cut from
     c.g.PuzzleLoaded = true;
     ClearSettings(c.g, c.m);
     return c;

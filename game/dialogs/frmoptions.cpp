@@ -131,6 +131,7 @@ void frmOptions::Form_Load() {
         cmbPieces->setCurrentIndex(index);
     }
     cmbPieces_Click();
+    appliedListIndex_ = g_.PiecesListIndex;
     if (g_.PreviewSize == 4) optPreviewSizeSmall->setChecked(true);
     if (g_.PreviewSize == 3) optPreviewSizeMedium->setChecked(true);
     if (g_.PreviewSize == 2) optPreviewSizeLarge->setChecked(true);
@@ -196,19 +197,38 @@ void frmOptions::cmdPickPreviewCaptionTextColor_Click() {
 }
 
 void frmOptions::cmdApply_Click() {
-    store_.Save("List Index", std::to_string(g_.PiecesListIndex));
-    if (chkOutlinePieces->checkState() == Qt::Unchecked) g_.OutlinePieces = false;
-    if (chkOutlinePieces->checkState() == Qt::Checked) g_.OutlinePieces = true;
-    store_.Save("Outline Pieces", BoolText(g_.OutlinePieces));
-
+    // A new number of pieces takes effect, and is stored with its list
+    // entry, only when the puzzle on screen could be cut into it (or none is
+    // loaded); a refused rebuild leaves puzzle, count and list entry as they
+    // were, and SetWholeImage has said why.
+    bool changed = false, refused = false;
     if (selectedPieces_ != g_.NumberOfPieces) {
         if (selectedPieces_ > 325 || selectedPieces_ < 12) {
             prompts_.Message(this, QStringLiteral("Puzzora"), QStringLiteral("The number of pieces has to be between 4 and 600."));
         } else {
+            const int16_t previous = g_.NumberOfPieces;
             g_.NumberOfPieces = selectedPieces_;
-            SaveNumberOfPieces(store_, g_);
-            if (g_.PuzzleLoaded && host_.SetWholeImage()) host_.mnuFileScramble_Click();
+            refused = g_.PuzzleLoaded && !host_.SetWholeImage();
+            changed = !refused;
+            if (refused) {
+                g_.NumberOfPieces = previous;
+                g_.PiecesListIndex = appliedListIndex_;
+                QSignalBlocker quiet(cmbPieces);
+                cmbPieces->setCurrentIndex(appliedListIndex_);
+                selectedPieces_ = int16_t(cmbPieces->currentText().toInt());
+            }
         }
+    }
+    if (!refused) {
+        store_.Save("List Index", std::to_string(g_.PiecesListIndex));
+        appliedListIndex_ = g_.PiecesListIndex;
+    }
+    if (chkOutlinePieces->checkState() == Qt::Unchecked) g_.OutlinePieces = false;
+    if (chkOutlinePieces->checkState() == Qt::Checked) g_.OutlinePieces = true;
+    store_.Save("Outline Pieces", BoolText(g_.OutlinePieces));
+    if (changed) {
+        SaveNumberOfPieces(store_, g_);
+        if (g_.PuzzleLoaded) host_.mnuFileScramble_Click();
     }
 
     selectedPreviewSize_ = optPreviewSizeSmall->isChecked()    ? 4

@@ -73,6 +73,7 @@ private:
     Prompts& prompts_;
     OptionsHost& host_;
     int16_t selectedPieces_ = 0;
+    int16_t appliedListIndex_ = 0;   // the list entry of the count in force
     uint8_t selectedPreviewSize_ = 0;
 };
 

@@ -17,6 +17,9 @@ float Rate(int n, int32_t seconds) { return float(double(n) / double(seconds)); 
 }  // namespace
 
 bool EntersBestTimes(const BestTimesTable& t, int n, int32_t e) {
+    // A result whose clock never ran (a game scrambled from a finished one)
+    // would rank as n pieces a second; it is not a time at all.
+    if (e <= 0) return false;
     const BestTimeEntry& last = t[BestTimesCount];
     if (last.PieceTotal <= 0) return true;
     const float c = Rate(n, std::max<int32_t>(e, 1));
@@ -25,6 +28,7 @@ bool EntersBestTimes(const BestTimesTable& t, int n, int32_t e) {
 }
 
 int InsertBestTime(BestTimesTable& t, int n, int32_t e, const std::string& name, const std::string& picture) {
+    if (e <= 0) return 0;
     const float c = Rate(n, std::max<int32_t>(e, 1));
     const BestTimeEntry& last = t[BestTimesCount];
     float r = last.PieceTotal > 0 ? Rate(last.PieceTotal, std::max<int32_t>(Seconds(last), 1)) : 0.0f;

@@ -11,12 +11,14 @@ namespace pz {
 using BestTimesTable = std::array<BestTimeEntry, BestTimesCount + 1>;   // 1..20
 
 // Whether a result of n pieces in e seconds enters the table. A result of
-// 0 seconds (solved within the first tick, or not timed) counts as 1 second.
+// 0 seconds was never timed and never enters; a stored entry of 0 seconds
+// ranks as 1 second.
 bool EntersBestTimes(const BestTimesTable& t, int n, int32_t e);
 
 // Puts the result into the table (the caller decided it enters) and returns
-// its position 1..20. A result slower than every filled entry runs on to
-// position 20; one as fast as a filled entry goes directly above it.
+// its position 1..20 (0 for a result of 0 seconds, which is refused). A
+// result slower than every filled entry runs on to position 20; one as fast
+// as a filled entry goes directly above it.
 int InsertBestTime(BestTimesTable& t, int n, int32_t e, const std::string& name,
                    const std::string& picture);
 

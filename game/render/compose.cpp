@@ -1,7 +1,6 @@
 #include "game/render/compose.h"
 
 #include <algorithm>
-#include <thread>
 
 #include "game/model/scale.h"
 
@@ -132,21 +131,24 @@ void ComposeArea(const Globals& g, const PuzzleModel& m, const PuzzleImages& ima
 }  // namespace
 
 void ComposeFrame(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
-                  Surface& bb) {
+                  Surface& bb, BandWorker* worker) {
     if (bb.IsNull()) return;
     // Whatever the bands share is made ready first; after that the bands
     // only read the images and write their own rows.
     cache.Prepare(g, m, images);
     const Rect whole{0, 0, bb.Width(), bb.Height()};
-    if (bb.Width() * bb.Height() < 640 * 480) {
+    if (!worker || bb.Width() * bb.Height() < 640 * 480) {
         ComposeArea(g, m, images, cache, bb, &whole, 1);
         return;
     }
     const int mid = bb.Height() / 2;
     const Rect top{0, 0, bb.Width(), mid}, bottom{0, mid, bb.Width(), bb.Height()};
-    std::thread other([&] { ComposeArea(g, m, images, cache, bb, &top, 1); });
+    const bool shared = worker->Start([&] { ComposeArea(g, m, images, cache, bb, &top, 1); });
     ComposeArea(g, m, images, cache, bb, &bottom, 1);
-    other.join();
+    if (shared)
+        worker->Wait();
+    else
+        ComposeArea(g, m, images, cache, bb, &top, 1);
 }
 
 void ComposeRects(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,

@@ -6,6 +6,7 @@
 #include "game/model/cutting.h"
 #include "game/model/globals.h"
 #include "game/model/puzzlemodel.h"
+#include "game/render/bandworker.h"
 #include "platform/display/surface.h"
 
 namespace pz {
@@ -42,10 +43,10 @@ private:
 
 // Draws the whole frame: background, home frame (unless complete), pieces at
 // home, the preview, then the loose groups bottom to top with their outlines.
-// Images partly outside the back buffer are clipped. Large frames are drawn
-// as two bands at once, each in the same order.
+// Images partly outside the back buffer are clipped. Given a worker, large
+// frames are drawn as two bands at once, each in the same order.
 void ComposeFrame(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
-                  Surface& backBuffer);
+                  Surface& backBuffer, BandWorker* worker = nullptr);
 
 // Draws the frame inside the given rectangles only (they must not overlap),
 // leaving the rest of the back buffer as it was: inside them the result is

@@ -27,6 +27,7 @@
 #include "game/persist/programdir.h"
 #include "game/persist/workingimage.h"
 #include "game/render/preview.h"
+#include "game/render/puzzlecut.h"
 
 // The icons live in a static library; pull its resources in.
 static void InitShellResources() { Q_INIT_RESOURCE(resources); }
@@ -37,26 +38,6 @@ namespace {
 
 const QString kOpenFilter =
     QStringLiteral("Supported Graphic Files|*.bmp;*.jpg;*.gif;*.jpeg;*.png|Puzzle State Files|*.psf");
-
-// Geometry, preview, line images and piece images of a cut for a play area
-// of sw x sh screen pixels at a pixel ratio. Throws where the geometry
-// overflows; changes nothing visible.
-PuzzleImages CutPuzzle(const Globals& g, PuzzleModel& m, const QImage& picture, float sw, float sh, double ratio) {
-    m.PixelRatio = ratio;
-    ComputeCutGeometry(g, m, sw, sh);
-    const Surface whole = Surface::FromImage(picture, m.PuzzleWidth, m.PuzzleHeight);
-    if (whole.Width() != m.PuzzleWidth || whole.Height() != m.PuzzleHeight)
-        throw std::runtime_error("the working picture could not be made");
-    PuzzleImages out;
-    if (g.ViewPreview) {
-        PlacePreview(g, m, sw);
-        out.PreviewImage = Surface::FromImage(whole.Image(), m.PreviewWidth, m.PreviewHeight);
-    }
-    out.Lines = MakeLineImages(g, m);
-    ResetOutlineColors(out.Lines, g.OutlineColorFill);
-    out.PieceImages = CutPieces(g, m, whole);
-    return out;
-}
 
 bool FolderHasFile(const QString& dir) {
     return !dir.isEmpty() && !QDir(dir).entryList(QDir::Files).isEmpty();
@@ -148,7 +129,10 @@ void frmMain::BuildMenus() {
     auto add = [this](QMenu* menu, const QString& text, const char* name, void (frmMain::*slot)()) {
         QAction* a = menu->addAction(text);
         a->setObjectName(QString::fromLatin1(name));
-        if (slot) connect(a, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
+        if (slot) connect(a, &QAction::triggered, this, [this, slot] {
+            EndDragForCommand();
+            (this->*slot)();
+        });
         return a;
     };
     mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
@@ -188,8 +172,14 @@ void frmMain::BuildMenus() {
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     tbOpen_ = toolbar_->addAction(QIcon(QStringLiteral(":/icons/open.png")), QStringLiteral("Open"));
     tbSave_ = toolbar_->addAction(QIcon(QStringLiteral(":/icons/save.png")), QStringLiteral("Save Puzzle State"));
-    connect(tbOpen_, &QAction::triggered, this, [this] { Toolbar1_ButtonClick(1); });
-    connect(tbSave_, &QAction::triggered, this, [this] { Toolbar1_ButtonClick(2); });
+    connect(tbOpen_, &QAction::triggered, this, [this] {
+        EndDragForCommand();
+        Toolbar1_ButtonClick(1);
+    });
+    connect(tbSave_, &QAction::triggered, this, [this] {
+        EndDragForCommand();
+        Toolbar1_ButtonClick(2);
+    });
 
     // Nothing to close or save until a puzzle is loaded.
     mnuFileClose->setEnabled(false);
@@ -302,7 +292,8 @@ bool frmMain::LoadPuzzleState() {
     nm.PreviousHeight = sh;
     PuzzleImages imgs;
     try {
-        imgs = CutPuzzle(next, nm, pic.image, sw, sh, picPuzzle_->Ratio());
+        nm.PixelRatio = picPuzzle_->Ratio();
+        imgs = CutPuzzleImages(next, nm, pic.image, sw, sh);
         ScalePiecesPosition(nm, sw, sh);
         AlignAllGroups(nm, sw, sh);
     } catch (const std::exception& e) {
@@ -311,6 +302,7 @@ bool frmMain::LoadPuzzleState() {
     if (!PrepareWorkingCopy(picturePath)) return false;
 
     tmrPuzzle_.stop();
+    EndDrag();
     g_.NumberOfPieces = next.NumberOfPieces;
     g_.NumColumns = next.NumColumns;
     g_.NumRows = next.NumRows;
@@ -322,8 +314,7 @@ bool frmMain::LoadPuzzleState() {
     g_.PuzzleLoaded = true;
     EnableCommands();
     picPuzzle_Paint();
-    // A finished puzzle counts no more time.
-    if (!m_.PuzzleComplete) tmrPuzzle_.start();
+    tmrPuzzle_.start();
     return true;
 }
 
@@ -352,7 +343,7 @@ void frmMain::SaveBestTimes() {
 void frmMain::BestTimeEntry() {
     const int n = g_.NumberOfPieces;
     const int32_t e = g_.ElapsedSeconds;
-    if (!EntersBestTimes(g_.BestTimes, n, e)) return;
+    if (!EntersBestTimes(g_.BestTimes, n, e)) return;   // also a result never timed
     picPuzzle_Paint();   // let the player see the finished picture first
     picPuzzle_->repaint();
     const QString name = svc_.prompts.InputBox(this, QStringLiteral("Puzzora"),
@@ -363,6 +354,10 @@ void frmMain::BestTimeEntry() {
 void frmMain::mnuFileOptions_Click() {
     frmOptions dlg(g_, svc_.store, svc_.prompts, *this, this);
     dlg.exec();
+    // Colours picked are in force whichever button closed the dialog.
+    ResetOutlineColors();
+    picPuzzle_Paint();
+    picPuzzle_->update();
 }
 
 void frmMain::mnuHelpAbout_Click() {
@@ -387,6 +382,7 @@ void frmMain::mnuFileHint_Click() {
         grp = m_.GroupOrder[k];
         if (!m_.Groups[grp].InPlace) break;
     }
+    EndDrag();
     MoveGroupToPlace(m_, grp);
     SetGroupInPlace(g_, m_, grp, *this);
     picPuzzle_Paint();
@@ -394,6 +390,7 @@ void frmMain::mnuFileHint_Click() {
 
 void frmMain::mnuFileSolve_Click() {
     if (!g_.PuzzleLoaded) return;
+    EndDrag();
     const std::vector<int16_t> order(m_.GroupOrder.begin() + 1, m_.GroupOrder.begin() + 1 + m_.GroupCount);
     for (int16_t grp : order) SetGroupInPlace(g_, m_, grp, *this);
     picPuzzle_Paint();
@@ -417,7 +414,30 @@ void frmMain::picPuzzle_MouseDown(int button, double x, double y) {
     }
 }
 
+void frmMain::EndDrag() {
+    m_.DraggingGroup = false;
+    m_.DraggingPreview = false;
+    picPuzzle_->unsetCursor();
+}
+
+void frmMain::EndDragForCommand() {
+    // A command chosen while the button is still held (a menu opened by
+    // keyboard) leaves the group where it was dragged; the release then goes
+    // to a dialog or nowhere.
+    const bool dragging = DragInProgress();
+    EndDrag();
+    if (dragging) picPuzzle_Paint();   // the picked group was raised
+}
+
+bool frmMain::DragInProgress() const {
+    if (!g_.PuzzleLoaded) return false;
+    if (m_.DraggingPreview) return true;
+    return m_.DraggingGroup && m_.SelectedPiece >= 1 && m_.SelectedPiece <= g_.NumberOfPieces &&
+           size_t(m_.SelectedPiece) < m_.Pieces.size() && m_.Pieces[m_.SelectedPiece].Group > 0;
+}
+
 void frmMain::picPuzzle_MouseMove(double x, double y) {
+    if (!DragInProgress()) return;
     // Only what the dragged group or the preview left and entered is drawn.
     Damage d;
     if (m_.DraggingGroup) {
@@ -435,15 +455,13 @@ void frmMain::picPuzzle_MouseMove(double x, double y) {
 }
 
 void frmMain::picPuzzle_MouseUp(int button, double, double) {
-    if (!g_.PuzzleLoaded || button != 1) return;
-    if (m_.DraggingPreview) {
-        m_.DraggingPreview = false;
-        picPuzzle_->unsetCursor();
+    if (button != 1) return;
+    // Only a release that ends a drag places or joins anything: the
+    // selection of an earlier drag may name a group merged away since.
+    if (!DragInProgress() || m_.DraggingPreview) {
+        EndDrag();
         return;
     }
-    // Only a release that ends a group drag places or joins anything: the
-    // selection of an earlier drag may name a group merged away since.
-    if (!m_.DraggingGroup) return;
     picPuzzle_->unsetCursor();
     m_.SelectedGroup = m_.Pieces[m_.SelectedPiece].Group;
     // The press lifted the group without drawing it; it shows on top now,
@@ -593,16 +611,19 @@ bool frmMain::SetWholeImage() {
     nm.ImageFileName = m_.ImageFileName;
     nm.ImageName = m_.ImageName;
     nm.StateFileName = m_.StateFileName;
-    nm.PreviousWidth = m_.PreviousWidth;
-    nm.PreviousHeight = m_.PreviousHeight;
+    const float sw = ScaleWidth(), sh = ScaleHeight();
+    nm.PreviousWidth = sw;   // the new cut belongs to this play area
+    nm.PreviousHeight = sh;
     PuzzleImages imgs;
     try {
-        imgs = CutPuzzle(next, nm, pic, ScaleWidth(), ScaleHeight(), picPuzzle_->Ratio());
+        nm.PixelRatio = picPuzzle_->Ratio();
+        imgs = CutPuzzleImages(next, nm, pic, sw, sh);
     } catch (const std::exception& e) {
         return fail(QStringLiteral("The picture cannot be cut into %1 pieces at this window size (%2).")
                         .arg(next.NumberOfPieces)
                         .arg(QString::fromUtf8(e.what())));
     }
+    EndDrag();
     g_.Divisors = next.Divisors;
     g_.DivisorCount = next.DivisorCount;
     g_.NumColumns = next.NumColumns;
@@ -615,18 +636,28 @@ bool frmMain::SetWholeImage() {
     return true;
 }
 
-void frmMain::ResizePuzzle() {
+bool frmMain::ResizePuzzle() {
+    const float sw = ScaleWidth(), sh = ScaleHeight();
     PuzzleModel next = m_;
-    PuzzleImages imgs = CutPuzzle(g_, next, workingPicture_, ScaleWidth(), ScaleHeight(), picPuzzle_->Ratio());
+    next.PixelRatio = picPuzzle_->Ratio();
+    PuzzleImages imgs;
+    try {
+        imgs = CutPuzzleImages(g_, next, workingPicture_, sw, sh);
+    } catch (const std::exception&) {
+        return false;   // too small to cut: the last cut stays as it is
+    }
     if (!g_.ViewPreview) imgs.PreviewImage = std::move(images_.PreviewImage);
+    ScalePiecesPosition(next, sw, sh);
+    AlignAllGroups(next, sw, sh);
     m_ = std::move(next);
     images_ = std::move(imgs);
+    return true;
 }
 
 void frmMain::InitPreview() {
     if (!g_.PuzzleLoaded || workingPicture_.isNull()) return;
     PlacePreview(g_, m_, ScaleWidth());
-    images_.PreviewImage = Surface::FromImage(workingPicture_, m_.PreviewWidth, m_.PreviewHeight);
+    images_.PreviewImage = MakePreviewImage(workingPicture_, m_);
 }
 
 void frmMain::ResetOutlineColors() { pz::ResetOutlineColors(images_.Lines, g_.OutlineColorFill); }
@@ -642,6 +673,7 @@ void frmMain::StoreInitDir() {
 
 void frmMain::mnuFileScramble_Click() {
     if (!g_.PuzzleLoaded) return;
+    EndDrag();
     Scramble(g_, m_, ScaleWidth(), ScaleHeight(), svc_.random);
     picPuzzle_Paint();
 }
@@ -664,6 +696,7 @@ void frmMain::mnuViewPreview_Click() {
 
 void frmMain::mnuFileClose_Click() {
     tmrPuzzle_.stop();
+    EndDrag();
     g_.ElapsedSeconds = 0;
     images_.PreviewImage = Surface();
     if (g_.PuzzleLoaded) {
@@ -700,26 +733,19 @@ void frmMain::Form_Resize() {
     if (isMinimized() || unloaded_) return;
     const float sw = ScaleWidth(), sh = ScaleHeight();
     NewBackBuffer();
-    if (g_.PuzzleLoaded) {
-        try {
-            ResizePuzzle();
-            ScalePiecesPosition(m_, sw, sh);
-            AlignAllGroups(m_, sw, sh);
-        } catch (const std::exception&) {
-            // Too small to cut: keep the last cut and positions until the
-            // play area grows again.
-            picPuzzle_Paint();
-            return;
-        }
-    }
+    // A play area too small to cut keeps the last cut, its positions and the
+    // size they belong to, until it grows again; the model always describes
+    // the cut on screen.
+    const bool cut = !g_.PuzzleLoaded || ResizePuzzle();
     picPuzzle_Paint();
+    if (!cut) return;
     m_.PreviousHeight = sh;
     m_.PreviousWidth = sw;
 }
 
 void frmMain::picPuzzle_Paint() {
     if (isMinimized() || !g_.PuzzleLoaded || backBuffer_.IsNull()) return;
-    ComposeFrame(g_, m_, images_, drawCache_, backBuffer_);
+    ComposeFrame(g_, m_, images_, drawCache_, backBuffer_, &bandWorker_);
     picPuzzle_->update();
 }
 

@@ -63,7 +63,9 @@ public:
 
     // Building and showing a puzzle.
     bool SetWholeImage() override;
-    void ResizePuzzle();
+    // Cuts again for the play area's size and rescales the positions; false,
+    // changing nothing, when the play area is too small to cut.
+    bool ResizePuzzle();
     void InitPreview() override;
     void InitDirectDraw();
     void picPuzzle_Paint() override;
@@ -109,6 +111,10 @@ protected:
 
 private:
     void StopTimer() override { tmrPuzzle_.stop(); }
+    // Every command that replaces, scatters or locks pieces ends a drag.
+    void EndDrag();
+    bool DragInProgress() const;
+    void EndDragForCommand();
     void BestTimeEntry() override;
     void BuildMenus();
     void Form_Unload();
@@ -138,6 +144,7 @@ private:
     // The back buffer's pixels as the screen's own opaque format, so that
     // presenting is a plain copy rather than a conversion.
     QImage frameView_;
+    BandWorker bandWorker_;   // composes half of each large frame
     QImage workingPicture_;   // the decoded working picture, kept for re-cuts
     BitmapWriter bitmapWriter_;
     QTimer tmrPuzzle_;

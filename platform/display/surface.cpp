@@ -53,9 +53,12 @@ Surface& Surface::operator=(Surface&& o) noexcept {
 
 Surface Surface::FromImage(const QImage& image, int width, int height) {
     Surface s;
-    if (image.isNull()) return s;
+    // Without a size the picture keeps its own; a size of 0 (a preview of a
+    // tiny picture) gives an empty surface, never the whole picture.
+    const bool ownSize = width < 0 && height < 0;
+    if (image.isNull() || (!ownSize && (width <= 0 || height <= 0))) return s;
     QImage src = image;
-    if (width > 0 && height > 0 && (width != image.width() || height != image.height()))
+    if (!ownSize && (width != image.width() || height != image.height()))
         src = image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // Pictures are opaque: drop any alpha the file had.
     s.img_ = src.convertToFormat(QImage::Format_RGB32).convertToFormat(kFormat);
@@ -237,16 +240,19 @@ void Surface::BltMask(const Surface& src, int sx, int sy, const RunMask& mask) {
             sawKey |= mask.rowStart[y] != mask.rowStart[y + 1];
             continue;
         }
-        const uint32_t* s = src.Row(srow) + sx;
+        const uint32_t* srcRow = src.Row(srow);
         for (int k = mask.rowStart[y]; k < mask.rowStart[y + 1]; ++k) {
             const int a = mask.runs[k].x0, b = mask.runs[k].x1;
             if (sx + a < 0 || sx + b > src.Width()) {
                 sawKey = true;
                 continue;
             }
+            // Only runs inside the source are read; the row pointer is never
+            // moved before its start (sx may be negative).
+            const uint32_t* s = srcRow + (sx + a);
             int hits = 0;
             for (int x = a; x < b; ++x) {
-                const uint32_t v = s[x] & 0xffffffu;
+                const uint32_t v = s[x - a] & 0xffffffu;
                 const bool key = keyed_ && v >= lo && v <= hi;
                 hits += key;
                 d[x] = key ? 0u : (0xff000000u | v);

@@ -41,7 +41,8 @@ public:
     Surface& operator=(Surface&& o) noexcept;
     // A new image, filled with black.
     Surface(int width, int height);
-    // An image from a picture, at its own size or scaled to width x height.
+    // An image from a picture, at its own size (no size given) or scaled to
+    // width x height; empty when either is 0 or less.
     static Surface FromImage(const QImage& image, int width = -1, int height = -1);
 
     bool IsNull() const { return img_.isNull(); }

@@ -58,13 +58,15 @@ TEST(BestTimes, RankedByPiecesPerSecond) {
     EXPECT_EQ(t[2].PlayerName, "small");
 }
 
-TEST(BestTimes, ZeroSecondsCountsAsOne) {
+TEST(BestTimes, AResultOfNoSecondsIsNeverEntered) {
     BestTimesTable t{};
-    for (int i = 1; i <= 20; ++i) t[i] = Entry("x", 10, 50);   // 5 a second
-    EXPECT_FALSE(EntersBestTimes(t, 4, 0));
-    EXPECT_TRUE(EntersBestTimes(t, 64, 0));
-    EXPECT_EQ(InsertBestTime(t, 64, 0, "quick", "x"), 1);
-    EXPECT_EQ(ElapsedText(t[1]), "0:0:0");
+    EXPECT_FALSE(EntersBestTimes(t, 64, 0));   // not even into an empty table
+    EXPECT_EQ(InsertBestTime(t, 64, 0, "quick", "x"), 0);
+    EXPECT_EQ(t[1].PieceTotal, 0);
+    // A stored entry of 0 seconds stays and still ranks as one second.
+    for (int i = 1; i <= 20; ++i) t[i] = Entry("x", i == 20 ? 0 : 10, 50);
+    EXPECT_FALSE(EntersBestTimes(t, 49, 1));
+    EXPECT_TRUE(EntersBestTimes(t, 51, 1));
 }
 
 TEST(BestTimes, FileRoundTripKeepsTheFormat) {

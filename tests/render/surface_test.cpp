@@ -69,6 +69,14 @@ TEST(Surface, PicturePixelsOfTheKeyColourAreTransparentInAKeyedImage) {
     EXPECT_FALSE(ranged.IsTransparent(2, 0));
 }
 
+TEST(Surface, PicturesComeAtTheSizeAskedAndNeverLargerThanAsked) {
+    const QImage pic = QImage(6, 4, QImage::Format_RGB32);
+    EXPECT_EQ(Surface::FromImage(pic).Width(), 6);
+    EXPECT_EQ(Surface::FromImage(pic, 3, 2).Height(), 2);
+    EXPECT_TRUE(Surface::FromImage(pic, 0, 2).IsNull());   // the preview of a 3-pixel picture
+    EXPECT_TRUE(Surface::FromImage(pic, 3, 0).IsNull());
+}
+
 TEST(Surface, CopiesOutsideEitherImageCopyNothing) {
     Surface src(4, 4);
     src.Fill(kRed);

@@ -251,10 +251,12 @@ private slots:
         QCOMPARE(cap.Top, 4);
         QCOMPARE(cap.Right, w_->picPuzzle()->width() - 4);
         QCOMPARE(w_->model().PreviewWidth, w_->model().PuzzleWidth / 3);
+        const QImage cutPreview = w_->images().PreviewImage.Image();
         w_->mnuViewPreview->trigger();   // off
         w_->model().PreviewCaptionRect.Left -= 100;   // dragged away
-        w_->mnuViewPreview->trigger();   // on again: back at the top right
+        w_->mnuViewPreview->trigger();   // on again: back at the top right, the same picture
         QCOMPARE(w_->model().PreviewCaptionRect.Right, w_->picPuzzle()->width() - 4);
+        QVERIFY(w_->images().PreviewImage.Image() == cutPreview);
         QCOMPARE(QString::fromStdString(store_.values["View Preview"]), QString("True"));
     }
 
