@@ -3,7 +3,7 @@
 # Xvfb screen with 324 pieces, one piece dragged by xdotool at about 100
 # steps a second; the CPU time of the game and of the X server is read from
 # /proc before and after, and set against one copy of a 3840 x 2160 frame
-# measured in the same run.
+# measured in the same run (before and after; the faster counts).
 # With IDLE=1 the button is not pressed: the same pointer motion with
 # nothing dragged, what delivering the events alone costs.
 # usage: drag_cpu.sh BUILD_DIR [STEPS]
@@ -22,6 +22,7 @@ export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/home/.config XDG_DATA_HOME=$WORK/ho
 export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 cp "$B/puzzora" "$B/libSizeward6.so" "$WORK/"
+COPY0=$("$B/bench/frame_copy_probe" 3840 2160)
 
 n=90
 while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
@@ -70,8 +71,11 @@ g1=$(cpu "$GPID") x1=$(cpu "$XPID") t1=$(date +%s%N)
 "$B/tests/xhelper" probe "$WORK/after.png" > /dev/null
 stop
 HZ=$(getconf CLK_TCK)
-COPY=$("$B/bench/frame_copy_probe" 3840 2160)
-awk -v g=$((g1 - g0)) -v x=$((x1 - x0)) -v hz="$HZ" -v n="$STEPS" -v copy="$COPY" -v wall=$(((t1 - t0) / 1000000)) -v what="${IDLE:+pointer motion, nothing pressed,}${IDLE:-drag step of one piece}" 'BEGIN {
+WHAT="drag step of one piece"
+[ -z "${IDLE:-}" ] || WHAT="pointer motion, nothing pressed,"
+# The faster of two copies, one before and one after: the stricter floor.
+COPY=$(printf '%s\n%s\n' "$COPY0" "$("$B/bench/frame_copy_probe" 3840 2160)" | sort -g | head -n 1)
+awk -v g=$((g1 - g0)) -v x=$((x1 - x0)) -v hz="$HZ" -v n="$STEPS" -v copy="$COPY" -v wall=$(((t1 - t0) / 1000000)) -v what="$WHAT" 'BEGIN {
   gms = g * 1000 / hz / n; xms = x * 1000 / hz / n
   printf "%s under Xvfb at 3840x2160, 324 pieces, %d steps in %d ms: game %.3f ms + X server %.3f ms = %.3f ms per step; frame copy %.3f ms: %.2f x (target 0.3 x)\n", what, n, wall, gms, xms, gms + xms, copy, (gms + xms) / copy
 }'
