@@ -122,9 +122,10 @@ private slots:
             // The neighbour waits off by off screen pixels on each axis.
             left.X = p.X - W - off;
             left.Y = p.Y + off;
+            w_->picPuzzle_Paint();
             QTest::mouseRelease(area, Qt::LeftButton, {}, at + QPoint(3, 3) + by);
             QCOMPARE(p.Group == left.Group, off < tol);
-            w_->picPuzzle_Paint();
+            CheckWholeFrame();   // the drop drew what it snapped and joined
         }
         QCOMPARE(p.X, left.X + W);
         QCOMPARE(p.Y, left.Y);
