@@ -1,6 +1,9 @@
 # Two commands do everything on a fresh Debian 12 machine:
 #   make run   - install missing packages, build, start the game
 #   make test  - install missing packages, build, run every test headless
+# and two put the game where players have it:
+#   make install - build and install under PREFIX (/usr/local)
+#   make deb     - build a Debian package in $(BUILD)
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 SUDO  := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
@@ -9,18 +12,26 @@ SUDO  := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 PACKAGES := cmake make g++ pkg-config \
             qt6-base-dev qt6-base-dev-tools libgl-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
-            fonts-dejavu-core xvfb xauth xdotool x11-utils openbox
+            fonts-dejavu-core xvfb xauth xdotool x11-utils openbox \
+            desktop-file-utils appstream shared-mime-info libglib2.0-bin \
+            dpkg-dev binutils libxcb1-dev weston xwayland qt6-wayland
+# Only for checks by hand (`make manual-deps`): lintian for the package.
+MANUAL_PACKAGES := lintian
+PREFIX ?= /usr/local
 # Only for `make fuzz`.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 ASAN_BUILD ?= build-asan
 
-.PHONY: all deps build run test unit-test asan-test bench fuzz soak clean
+.PHONY: all deps manual-deps build run test unit-test asan-test bench fuzz soak clean install deb
 
 all: build
 
 deps:
 	@$(MAKE) --no-print-directory install-packages WANTED="$(PACKAGES)"
+
+manual-deps:
+	@$(MAKE) --no-print-directory install-packages WANTED="$(MANUAL_PACKAGES)"
 
 install-packages:
 	@missing=""; for p in $(WANTED); do \
@@ -43,6 +54,12 @@ run: build
 	  echo "No display found: starting under Xvfb (set DISPLAY to use your own)."; \
 	  xvfb-run -a $(BUILD)/puzzora; \
 	else $(BUILD)/puzzora; fi
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 # Every test, then the unit and offscreen tests once more under
 # AddressSanitizer and UndefinedBehaviorSanitizer.

@@ -7,7 +7,7 @@
 #include "floor.h"
 #include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
-#include "shell/fakes.h"
+#include "shell/harness.h"
 
 using namespace pz;
 
@@ -37,22 +37,16 @@ void BM_OpenLargeJpegToFirstFrame(benchmark::State& state) {
         benchmark::DoNotOptimize(img.bits());
     }, 3);
 
-    Globals g;
-    g.NumberOfPieces = 324;
-    MemorySettingsStore store;
-    test::ScriptedFileDialogs files;
-    test::RecordingPrompts prompts;
-    ClockRandom rnd(3);
-    frmMain w(g, MainServices{store, files, prompts, rnd});
-    w.resize(1920, 1080 + 60);
-    w.show();
-    QCoreApplication::processEvents();
+    test::GameFixture game;
+    if (!game.Start(1920, 1080 + 60)) state.SkipWithError("no window");
+    SetProgramDirectory(dir.path());
+    Globals& g = game.g_;
     g.NumberOfPieces = 324;
     bench::Measure(state, decode, "decode_only", [&] {
-        files.answers.push_back(jpeg);
-        w.mnuFileOpen_Click();   // ends with the first frame composed
+        game.files_.answers.push_back(jpeg);
+        game.w_->mnuFileOpen_Click();   // ends with the first frame composed
     });
-    if (!g.PuzzleLoaded || !prompts.messages.isEmpty()) state.SkipWithError("the picture did not open");
+    if (!g.PuzzleLoaded || !game.prompts_.messages.isEmpty()) state.SkipWithError("the picture did not open");
     state.SetLabel(std::to_string(g.NumColumns) + "x" + std::to_string(g.NumRows));
 }
 BENCHMARK(BM_OpenLargeJpegToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);

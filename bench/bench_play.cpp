@@ -1,6 +1,5 @@
 // One step of play: a drag move, a resize, a join pass, a hit test.
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include "floor.h"
 #include "game/interaction/groups.h"
@@ -8,7 +7,7 @@
 #include "game/interaction/play.h"
 #include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
-#include "shell/fakes.h"
+#include "shell/harness.h"
 #include "testutil.h"
 
 using namespace pz;
@@ -100,21 +99,12 @@ void BM_HitTestMiss(benchmark::State& state) {
 BENCHMARK(BM_HitTestMiss)->Unit(benchmark::kMicrosecond);
 
 void BM_ResizeStep(benchmark::State& state) {
-    QTemporaryDir dir;
-    SetProgramDirectory(dir.path());
-    test::PatternPicture(1900, 1060).save(dir.filePath("p.bmp"));
-    Globals g;
-    MemorySettingsStore store;
-    store.values["Number of Pieces"] = "324";
-    test::ScriptedFileDialogs files;
-    test::RecordingPrompts prompts;
-    ClockRandom rnd(3);
-    frmMain w(g, MainServices{store, files, prompts, rnd});
-    w.resize(1920, 1140);
-    w.Form_Load();
-    QCoreApplication::processEvents();
-    files.answers.push_back(dir.filePath("p.bmp"));
-    w.mnuFileOpen_Click();
+    test::GameFixture game;
+    game.Reset({{"Number of Pieces", "324"}});
+    if (!game.Start(1920, 1140)) state.SkipWithError("no window");
+    game.OpenWith(game.MakePicture("p.bmp", 1900, 1060));
+    const Globals& g = game.g_;
+    frmMain& w = *game.w_;
     if (!g.PuzzleLoaded) state.SkipWithError("no puzzle");
     int i = 0;
     bench::Measure(state, bench::FrameCopySeconds(), "frame_copy", [&] {

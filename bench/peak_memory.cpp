@@ -3,13 +3,11 @@
 // and prints the process's peak resident size beside the decoded picture's.
 #include <QApplication>
 #include <QImageReader>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <sys/resource.h>
 
-#include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
-#include "shell/fakes.h"
+#include "shell/harness.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -18,21 +16,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: peak_memory PICTURE.jpg\n");
         return 2;
     }
-    QTemporaryDir dir;
-    pz::SetProgramDirectory(dir.path());
-    pz::Globals g;
-    pz::MemorySettingsStore store;
-    store.values["Number of Pieces"] = "324";
-    pz::test::ScriptedFileDialogs files;
-    pz::test::RecordingPrompts prompts;
-    pz::ClockRandom rnd(1);
-    pz::frmMain w(g, pz::MainServices{store, files, prompts, rnd});
-    w.resize(1920, 1140);
-    w.Form_Load();
-    QCoreApplication::processEvents();
-    files.answers.push_back(QString::fromLocal8Bit(argv[1]));
-    w.mnuFileOpen_Click();
-    w.FlushWorkingFile();
+    pz::test::GameFixture game;
+    game.Reset({{"Number of Pieces", "324"}});
+    if (!game.Start(1920, 1140)) return 1;
+    game.OpenWith(QString::fromLocal8Bit(argv[1]));
+    pz::frmMain& w = *game.w_;
+    const pz::Globals& g = game.g_;
     w.picPuzzle_Paint();
     QCoreApplication::processEvents();
     if (!g.PuzzleLoaded) return 1;

@@ -61,17 +61,10 @@ def disk(x, y):
         return bytes((50, 80, 160, 255))
     return bytes((0, 0, 0, 0))
 
-def logo(x, y):
-    inside = 4 <= x < 28 and 4 <= y < 28
-    knob = (x - 16) ** 2 + (y - 4) ** 2 < 16 or (x - 28) ** 2 + (y - 16) ** 2 < 16
-    if inside or knob:
-        return bytes((60, 140, 220, 255)) if (x < 16) == (y < 16) else bytes((240, 170, 40, 255))
-    return bytes((0, 0, 0, 0))
-
 if __name__ == "__main__":
     root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "assets")
     png(os.path.join(root, "icons", "open.png"), 24, 24, folder)
     png(os.path.join(root, "icons", "save.png"), 24, 24, disk)
-    png(os.path.join(root, "icons", "puzzora.png"), 32, 32, logo)
+    # icons/puzzora.png, the window icon, is the 32 x 32 drawing of tools/make_icons.cpp.
     png(os.path.join(root, "samples", "Meadow.png"), 960, 640, landscape)
     png(os.path.join(root, "samples", "Tiles.png"), 800, 600, tiles)

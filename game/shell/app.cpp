@@ -5,6 +5,7 @@
 #include "game/persist/qtsettingsstore.h"
 #include "game/shell/frmmain.h"
 #include "game/shell/qtdialogs.h"
+#include "platform/desktop/desktop.h"
 
 namespace pz {
 
@@ -12,6 +13,8 @@ int RunPuzzora(int argc, char** argv, bool untilShown) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Puzzora"));
     QCoreApplication::setOrganizationName(QStringLiteral("Puzzora"));
+    // Ties the window to the desktop entry (its icon and name on Wayland).
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(desktop::kAppId));
 
     Globals globals;
     QtSettingsStore store;

@@ -506,15 +506,7 @@ void frmMain::Toolbar1_ButtonClick(int index) {
     if (index == 2) mnuFileSavePuzzleState_Click();
 }
 
-QString frmMain::SamplesFolder() const {
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/samples");
-    if (QFileInfo(beside).isDir()) return beside;
-#ifdef PUZZORA_SAMPLES_DIR
-    return QStringLiteral(PUZZORA_SAMPLES_DIR);
-#else
-    return QString();
-#endif
-}
+QString frmMain::SamplesFolder() const { return PictureStartFolder(); }
 
 void frmMain::mnuFileOpen_Click() {
     const QString initDir = QString::fromStdString(g_.InitDir);

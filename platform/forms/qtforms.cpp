@@ -84,7 +84,14 @@ float HostedControl::TwipsPerPixelY() {
 void HostedControl::SetExtent(int32_t w, int32_t h) { extent_ = QSize(w, h); }
 
 QStringList LibrarySearchPath() {
-    QStringList dirs{QCoreApplication::applicationDirPath()};
+    // Beside the executable in the build folder; installed, in the private
+    // library folder, whose place relative to the executable's is fixed by
+    // the install layout.
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    QStringList dirs{exeDir};
+#ifdef PUZZORA_PRIVATE_LIBDIR
+    dirs << QDir::cleanPath(QDir(exeDir).filePath(QStringLiteral(PUZZORA_PRIVATE_LIBDIR)));
+#endif
     const QString extra = qEnvironmentVariable("PUZZORA_CONTROL_DIR");
     if (!extra.isEmpty()) dirs << extra;
     return dirs;

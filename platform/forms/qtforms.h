@@ -59,8 +59,9 @@ private:
     QSize extent_;
 };
 
-// The folders searched for control libraries: beside the executable, then
-// the folder named by PUZZORA_CONTROL_DIR.
+// The folders searched for control libraries: beside the executable, the
+// private library folder of an installed game (relative to the executable),
+// then the folder named by PUZZORA_CONTROL_DIR.
 QStringList LibrarySearchPath();
 
 // Creates a control by class identifier ("SizewardLib6.MinMax"): finds its

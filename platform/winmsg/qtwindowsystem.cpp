@@ -6,11 +6,65 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
+#if QT_CONFIG(xcb)
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+#endif
 
 namespace pz::winmsg {
 
 namespace {
-QSize FrameExtra(const QWidget* w) { return w->frameGeometry().size() - w->geometry().size(); }
+#if QT_CONFIG(xcb)
+// _NET_FRAME_EXTENTS of an X11 window (left, right, top, bottom), when its
+// window manager set it.
+std::optional<QMargins> NetFrameExtents(xcb_connection_t* c, xcb_window_t window) {
+    static xcb_connection_t* cached = nullptr;
+    static xcb_atom_t atom = XCB_ATOM_NONE;
+    if (cached != c) {
+        static const char name[] = "_NET_FRAME_EXTENTS";
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
+        atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        cached = c;
+        free(reply);
+    }
+    if (atom == XCB_ATOM_NONE) return std::nullopt;
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, atom, XCB_ATOM_CARDINAL, 0, 4), nullptr);
+    std::optional<QMargins> out;
+    if (reply && reply->type == XCB_ATOM_CARDINAL && reply->format == 32 && xcb_get_property_value_length(reply) == 16) {
+        const uint32_t* v = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+        out = QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
+    }
+    free(reply);
+    return out;
+}
+#endif
+
+// The frame around the window that the player sees. Size limits are outer
+// sizes, so they are worked out against this frame. An X11 window manager
+// states its frame in _NET_FRAME_EXTENTS; the frame window Qt measures when
+// it does not can hold invisible shadow borders (weston's Xwayland frames
+// do), so there the frame counts as nothing, which keeps the window at
+// least at its minimum on screen. Elsewhere (Wayland's client-side
+// decorations) Qt's frame is what is drawn.
+QMargins VisibleFrame(const QWidget* w) {
+#if QT_CONFIG(xcb)
+    auto* x11 = QGuiApplication::platformName() == QLatin1String("xcb") && qGuiApp
+                    ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                    : nullptr;
+    if (x11) {
+        const WId id = w->internalWinId();
+        if (!id || !x11->connection()) return QMargins();
+        return NetFrameExtents(x11->connection(), xcb_window_t(id)).value_or(QMargins());
+    }
+#endif
+    const QRect f = w->frameGeometry(), g = w->geometry();
+    return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+}
+QRect OuterRect(const QWidget* w) { return w->geometry().marginsAdded(VisibleFrame(w)); }
+QSize FrameExtra(const QWidget* w) { return OuterRect(w).size() - w->geometry().size(); }
 constexpr int kMaxSize = 16777215;   // QWIDGETSIZE_MAX
 }  // namespace
 
@@ -95,7 +149,7 @@ uint32_t QtWindowSystem::GetCurrentProcessId() { return uint32_t(QCoreApplicatio
 bool QtWindowSystem::GetWindowRect(HWND h, RECT* r) {
     Window* w = Find(h);
     if (!w || !w->widget || !r) return false;
-    const QRect f = w->widget->frameGeometry();
+    const QRect f = OuterRect(w->widget);
     *r = RECT{f.left(), f.top(), f.left() + f.width(), f.top() + f.height()};
     return true;
 }
@@ -165,7 +219,7 @@ void QtWindowSystem::UserResized(HWND h) {
     Window* w = Find(h);
     if (!w || !w->widget || w->busy) return;
     QWidget* widget = w->widget;
-    const QRect now = widget->frameGeometry();
+    const QRect now = OuterRect(widget);
     const QRect before = w->lastFrame;
     w->lastFrame = now;
     if (!before.isValid() || before.size() == now.size()) return;
@@ -186,7 +240,7 @@ void QtWindowSystem::UserResized(HWND h) {
     w->busy = true;
     const QPoint clientOffset = widget->geometry().topLeft() - now.topLeft();
     widget->setGeometry(QRect(adjusted.topLeft() + clientOffset, adjusted.size() - extra));
-    w->lastFrame = widget->frameGeometry();
+    w->lastFrame = OuterRect(widget);
     w->busy = false;
 }
 
@@ -196,18 +250,30 @@ bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::Show:
             QueryLimits(h);
-            if (Window* w = Find(h)) w->lastFrame = w->widget->frameGeometry();
+            if (Window* w = Find(h)) w->lastFrame = OuterRect(w->widget);
             break;
         case QEvent::Resize:
         case QEvent::Move:
             // A resize the user made (spontaneous) is offered to the sizing
             // rules; every resize refreshes the limits.
             if (event->spontaneous() && event->type() == QEvent::Resize) UserResized(h);
-            else if (Window* w = Find(h); w && w->widget && !w->busy) w->lastFrame = w->widget->frameGeometry();
+            else if (Window* w = Find(h); w && w->widget && !w->busy) w->lastFrame = OuterRect(w->widget);
             // A window manager frames the window after it is shown: the
             // limits, being outer sizes, are worked out again.
             if (Window* w = Find(h); w && w->widget && !w->busy && FrameExtra(w->widget) != w->frameExtra)
                 QueryLimits(h);
+            // Not every window manager holds a window to its minimum size
+            // (weston's Xwayland one lets a client's own resize request
+            // through): the limit holds whoever resized the window.
+            if (Window* w = Find(h); w && w->widget && !w->busy && event->type() == QEvent::Resize) {
+                const QSize now = w->widget->size(), least = now.expandedTo(w->widget->minimumSize());
+                if (least != now) {
+                    w->busy = true;
+                    w->widget->resize(least);
+                    w->lastFrame = OuterRect(w->widget);
+                    w->busy = false;
+                }
+            }
             break;
         case QEvent::WindowStateChange: {
             Window* w = Find(h);

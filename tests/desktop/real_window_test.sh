@@ -19,8 +19,8 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$WORK"' EXIT
 export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/home/.config XDG_DATA_HOME=$WORK/home/.local/share
 export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-# The game and its control library in a folder of their own: that folder is
-# the program directory, where the working bitmap and the best times go.
+# The game and its control library in a folder of their own; the working
+# bitmap and the best times go to the per-user data folder, never there.
 cp "$PUZZORA" "$LIB" "$WORK/"
 GAME=$WORK/$(basename "$PUZZORA")
 
@@ -104,8 +104,9 @@ xdotool key Return
 sleep 1
 "$XHELPER" probe "$SCREENS/8-finished.png" > /dev/null || true
 quit
-BEST=$WORK/besttimes.txt
+BEST=$XDG_DATA_HOME/Puzzora/Puzzora/besttimes.txt
 [ -f "$BEST" ] || fail "no besttimes.txt"
+[ ! -e "$WORK/besttimes.txt" ] && [ ! -e "$WORK/WholeImageTemp.bmp" ] || fail "files written beside the executable"
 head -c 200 "$BEST" | od -c | head -n 3
 [ "$(head -n 1 "$BEST")" = $'"Xvfb Tester"\r' ] || fail "first entry is $(head -n 1 "$BEST")"
 [ "$(sed -n 5p "$BEST")" = $'12\r' ] || fail "pieces of the first entry: $(sed -n 5p "$BEST")"

@@ -5,11 +5,13 @@
 //   xhelper probe OUT.png            screenshot; prints the play area "x y w h"
 //   xhelper state PIC W H OUT MODE   MODE join: a game to join and lock in;
 //                                    MODE finish: one piece short of complete
+//   xhelper mime FILE                prints the file's type by QMimeDatabase
 //   xhelper scatter PIC N W H OUT    N pieces scattered, the topmost at (1, 1)
 //   xhelper centre PIC N W H         a piece body's centre from its corner
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMimeDatabase>
 #include <QPixmap>
 #include <QScreen>
 #include <cstdio>
@@ -172,9 +174,14 @@ int main(int argc, char** argv) {
     const QStringList a = app.arguments();
     if (a.size() >= 3 && a[1] == "probe") return Probe(a[2]);
     if (a.size() >= 3 && a[1] == "picture") return Picture(a[2]);
+    if (a.size() >= 3 && a[1] == "mime") {
+        std::printf("%s\n", qPrintable(QMimeDatabase().mimeTypeForFile(a[2]).name()));
+        return 0;
+    }
     if (a.size() >= 7 && a[1] == "state") return State(a[2], a[3].toInt(), a[4].toInt(), a[5], a[6]);
     if (a.size() >= 7 && a[1] == "scatter") return Scatter(a[2], a[3].toInt(), a[4].toInt(), a[5].toInt(), a[6]);
     if (a.size() >= 6 && a[1] == "centre") return Centre(a[2], a[3].toInt(), a[4].toInt(), a[5].toInt());
-    std::fprintf(stderr, "usage: xhelper probe OUT.png | picture OUT.png | state PIC W H OUT join|finish\n");
+    std::fprintf(stderr, "usage: xhelper probe OUT.png | picture OUT.png | state PIC W H OUT join|finish | mime FILE"
+                         " | scatter PIC N W H OUT | centre PIC N W H\n");
     return 2;
 }

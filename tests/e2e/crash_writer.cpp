@@ -8,7 +8,7 @@
 
 #include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
-#include "shell/fakes.h"
+#include "shell/harness.h"
 
 using namespace pz;
 
@@ -17,19 +17,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList a = app.arguments();
     if (a.size() < 4) return 2;
+    test::GameFixture game;
+    game.Reset({{"Number of Pieces", "324"}});
+    if (!game.Start(1400, 1000)) return 2;
     SetProgramDirectory(a[1]);
-    Globals g;
-    MemorySettingsStore store;
-    store.values["Number of Pieces"] = "324";
-    test::ScriptedFileDialogs files;
-    test::RecordingPrompts prompts;
-    ClockRandom rnd(1);
-    frmMain w(g, MainServices{store, files, prompts, rnd});
-    w.resize(1400, 1000);
-    w.Form_Load();
-    files.answers.push_back(a[2]);
-    w.mnuFileOpen_Click();
+    game.OpenWith(a[2]);
+    Globals& g = game.g_;
     if (!g.PuzzleLoaded) return 3;
+    frmMain& w = *game.w_;
     for (long i = 0;; ++i) {
         // Every save differs from the one before: the time and a position.
         g.ElapsedSeconds = int32_t(i);
@@ -37,10 +32,10 @@ int main(int argc, char** argv) {
         g.BestTimes[1].PlayerName = "writer";
         g.BestTimes[1].Seconds = int16_t(i % 60);
         g.BestTimes[1].PieceTotal = 324;
-        files.answers.push_back(a[3]);
+        game.files_.answers.push_back(a[3]);
         w.mnuFileSavePuzzleState_Click();
         w.SaveBestTimes();
-        if (!prompts.messages.isEmpty()) return 4;
+        if (!game.prompts_.messages.isEmpty()) return 4;
         if (i == 0) {
             std::printf("ready\n");
             std::fflush(stdout);

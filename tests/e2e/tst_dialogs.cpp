@@ -8,7 +8,7 @@
 #include "game/dialogs/frmoptions.h"
 #include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
-#include "shell/fakes.h"
+#include "shell/harness.h"
 
 using namespace pz;
 
@@ -28,16 +28,8 @@ void Type(QLineEdit* box, const QString& text) {
 }
 }  // namespace
 
-class TestDialogs : public QObject {
+class TestDialogs : public QObject, test::GameFixture {
     Q_OBJECT
-
-    QTemporaryDir dir_;
-    Globals g_;
-    MemorySettingsStore store_;
-    test::ScriptedFileDialogs files_;
-    test::RecordingPrompts prompts_;
-    ClockRandom random_{5};
-    std::unique_ptr<frmMain> w_;
 
     void OpenPuzzle() {
         QImage pic(480, 360, QImage::Format_RGB32);
@@ -55,14 +47,8 @@ class TestDialogs : public QObject {
 
 private slots:
     void init() {
-        SetProgramDirectory(dir_.path());
-        store_.values.clear();
-        prompts_ = test::RecordingPrompts();
-        g_ = Globals();
-        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
-        w_->resize(900, 700);
-        w_->Form_Load();
-        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+        Reset();
+        QVERIFY(Start());
     }
     void cleanup() { w_.reset(); }
 

@@ -8,29 +8,13 @@
 #include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
 #include "platform/desktop/desktop.h"
-#include "shell/fakes.h"
+#include "shell/harness.h"
 
 using namespace pz;
 
-class TestStateFile : public QObject {
+class TestStateFile : public QObject, test::GameFixture {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    Globals g_;
-    MemorySettingsStore store_;
-    test::ScriptedFileDialogs files_;
-    test::RecordingPrompts prompts_;
-    ClockRandom random_{5};
-    std::unique_ptr<frmMain> w_;
-
-    void Start(const QStringList& args = {}) {
-        w_.reset();
-        g_ = Globals();
-        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
-        w_->resize(1000, 760);
-        w_->Form_Load(args);
-        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
-    }
     QString Picture(const QString& name) {
         QImage pic(480, 360, QImage::Format_RGB32);
         for (int y = 0; y < 360; ++y)
@@ -61,13 +45,8 @@ class TestStateFile : public QObject {
 
 private slots:
     void init() {
-        QVERIFY(dir_.isValid());
-        SetProgramDirectory(dir_.path());
-        store_.values.clear();
-        store_.values["Number of Pieces"] = "12";
-        prompts_ = test::RecordingPrompts();
-        files_ = test::ScriptedFileDialogs();
-        Start();
+        Reset({{"Number of Pieces", "12"}});
+        QVERIFY(Start(1000, 760));
     }
     void cleanup() { w_.reset(); }
 
@@ -102,7 +81,8 @@ private slots:
 
     void openCommandTakesStateFilesToo() {
         PlayABit();
-        const QString path = dir_.filePath("via-open.psf");
+        QDir().mkpath(dir_.filePath("states"));
+        const QString path = dir_.filePath("states/via-open.psf");   // not beside the picture
         files_.answers.push_back(path);
         w_->mnuFileSavePuzzleState->trigger();
         w_->mnuFileClose->trigger();
@@ -113,7 +93,7 @@ private slots:
         QCOMPARE(g_.NumberOfPieces, int16_t(12));
         QCOMPARE(QString::fromStdString(g_.InitDir), dir_.path() + "/");   // the picture's folder
         w_->FlushWorkingFile();
-        QVERIFY(QFile::exists(dir_.filePath("WholeImageTemp.bmp")));
+        QVERIFY(QFile::exists(ProgramFile("WholeImageTemp.bmp")));
     }
 
     void damagedFilesLeaveThePuzzleAsItWas() {
@@ -183,18 +163,18 @@ private slots:
         const QString xbel = desktop::DataHome() + "/recently-used.xbel";
         QFile::remove(xbel);
 
-        Start({"%1"});
+        Start(1000, 760, {"%1"});
         QVERIFY(!g_.PuzzleLoaded);
         QVERIFY(!QFile::exists(xbel));
-        Start({});
+        Start(1000, 760, {});
         QVERIFY(!g_.PuzzleLoaded);
         prompts_.messages.clear();
-        Start({dir_.filePath("missing.psf")});
+        Start(1000, 760, {dir_.filePath("missing.psf")});
         QVERIFY(!g_.PuzzleLoaded);
         QCOMPARE(prompts_.messages.size(), 1);
         QVERIFY(!QFile::exists(xbel));
         // A path with a space arrives as two arguments joined by one space.
-        Start(path.split(' '));
+        Start(1000, 760, path.split(' '));
         QVERIFY(g_.PuzzleLoaded);
         QCOMPARE(g_.ElapsedSeconds, 321);
         QVERIFY(w_->mnuFileClose->isEnabled());
@@ -205,15 +185,15 @@ private slots:
 
     void registrationIsWrittenOnceAndFollowsTheProgram() {
         const QString data = desktop::DataHome();
-        const QString entry = data + "/applications/puzzora.desktop";
+        const QString entry = data + "/applications/" + desktop::kAppId + ".desktop";
         const QString mime = data + "/mime/packages/puzzora-state.xml";
         QVERIFY(QFile::exists(entry));
         QVERIFY(QFile::exists(mime));
         QVERIFY(Read(mime).contains("<comment>Puzzora Puzzle State File</comment>"));
-        QVERIFY(Read(mime).contains("<glob pattern=\"*.psf\"/>"));
+        QVERIFY(Read(mime).contains("<glob pattern=\"*.psf\" weight=\"80\"/>"));
         const QByteArray desktopFile = Read(entry);
-        QVERIFY(desktopFile.contains("Exec=" + QCoreApplication::applicationFilePath().toUtf8() + " %f") ||
-                desktopFile.contains("Exec=\""));
+        QVERIFY(desktopFile.contains(
+            "\nExec=" + desktop::ExecArgument(QCoreApplication::applicationFilePath()).toUtf8() + " %f\n"));
         const QDateTime stamp = QFileInfo(entry).lastModified();
         desktop::Registration r{data, QCoreApplication::applicationFilePath(), {}};
         QFile icon(":/icons/puzzora.png");
@@ -224,7 +204,7 @@ private slots:
         r.executable = "/opt/other place/puzzora";
         QVERIFY(desktop::WriteRegistration(r));
         QVERIFY(Read(entry).contains("Exec=\"/opt/other place/puzzora\" %f"));
-        Start();   // a start from here puts it back
+        Start(1000, 760);   // a start from here puts it back
         QVERIFY(!Read(entry).contains("other place"));
     }
 };

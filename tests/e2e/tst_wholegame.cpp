@@ -8,74 +8,23 @@
 #include "game/interaction/hittest.h"
 #include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
-#include "shell/fakes.h"
+#include "shell/harness.h"
 
 using namespace pz;
 
-class TestWholeGame : public QObject {
+class TestWholeGame : public QObject, test::GameFixture {
     Q_OBJECT
-
-    QTemporaryDir dir_;
-    Globals g_;
-    MemorySettingsStore store_;
-    test::ScriptedFileDialogs files_;
-    test::RecordingPrompts prompts_;
-    ClockRandom random_{11};
-    std::unique_ptr<frmMain> w_;
-
-    QWidget* area() { return w_->picPuzzle(); }
-    const PuzzleModel& m() { return w_->model(); }
-
-    // A point of the play area where the press picks piece p (or a piece of
-    // its group), or (-1, -1).
-    QPoint PointOn(int p) {
-        const PieceInfo& pc = m().Pieces[p];
-        for (int v = 1; v < m().PieceHeight + 2 * m().MarginY; v += 2)
-            for (int u = 1; u < m().PieceWidth + 2 * m().MarginX; u += 2) {
-                const QPoint at(pc.X + u, pc.Y + v);
-                if (at.x() < 0 || at.y() < 0 || at.x() >= area()->width() || at.y() >= area()->height()) continue;
-                const int hit = FindPieceAt(g_, m(), at.x(), at.y());
-                if (hit && m().Pieces[hit].Group == pc.Group) return at;
-            }
-        return {-1, -1};
-    }
-
-    // Presses on piece p, drags so that the piece picked ends with its image
-    // at (x, y), releases. Returns the piece picked.
-    int DragTo(int p, int x, int y) {
-        const QPoint from = PointOn(p);
-        if (from.x() < 0) return 0;
-        QTest::mousePress(area(), Qt::LeftButton, {}, from);
-        const int s = m().SelectedPiece;
-        if (!m().DraggingGroup) return 0;
-        const int cx = (2 * m().MarginX + m().PieceWidth) / 2, cy = (2 * m().MarginY + m().PieceHeight) / 2;
-        const int dx = m().Pieces[p].X - m().Pieces[s].X, dy = m().Pieces[p].Y - m().Pieces[s].Y;
-        QTest::mouseMove(area(), QPoint((from.x() + x - dx + cx) / 2, (from.y() + y - dy + cy) / 2));
-        QTest::mouseMove(area(), QPoint(x - dx + cx, y - dy + cy));
-        QTest::mouseRelease(area(), Qt::LeftButton, {}, QPoint(x - dx + cx, y - dy + cy));
-        return s;
-    }
 
 private slots:
     void init() {
-        QVERIFY(dir_.isValid());
-        SetProgramDirectory(dir_.path());
-        QFile::remove(dir_.filePath("besttimes.txt"));
-        g_ = Globals();
-        store_.values.clear();
-        store_.values["Number of Pieces"] = "12";
-        prompts_ = test::RecordingPrompts();
-        files_ = test::ScriptedFileDialogs();
-        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
-        w_->resize(1000, 760);
-        w_->Form_Load();
-        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+        Reset({{"Number of Pieces", "12"}});
+        QFile::remove(dir_.filePath("program/besttimes.txt"));
+        QVERIFY(Start(1000, 760));
         QImage pic(480, 360, QImage::Format_RGB32);
         for (int y = 0; y < 360; ++y)
             for (int x = 0; x < 480; ++x) pic.setPixel(x, y, qRgb(x / 2, y / 2, (x + y) / 4));
         pic.save(dir_.filePath("game.png"));
-        files_.answers.push_back(dir_.filePath("game.png"));
-        w_->mnuFileOpen->trigger();
+        OpenWith(dir_.filePath("game.png"));
         QVERIFY(g_.PuzzleLoaded);
         QCOMPARE(g_.NumberOfPieces, int16_t(12));
     }
@@ -130,7 +79,7 @@ private slots:
         QCOMPARE(prompts_.inputPrompts, QStringList{"You have achieved a new best time, please enter you name."});
         QCOMPARE(g_.BestTimes[1].PlayerName, std::string("Tester"));
         QCOMPARE(g_.BestTimes[1].Seconds, int16_t(2));
-        QFile f(dir_.filePath("besttimes.txt"));
+        QFile f(ProgramFile("besttimes.txt"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray text = f.readAll();
         QVERIFY(text.startsWith("\"Tester\"\r\n0\r\n0\r\n2\r\n12\r\n\"game.png\"\r\n"));
@@ -148,7 +97,7 @@ private slots:
         w_->mnuFileHint->trigger();
         QCOMPARE(m().InPlaceCount, int16_t(1));
         QCOMPARE(m().GroupCount, int16_t(11));
-        QVERIFY(QFile::exists(dir_.filePath("besttimes.txt")));   // rewritten after every lock
+        QVERIFY(QFile::exists(ProgramFile("besttimes.txt")));   // rewritten after every lock
         w_->mnuFileSolve->trigger();
         QVERIFY(m().PuzzleComplete);
         QVERIFY(prompts_.inputPrompts.isEmpty());

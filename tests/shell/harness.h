@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <map>
 #include <memory>
 
 #include "game/interaction/hittest.h"
@@ -16,50 +17,61 @@
 
 namespace pz::test {
 
-struct Game {
-    QTemporaryDir dir;
-    Globals g;
-    MemorySettingsStore store;
-    ScriptedFileDialogs files;
-    RecordingPrompts prompts;
-    ClockRandom random;
-    std::unique_ptr<frmMain> w;
+// The members keep the names the tests use; a QtTest class takes them by
+// deriving from QObject and then from this.
+struct GameFixture {
+    QTemporaryDir dir_;
+    Globals g_;
+    MemorySettingsStore store_;
+    ScriptedFileDialogs files_;
+    RecordingPrompts prompts_;
+    ClockRandom random_;
+    std::unique_ptr<frmMain> w_;
 
-    explicit Game(uint64_t seed = 1) : random(seed) {}
+    explicit GameFixture(uint64_t seed = 1) : random_(seed) {}
 
-    // A fresh window of width x height, started as the program starts; the
-    // program folder (best times, working bitmap) is dir/program. True once
-    // the window is shown.
-    bool Start(int width = 900, int height = 700) {
-        w.reset();
-        const QString program = dir.filePath(QStringLiteral("program"));
+    // A new player: empty settings but those given, no messages or answers.
+    void Reset(std::map<std::string, std::string> settings = {}) {
+        w_.reset();
+        store_.values = std::move(settings);
+        prompts_ = RecordingPrompts();
+        files_ = ScriptedFileDialogs();
+    }
+
+    // A fresh window of width x height, started as the program starts with
+    // the command line args; the program folder (best times, working
+    // bitmap) is dir_/program. True once the window is shown.
+    bool Start(int width = 900, int height = 700, const QStringList& args = {}) {
+        w_.reset();
+        g_ = Globals();
+        const QString program = dir_.filePath(QStringLiteral("program"));
         QDir().mkpath(program);
         SetProgramDirectory(program);
-        w = std::make_unique<frmMain>(g, MainServices{store, files, prompts, random});
-        w->resize(width, height);
-        w->Form_Load();
-        return QTest::qWaitForWindowExposed(w.get());
+        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
+        w_->resize(width, height);
+        w_->Form_Load(args);
+        return QTest::qWaitForWindowExposed(w_.get());
     }
 
     // A picture whose pixels differ enough to catch misplaced copies.
-    QString MakePicture(const QString& name, int width, int height) {
+    QString MakePicture(const QString& name, int width, int height) const {
         QImage img(width, height, QImage::Format_RGB32);
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) img.setPixel(x, y, qRgb((x * 3) & 0xff, (y * 3) & 0xff, (x + y) & 0xff));
-        const QString path = dir.filePath(name);
+            for (int x = 0; x < width; ++x) img.setPixel(x, y, qRgb((x * 3) & 0xff, (y * 3) & 0xff, 90));
+        const QString path = dir_.filePath(name);
         img.save(path);
         return path;
     }
 
     // File > Open through the scripted dialog.
-    void Open(const QString& path) {
-        files.answers.push_back(path);
-        w->mnuFileOpen->trigger();
-        w->FlushWorkingFile();
+    void OpenWith(const QString& path) {
+        files_.answers.push_back(path);
+        w_->mnuFileOpen->trigger();
+        w_->FlushWorkingFile();
     }
 
-    QWidget* area() const { return w->picPuzzle(); }
-    const PuzzleModel& m() const { return w->model(); }
+    QWidget* area() const { return w_->picPuzzle(); }
+    PuzzleModel& m() const { return w_->model(); }
 
     // A point of the play area where a press picks piece p (or a piece of
     // its group), or (-1, -1).
@@ -70,7 +82,7 @@ struct Game {
             for (int u = 1; u < pm.PieceWidth + 2 * pm.MarginX; u += 2) {
                 const QPoint at(pc.X + u, pc.Y + v);
                 if (at.x() < 0 || at.y() < 0 || at.x() >= area()->width() || at.y() >= area()->height()) continue;
-                const int hit = FindPieceAt(g, pm, at.x(), at.y());
+                const int hit = FindPieceAt(g_, pm, at.x(), at.y());
                 if (hit && pm.Pieces[hit].Group == pc.Group) return at;
             }
         return {-1, -1};

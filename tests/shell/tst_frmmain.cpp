@@ -10,54 +10,17 @@
 #include "game/persist/programdir.h"
 #include "game/persist/workingimage.h"
 #include "game/shell/frmmain.h"
-#include "shell/fakes.h"
+#include "shell/harness.h"
 
 using namespace pz;
 
-namespace {
-QImage Picture(int w, int h) {
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb((x * 3) & 0xff, (y * 3) & 0xff, 90));
-    return img;
-}
-}  // namespace
-
-class TestFrmMain : public QObject {
+class TestFrmMain : public QObject, test::GameFixture {
     Q_OBJECT
-
-    QTemporaryDir dir_;
-    Globals g_;
-    MemorySettingsStore store_;
-    test::ScriptedFileDialogs files_;
-    test::RecordingPrompts prompts_;
-    ClockRandom random_{7};
-    std::unique_ptr<frmMain> w_;
-
-    QString MakePicture(const QString& name, int w, int h) {
-        const QString path = dir_.filePath(name);
-        Picture(w, h).save(path);
-        return path;
-    }
-    void OpenWith(const QString& path) {
-        files_.answers.push_back(path);
-        w_->mnuFileOpen->trigger();
-        w_->FlushWorkingFile();
-    }
 
 private slots:
     void init() {
-        QVERIFY(dir_.isValid());
-        SetProgramDirectory(dir_.filePath("program"));
-        QDir().mkpath(dir_.filePath("program"));
-        g_ = Globals();
-        store_.values.clear();
-        prompts_.messages.clear();
-        files_.answers.clear();
-        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
-        w_->resize(900, 700);
-        w_->Form_Load();
-        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+        Reset();
+        QVERIFY(Start());
     }
     void cleanup() { w_.reset(); }
 
@@ -106,7 +69,8 @@ private slots:
         // The dialog started in the samples folder, with both filters.
         QVERIFY(files_.filters.last().startsWith("Supported Graphic Files|*.bmp;*.jpg;*.gif"));
         QVERIFY(files_.filters.last().endsWith("|Puzzle State Files|*.psf"));
-        QVERIFY(files_.startDirs.last().endsWith("samples"));
+        QVERIFY(files_.startDirs.last().endsWith("share/puzzora/samples"));
+        QVERIFY(QFile::exists(files_.startDirs.last() + "/Meadow.png"));
         // InitDir is stored with its trailing separator; the next dialog starts there.
         QCOMPARE(QString::fromStdString(g_.InitDir), dir_.path() + "/");
         QCOMPARE(QString::fromStdString(store_.values["InitDir"]), dir_.path() + "/");
@@ -158,9 +122,14 @@ private slots:
         // The play area shows the bare background.
         const QImage shown = w_->picPuzzle()->grab().toImage();
         QCOMPARE(shown.pixel(50, 50) & 0xffffff, 0xD4D0C8u);
-        // Scramble after Close does nothing.
-        w_->mnuFileScramble->trigger();
-        QVERIFY(!g_.PuzzleLoaded);
+        // Scramble, Hint and Solve after Close stay enabled and do nothing.
+        const auto pieces = w_->model().Pieces;
+        for (QAction* a : {w_->mnuFileScramble, w_->mnuFileHint, w_->mnuFileSolve}) {
+            QVERIFY(a->isEnabled());
+            a->trigger();
+        }
+        QCOMPARE(w_->model().Pieces, pieces);
+        QVERIFY(!w_->tmrPuzzle().isActive());
     }
 
     void closeWithoutPuzzleDeletesLeftoverWorkingFile() {
@@ -168,9 +137,10 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("left over");
         f.close();
+        w_->mnuFileSavePuzzleState->setEnabled(true);   // whatever state it was in
         w_->mnuFileClose_Click();   // the menu entry is disabled; unloading runs it
         QVERIFY(!QFile::exists(WorkingBitmapPath()));
-        QVERIFY(!w_->mnuFileClose->isEnabled());
+        QVERIFY(!w_->mnuFileSavePuzzleState->isEnabled());
     }
 
     void badPicturesKeepThePuzzle() {
@@ -312,10 +282,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("\"Bo\"\r\n0\r\n1\r\n2\r\n36\r\n\"x.jpg\"\r\n\"broken\r\n");
         f.close();
-        w_.reset();
-        g_ = Globals();
-        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
-        w_->Form_Load();
+        QVERIFY(Start());
         QCOMPARE(g_.BestTimes[1].PlayerName, std::string("Bo"));
         QCOMPARE(g_.BestTimes[1].PieceTotal, int16_t(36));
         QCOMPARE(g_.BestTimes[2].PieceTotal, int16_t(0));

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "game/persist/programdir.h"
+
+namespace pz {
+
+namespace {
+QByteArray Read(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+}
+void Write(const QString& path, const QByteArray& b) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(b);
+}
+}  // namespace
+
+TEST(ProgramDirectory, EarlierBestTimesAreMovedOnceNeverOverwritten) {
+    struct Case {
+        const char* old;     // beside the executable, or nullptr
+        const char* user;    // in the per-user folder, or nullptr
+        bool moved;
+        const char* userAfter;
+    };
+    for (const Case& c : {Case{"old", nullptr, true, "old"}, Case{"old", "mine", false, "mine"},
+                          Case{nullptr, "mine", false, "mine"}, Case{nullptr, nullptr, false, "(none)"}}) {
+        QTemporaryDir exe, user;
+        if (c.old) Write(exe.filePath("besttimes.txt"), c.old);
+        if (c.user) Write(user.filePath("besttimes.txt"), c.user);
+        EXPECT_EQ(MoveEarlierBestTimes(exe.path(), user.path()), c.moved) << (c.old ? c.old : "-");
+        EXPECT_EQ(Read(user.filePath("besttimes.txt")), QByteArray(c.userAfter));
+        // Moved means gone from beside the executable; otherwise untouched.
+        EXPECT_EQ(QFile::exists(exe.filePath("besttimes.txt")), c.old && !c.moved);
+        EXPECT_FALSE(QFile::exists(user.filePath("besttimes.txt.part")));
+        // A second start finds nothing more to do.
+        EXPECT_FALSE(MoveEarlierBestTimes(exe.path(), user.path()));
+    }
+}
+
+TEST(ProgramDirectory, OpenDialogStartsInSamplesThenPicturesThenHome) {
+    QTemporaryDir root;
+    const QString samples = root.filePath("share/puzzora/samples");
+    QDir().mkpath(samples);
+    QDir().mkpath(root.filePath("bin"));
+    EXPECT_EQ(PictureStartFolder(root.filePath("bin")), samples);   // installed: <prefix>/bin
+    EXPECT_EQ(PictureStartFolder(root.path()), samples);           // the build folder
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    ASSERT_TRUE(pictures.startsWith(QDir::homePath()));   // the test's own HOME
+    QTemporaryDir elsewhere;   // an executable with no samples near it
+    QDir(pictures).removeRecursively();
+    EXPECT_EQ(PictureStartFolder(elsewhere.path()), QDir::homePath());
+    QDir().mkpath(pictures);
+    EXPECT_EQ(PictureStartFolder(elsewhere.path()), pictures);
+    EXPECT_EQ(PictureStartFolder(QString()), pictures);
+}
+
+}  // namespace pz
