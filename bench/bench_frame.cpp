@@ -23,9 +23,9 @@ void BM_ComposeFrame(benchmark::State& state) {
     auto c = Scattered(cols, rows);
     Surface bb(1920, 1080);
     BandWorker worker;
-    ComposeFrame(c.g, c.m, c.images, bb, &worker);   // warm the run tables
+    ComposeFrame(c.g, c.m, c.images, c.cache, bb, &worker);   // warm the run tables
     bench::Measure(state, bench::FrameCopySeconds(), "frame_copy",
-                   [&] { ComposeFrame(c.g, c.m, c.images, bb, &worker); });
+                   [&] { ComposeFrame(c.g, c.m, c.images, c.cache, bb, &worker); });
     state.SetLabel(std::to_string(cols * rows) + " pieces");
 }
 BENCHMARK(BM_ComposeFrame)->Args({18, 18})->Args({40, 25})->Unit(benchmark::kMillisecond)->UseRealTime();

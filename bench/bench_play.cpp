@@ -14,47 +14,64 @@ using namespace pz;
 
 namespace {
 
-// 324 pieces at 1920 x 1080, with pieces 1..40 of the top rows joined into
-// one group (an 8 x 5 block).
-test::CutPuzzle WithBigGroup() {
-    auto c = test::MakeCut(18, 18, 1900, 1060, 1920, 1080);
+// 324 pieces in a play area of w x h, scattered, with pieces 1..40 of the
+// top rows joined into one group (an 8 x 5 block).
+test::CutPuzzle WithBigGroup(int w = 1920, int h = 1080) {
+    auto c = test::MakeCut(18, 18, w - 20, h - 20, float(w), float(h));
     ClockRandom rnd(5);
-    Scramble(c.g, c.m, 1920, 1080, rnd);
+    Scramble(c.g, c.m, float(w), float(h), rnd);
     const int W = c.m.PieceWidth, H = c.m.PieceHeight;
     for (int r = 0; r < 5; ++r)
         for (int col = 0; col < 8; ++col) {
             const int p = r * 18 + col + 1;
-            c.m.Pieces[p].X = 300 + col * W;
-            c.m.Pieces[p].Y = 200 + r * H;
+            c.m.Pieces[p].X = w / 6 + col * W;
+            c.m.Pieces[p].Y = h / 5 + r * H;
         }
     for (int r = 0; r < 5; ++r)
         for (int col = 0; col < 8; ++col) {
             const int16_t p = int16_t(r * 18 + col + 1);
             c.m.SelectedPiece = p;
             c.m.SelectedGroup = c.m.Pieces[p].Group;
-            JoinPass(c.g, c.m, 1920, 1080);
+            JoinPass(c.g, c.m, w, h);
         }
     c.g.ViewPreview = true;
     return c;
 }
 
+// One step of a drag as the game makes it: the group moves 3 pixels and
+// only what it left and entered is composed. Against one copy of a frame of
+// the same size.
 void BM_DragStep(benchmark::State& state) {
-    auto c = WithBigGroup();
+    const int w = int(state.range(0)), h = int(state.range(1));
+    const bool group = state.range(2) != 0;
+    auto c = WithBigGroup(w, h);
     if (c.m.Groups[c.m.Pieces[1].Group].PieceCount != 40) state.SkipWithError("group not built");
-    Surface bb(1920, 1080);
+    Surface bb(w, h);
     BandWorker worker;
-    c.m.SelectedPiece = 20;
+    ComposeFrame(c.g, c.m, c.images, c.cache, bb, &worker);
+    c.m.SelectedPiece = group ? 20 : 200;
     ReOrderGroups(c.m);
+    const int16_t g = c.m.Pieces[c.m.SelectedPiece].Group;
     int step = 0;
-    bench::Measure(state, bench::FrameCopySeconds(), "frame_copy", [&] {
-        const double x = 700 + (step % 40) * 3, y = 400 + (step % 30) * 2;
+    bench::Measure(state, bench::FrameCopySeconds(w, h), "frame_copy", [&] {
+        const double x = w * 0.4 + (step % 40) * 3, y = h * 0.4 + (step % 30) * 2;
         ++step;
-        DragGroupTo(c.m, x, y, 1920, 1080);
-        ComposeFrame(c.g, c.m, c.images, bb, &worker);
+        Damage d;
+        d.AddGroup(c.m, g);
+        DragGroupTo(c.m, x, y, w, h);
+        d.AddGroup(c.m, g);
+        ComposeRects(c.g, c.m, c.images, c.cache, bb, d.Rects(w, h));
     });
-    state.SetLabel("40-piece group, 324 pieces");
+    state.SetLabel(std::string(group ? "40-piece group" : "one piece") + ", 324 pieces, " + std::to_string(w) + "x" +
+                   std::to_string(h));
 }
-BENCHMARK(BM_DragStep)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DragStep)
+    ->Args({1920, 1080, 0})
+    ->Args({1920, 1080, 1})
+    ->Args({3840, 2160, 0})
+    ->Args({3840, 2160, 1})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
 void BM_JoinPass(benchmark::State& state) {
     auto base = WithBigGroup();

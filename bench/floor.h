@@ -23,9 +23,9 @@ double MedianSeconds(F&& f, int reps = 15) {
     return t[t.size() / 2];
 }
 
-// One plain copy of a 1920 x 1080 x 4 frame buffer.
-inline double FrameCopySeconds() {
-    static std::vector<uint32_t> a(1920 * 1080, 1), b(1920 * 1080, 2);
+// One plain copy of a width x height x 4 frame buffer.
+inline double FrameCopySeconds(int width = 1920, int height = 1080) {
+    std::vector<uint32_t> a(size_t(width) * height, 1), b(size_t(width) * height, 2);
     return MedianSeconds([&] {
         std::memcpy(b.data(), a.data(), a.size() * 4);
         benchmark::DoNotOptimize(b.data());

@@ -24,14 +24,17 @@ struct CutPuzzle {
     Globals g;
     PuzzleModel m;
     PuzzleImages images;
+    DrawCache cache;
     Surface whole;
 };
 
 // A cut puzzle of cols x rows on a picture of imageW x imageH in a play area
-// of scaleW x scaleH, every piece its own group (not yet scattered).
+// of scaleW x scaleH at a pixel ratio, every piece its own group (not yet
+// scattered).
 inline CutPuzzle MakeCut(int cols, int rows, int imageW, int imageH, float scaleW, float scaleH,
-                         const QImage* picture = nullptr) {
+                         const QImage* picture = nullptr, double ratio = 1.0) {
     CutPuzzle c;
+    c.m.PixelRatio = ratio;
     c.g.NumberOfPieces = int16_t(cols * rows);
     c.g.NumColumns = int16_t(cols);
     c.g.NumRows = int16_t(rows);

@@ -1,9 +1,11 @@
 #include "game/interaction/play.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "game/interaction/groups.h"
 #include "game/model/numbers.h"
+#include "game/model/scale.h"
 
 namespace pz {
 
@@ -41,12 +43,13 @@ void DragPreviewTo(PuzzleModel& m, double x, double y, double scaleWidth, double
         m.PreviewCaptionRect.Left = m.PreviewRect.Left = left;
         m.PreviewCaptionRect.Right = m.PreviewRect.Right = left + m.PreviewWidthInt;
     }
-    if (fy - 8 > 0 && fy + 8 + 1 + m.PreviewHeight < float(scaleHeight)) {
-        const int32_t top = CLng(fy - 8);
+    const CaptionMetrics c = CaptionMetricsOf(m);
+    if (fy - c.grab > 0 && fy + c.grab + c.gap + m.PreviewHeight < float(scaleHeight)) {
+        const int32_t top = CLng(fy - c.grab);
         m.PreviewCaptionRect.Top = top;
-        m.PreviewCaptionRect.Bottom = top + 17;
-        m.PreviewRect.Top = top + 18;
-        m.PreviewRect.Bottom = top + 18 + m.PreviewHeight;
+        m.PreviewCaptionRect.Bottom = top + c.height;
+        m.PreviewRect.Top = top + c.height + c.gap;
+        m.PreviewRect.Bottom = m.PreviewRect.Top + m.PreviewHeight;
     }
 }
 
@@ -57,8 +60,8 @@ bool OnPreviewCaption(const PuzzleModel& m, double x, double y) {
 
 bool IsAtHome(const PuzzleModel& m, int piece) {
     const PieceInfo& s = m.Pieces[piece];
-    return s.HomeX - JoinTolerance < s.X && s.X < s.HomeX + JoinTolerance && s.HomeY - JoinTolerance < s.Y &&
-           s.Y < s.HomeY + JoinTolerance;
+    const double tol = JoinToleranceOf(m);
+    return std::abs(double(s.X) - s.HomeX) < tol && std::abs(double(s.Y) - s.HomeY) < tol;
 }
 
 void JoinPass(const Globals& g, PuzzleModel& m, double scaleWidth, double scaleHeight) {
@@ -67,7 +70,8 @@ void JoinPass(const Globals& g, PuzzleModel& m, double scaleWidth, double scaleH
                            m.Groups[m.SelectedGroup].PieceList.begin() + m.DraggedPieceCount + 1);
     const int n = g.NumberOfPieces, cols = g.NumColumns;
     const int W = m.PieceWidth, H = m.PieceHeight;
-    auto near = [](long a, long b) { return std::labs(a - b) < JoinTolerance; };
+    const double tol = JoinToleranceOf(m);
+    auto near = [tol](long a, long b) { return std::abs(double(a) - double(b)) < tol; };
 
     for (int i = 1; i <= m.DraggedPieceCount; ++i) {
         const int16_t p = m.DraggedPieces[i];

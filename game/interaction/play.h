@@ -5,7 +5,8 @@
 
 namespace pz {
 
-// Distances strictly below this join (and lock) pieces.
+// Distances strictly below this join (and lock) pieces at a pixel ratio of
+// 1; it scales with the ratio (JoinToleranceOf).
 constexpr int JoinTolerance = 5;
 
 // Moves the selected piece's group so that the piece's image is centred on
@@ -14,7 +15,7 @@ constexpr int JoinTolerance = 5;
 void DragGroupTo(PuzzleModel& m, double x, double y, double scaleWidth, double scaleHeight);
 
 // Moves the preview so that the cursor holds its caption bar at the bar's
-// horizontal centre, 8 pixels below its top; each axis is kept inside.
+// horizontal centre, 8 pixels (scaled) below its top; each axis is kept inside.
 void DragPreviewTo(PuzzleModel& m, double x, double y, double scaleWidth, double scaleHeight);
 
 // True when (x, y) lies strictly inside the preview's caption bar.

@@ -5,6 +5,7 @@
 
 #include "game/model/colors.h"
 #include "game/model/numbers.h"
+#include "game/model/scale.h"
 
 namespace pz {
 
@@ -111,13 +112,14 @@ std::vector<int> CurveInsets(int k, int d, bool tab) {
 
 LineImages MakeLineImages(const Globals& g, const PuzzleModel& m) {
     const int W = m.PieceWidth, H = m.PieceHeight;
+    const int t = OutlineWidth(m);   // 1 at scale 1
     LineImages li;
-    li.FrameLineH = Surface(Add16(Mul16(g.NumColumns, W), 2), 1);
-    li.FrameLineV = Surface(1, Add16(Mul16(g.NumRows, H), 2));
-    li.EdgeLineH = Surface(W + 2, 1);
-    li.EdgeLineV = Surface(1, H);
-    li.EdgeStubH = Surface(W / 9 + m.MarginX + 1, 1);
-    li.EdgeStubV = Surface(1, H / 9 + m.MarginY);
+    li.FrameLineH = Surface(Add16(Mul16(g.NumColumns, W), int16_t(2 * t)), t);
+    li.FrameLineV = Surface(t, Add16(Mul16(g.NumRows, H), int16_t(2 * t)));
+    li.EdgeLineH = Surface(W + 2 * t, t);
+    li.EdgeLineV = Surface(t, H);
+    li.EdgeStubH = Surface(W / 9 + m.MarginX + t, t);
+    li.EdgeStubV = Surface(t, H / 9 + m.MarginY);
     return li;
 }
 

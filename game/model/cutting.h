@@ -29,7 +29,8 @@ std::vector<int> CurveInsets(int k, int d, bool tab);
 struct LineImages {
     Surface FrameLineH, FrameLineV, EdgeLineH, EdgeLineV, EdgeStubH, EdgeStubV;
 };
-// The six one-pixel line images for the current geometry (not yet coloured).
+// The six line images for the current geometry (not yet coloured), one
+// pixel thick at scale 1 (OutlineWidth).
 LineImages MakeLineImages(const Globals& g, const PuzzleModel& m);
 // Fills all six with the outline colour.
 void ResetOutlineColors(LineImages& lines, int32_t outlineColorFill);

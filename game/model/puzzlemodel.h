@@ -72,6 +72,10 @@ struct PuzzleModel {
     // Play-area size at the last handled resize; < 0 until the first one.
     double PreviousWidth = -1, PreviousHeight = -1;
 
+    // Screen pixels per layout pixel of the play area at the last cut; the
+    // play area's sizes are in screen pixels (see scale.h).
+    double PixelRatio = 1.0;
+
     // Back to "no puzzle": every list holds only index 0.
     void ShrinkLists();
 };

@@ -2,114 +2,274 @@
 
 #include <algorithm>
 
-namespace pz {
+#include "game/model/scale.h"
 
-using display::Rect;
+namespace pz {
 
 void DrawOutline(const Globals& g, const PuzzleModel& m, const LineImages& li, int piece,
                  Surface& t, const Rect* clip) {
     const PieceInfo& p = m.Pieces[piece];
     const int W = m.PieceWidth, H = m.PieceHeight;
     const int X = p.X, Y = p.Y, BX = X + m.MarginX, BY = Y + m.MarginY;
+    const int w = OutlineWidth(m);   // the lines lie just outside the body
     if (!p.TopJoined) {
-        if (p.Row <= 0) t.BltClipped(BX - 1, BY - 1, li.EdgeLineH, false, clip);
+        if (p.Row <= 0) t.BltClipped(BX - w, BY - w, li.EdgeLineH, false, clip);
         else {
-            t.BltClipped(BX - 1, BY - 1, li.EdgeStubH, false, clip);
-            t.BltClipped(X + W - W / 9 - 1, BY - 1, li.EdgeStubH, false, clip);
+            t.BltClipped(BX - w, BY - w, li.EdgeStubH, false, clip);
+            t.BltClipped(X + W - W / 9 - w, BY - w, li.EdgeStubH, false, clip);
         }
     }
     if (!p.BottomJoined) {
-        if (p.Row >= g.NumRows - 1) t.BltClipped(BX - 1, BY + H, li.EdgeLineH, false, clip);
+        if (p.Row >= g.NumRows - 1) t.BltClipped(BX - w, BY + H, li.EdgeLineH, false, clip);
         else {
-            t.BltClipped(BX - 1, BY + H, li.EdgeStubH, false, clip);
-            t.BltClipped(X + W - W / 9 + 1, BY + H, li.EdgeStubH, false, clip);
+            t.BltClipped(BX - w, BY + H, li.EdgeStubH, false, clip);
+            t.BltClipped(X + W - W / 9 + w, BY + H, li.EdgeStubH, false, clip);
         }
     }
     if (!p.LeftJoined) {
-        if (p.Column <= 0) t.BltClipped(BX - 1, BY, li.EdgeLineV, false, clip);
+        if (p.Column <= 0) t.BltClipped(BX - w, BY, li.EdgeLineV, false, clip);
         else {
-            t.BltClipped(BX - 1, BY, li.EdgeStubV, false, clip);
-            t.BltClipped(BX - 1, Y + H - H / 9 + 1, li.EdgeStubV, false, clip);
+            t.BltClipped(BX - w, BY, li.EdgeStubV, false, clip);
+            t.BltClipped(BX - w, Y + H - H / 9 + w, li.EdgeStubV, false, clip);
         }
     }
     if (!p.RightJoined) {
         if (p.Column >= g.NumColumns - 1) t.BltClipped(BX + W, BY, li.EdgeLineV, false, clip);
         else {
             t.BltClipped(BX + W, BY, li.EdgeStubV, false, clip);
-            t.BltClipped(BX + W, Y + H - H / 9 + 1, li.EdgeStubV, false, clip);
+            t.BltClipped(BX + W, Y + H - H / 9 + w, li.EdgeStubV, false, clip);
         }
     }
 }
 
-namespace {
-
-void PrepareCaption(const Globals& g, const PuzzleModel& m, const PuzzleImages& images) {
-    const int w = m.PreviewCaptionRect.Right - m.PreviewCaptionRect.Left;
-    const int h = m.PreviewCaptionRect.Bottom - m.PreviewCaptionRect.Top;
-    Surface& bar = images.CaptionBar;
-    if (bar.Width() == w && bar.Height() == h && images.captionBack == g.PreviewCaptionBackColorFill &&
-        images.captionText == g.PreviewCaptionTextColor)
-        return;
-    bar = Surface(std::max(w, 0), std::max(h, 0));
-    bar.Fill(uint32_t(g.PreviewCaptionBackColorFill));
-    bar.DrawText(1, 1, QStringLiteral("Preview"), g.PreviewCaptionTextColor);
-    images.captionBack = g.PreviewCaptionBackColorFill;
-    images.captionText = g.PreviewCaptionTextColor;
+Rect PieceFootprint(const PuzzleModel& m, int piece) {
+    const PieceInfo& p = m.Pieces[piece];
+    // Outlines stay within two line widths of the image, even on pieces too
+    // small to have margins.
+    const int pad = 2 * OutlineWidth(m);
+    return Rect{p.X - pad, p.Y - pad, p.X + m.PieceWidth + 2 * m.MarginX + pad,
+                p.Y + m.PieceHeight + 2 * m.MarginY + pad};
 }
 
-// Everything of the frame that falls inside one band of rows.
-void ComposeBand(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb, const Rect& band) {
-    bb.Fill(band, uint32_t(g.BackgroundColorFill));
+void DrawCache::Prepare(const Globals& g, const PuzzleModel& m, const PuzzleImages& images) {
+    for (const Surface& s : images.PieceImages) s.PrepareRuns();
+    if (!g.ViewPreview) return;
+    const int w = m.PreviewCaptionRect.Right - m.PreviewCaptionRect.Left;
+    const int h = m.PreviewCaptionRect.Bottom - m.PreviewCaptionRect.Top;
+    const CaptionMetrics k = CaptionMetricsOf(m);
+    if (captionBar_.Width() == w && captionBar_.Height() == h && captionBack_ == g.PreviewCaptionBackColorFill &&
+        captionText_ == g.PreviewCaptionTextColor && captionPixels_ == k.textPixels && captionOffset_ == k.textOffset)
+        return;
+    captionBar_ = Surface(std::max(w, 0), std::max(h, 0));
+    captionBar_.Fill(uint32_t(g.PreviewCaptionBackColorFill));
+    captionBar_.DrawText(k.textOffset, k.textOffset, QStringLiteral("Preview"), g.PreviewCaptionTextColor,
+                         k.textPixels);
+    captionBack_ = g.PreviewCaptionBackColorFill;
+    captionText_ = g.PreviewCaptionTextColor;
+    captionPixels_ = k.textPixels;
+    captionOffset_ = k.textOffset;
+}
+
+namespace {
+
+bool Meets(const Rect& c, const Rect& r) {
+    return r.Left < c.Right && c.Left < r.Right && r.Top < c.Bottom && c.Top < r.Bottom;
+}
+
+Rect Clipped(const Rect& r, int width, int height) {
+    return Rect{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, width), std::min(r.Bottom, height)};
+}
+
+// Everything of the frame that falls inside the clip rectangles (inside the
+// back buffer, not overlapping), drawn in the frame's order. One call per
+// band of a full frame; the call only reads the model and the images and
+// writes inside its rectangles.
+void ComposeArea(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, const DrawCache& cache,
+                 Surface& bb, const Rect* clips, size_t count) {
+    const Rect* const end = clips + count;
+    for (const Rect* c = clips; c != end; ++c) bb.Fill(*c, uint32_t(g.BackgroundColorFill));
+    auto copy = [&](int x, int y, const Surface& s, bool key) {
+        const Rect r{x, y, x + s.Width(), y + s.Height()};
+        for (const Rect* c = clips; c != end; ++c)
+            if (Meets(*c, r)) bb.BltClipped(x, y, s, key, c);
+    };
     const LineImages& li = images.Lines;
     if (!m.PuzzleComplete) {
+        // The frame lies just outside the home area's bodies.
         const RectL& r = m.PuzzleRect;
-        bb.BltClipped(r.Left, r.Top, li.FrameLineH, false, &band);
-        bb.BltClipped(r.Left, r.Bottom + 1, li.FrameLineH, false, &band);
-        bb.BltClipped(r.Left, r.Top, li.FrameLineV, false, &band);
-        bb.BltClipped(r.Right + 1, r.Top, li.FrameLineV, false, &band);
+        const int w = OutlineWidth(m);
+        copy(r.Left + 1 - w, r.Top + 1 - w, li.FrameLineH, false);
+        copy(r.Left + 1 - w, r.Bottom + 1, li.FrameLineH, false);
+        copy(r.Left + 1 - w, r.Top + 1 - w, li.FrameLineV, false);
+        copy(r.Right + 1, r.Top + 1 - w, li.FrameLineV, false);
     }
     auto pieceImage = [&](int p) -> const Surface* {
         return size_t(p) < images.PieceImages.size() ? &images.PieceImages[p] : nullptr;
     };
     for (int i = 1; i <= m.InPlaceCount; ++i) {
         const int p = m.PiecesInPlace[i];
-        if (const Surface* s = pieceImage(p)) bb.BltClipped(m.Pieces[p].X, m.Pieces[p].Y, *s, true, &band);
+        if (const Surface* s = pieceImage(p)) copy(m.Pieces[p].X, m.Pieces[p].Y, *s, true);
     }
     if (g.ViewPreview) {
-        bb.BltClipped(m.PreviewRect.Left, m.PreviewRect.Top, images.PreviewImage, false, &band);
-        bb.BltClipped(m.PreviewCaptionRect.Left, m.PreviewCaptionRect.Top, images.CaptionBar, false, &band);
+        copy(m.PreviewRect.Left, m.PreviewRect.Top, images.PreviewImage, false);
+        copy(m.PreviewCaptionRect.Left, m.PreviewCaptionRect.Top, cache.CaptionBar(), false);
     }
     for (int i = 1; i <= m.GroupCount; ++i) {
         const GroupInfo& grp = m.Groups[m.GroupOrder[i]];
         if (grp.InPlace) continue;
         for (int k = 1; k <= grp.PieceCount; ++k) {
             const int p = grp.PieceList[k];
-            if (const Surface* s = pieceImage(p)) bb.BltClipped(m.Pieces[p].X, m.Pieces[p].Y, *s, true, &band);
-            if (g.OutlinePieces) DrawOutline(g, m, li, p, bb, &band);
+            if (const Surface* s = pieceImage(p)) copy(m.Pieces[p].X, m.Pieces[p].Y, *s, true);
+            if (!g.OutlinePieces) continue;
+            const Rect f = PieceFootprint(m, p);
+            for (const Rect* c = clips; c != end; ++c)
+                if (Meets(*c, f)) DrawOutline(g, m, li, p, bb, c);
         }
     }
 }
 
 }  // namespace
 
-void ComposeFrame(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb,
-                  BandWorker* worker) {
+void ComposeFrame(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
+                  Surface& bb, BandWorker* worker) {
     if (bb.IsNull()) return;
     // Whatever the bands share is made ready first; after that the bands
     // only read the images and write their own rows.
-    if (g.ViewPreview) PrepareCaption(g, m, images);
-    for (const Surface& s : images.PieceImages) s.PrepareRuns();
+    cache.Prepare(g, m, images);
     const Rect whole{0, 0, bb.Width(), bb.Height()};
     if (!worker || bb.Width() * bb.Height() < 640 * 480) {
-        ComposeBand(g, m, images, bb, whole);
+        ComposeArea(g, m, images, cache, bb, &whole, 1);
         return;
     }
     const int mid = bb.Height() / 2;
     const Rect top{0, 0, bb.Width(), mid}, bottom{0, mid, bb.Width(), bb.Height()};
-    const bool shared = worker->Start([&] { ComposeBand(g, m, images, bb, top); });
-    ComposeBand(g, m, images, bb, bottom);
-    if (shared) worker->Wait();
-    else ComposeBand(g, m, images, bb, top);
+    const bool shared = worker->Start([&] { ComposeArea(g, m, images, cache, bb, &top, 1); });
+    ComposeArea(g, m, images, cache, bb, &bottom, 1);
+    if (shared)
+        worker->Wait();
+    else
+        ComposeArea(g, m, images, cache, bb, &top, 1);
+}
+
+void ComposeRects(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
+                  Surface& bb, const std::vector<Rect>& rects) {
+    if (bb.IsNull()) return;
+    std::vector<Rect> clips;
+    clips.reserve(rects.size());
+    for (const Rect& r : rects) {
+        const Rect c = Clipped(r, bb.Width(), bb.Height());
+        if (c.Width() > 0 && c.Height() > 0) clips.push_back(c);
+    }
+    if (clips.empty()) return;
+    cache.Prepare(g, m, images);
+    ComposeArea(g, m, images, cache, bb, clips.data(), clips.size());
+}
+
+void Damage::Add(const Rect& r) {
+    if (r.Width() > 0 && r.Height() > 0) rects_.push_back(r);
+}
+
+void Damage::AddGroup(const PuzzleModel& m, int group) {
+    if (group < 1 || size_t(group) >= m.Groups.size()) return;
+    const GroupInfo& grp = m.Groups[group];
+    if (grp.PieceCount < 1) return;
+    Rect box = PieceFootprint(m, grp.PieceList[1]);
+    for (int k = 2; k <= grp.PieceCount; ++k) {
+        const Rect f = PieceFootprint(m, grp.PieceList[k]);
+        box = Rect{std::min(box.Left, f.Left), std::min(box.Top, f.Top), std::max(box.Right, f.Right),
+                   std::max(box.Bottom, f.Bottom)};
+    }
+    Add(box);
+}
+
+void Damage::AddPreview(const PuzzleModel& m) {
+    const RectL& c = m.PreviewCaptionRect;
+    const RectL& p = m.PreviewRect;
+    Add(Rect{std::min(c.Left, p.Left), std::min(c.Top, p.Top), std::max(c.Right, p.Right),
+             std::max(c.Bottom, p.Bottom)});
+}
+
+void Damage::AddChanges(const PuzzleModel& before, const PuzzleModel& after) {
+    const size_t n = std::min(before.Pieces.size(), after.Pieces.size());
+    for (size_t p = 1; p < n; ++p) {
+        const PieceInfo &a = before.Pieces[p], &b = after.Pieces[p];
+        if (a.X != b.X || a.Y != b.Y || a.Group != b.Group || a.TopJoined != b.TopJoined ||
+            a.BottomJoined != b.BottomJoined || a.LeftJoined != b.LeftJoined || a.RightJoined != b.RightJoined) {
+            AddPiece(before, int(p));
+            AddPiece(after, int(p));
+        }
+    }
+    if (!(before.PreviewRect == after.PreviewRect) || !(before.PreviewCaptionRect == after.PreviewCaptionRect)) {
+        AddPreview(before);
+        AddPreview(after);
+    }
+    // The stacking order of the groups loose both before and after: walking
+    // both orders, a group met out of turn was lifted over others. Groups
+    // that kept their turn kept their order among themselves, so wherever two
+    // groups changed places one of them is redrawn.
+    const size_t groups = std::max(before.Groups.size(), after.Groups.size());
+    std::vector<uint8_t> looseBefore(groups, 0), looseAfter(groups, 0);
+    for (int i = 1; i <= before.GroupCount; ++i) looseBefore[size_t(before.GroupOrder[i])] = 1;
+    for (int i = 1; i <= after.GroupCount; ++i) looseAfter[size_t(after.GroupOrder[i])] = 1;
+    std::vector<int> was, is;
+    for (int i = 1; i <= before.GroupCount; ++i)
+        if (looseAfter[size_t(before.GroupOrder[i])]) was.push_back(before.GroupOrder[i]);
+    for (int i = 1; i <= after.GroupCount; ++i)
+        if (looseBefore[size_t(after.GroupOrder[i])]) is.push_back(after.GroupOrder[i]);
+    size_t j = 0;
+    for (const int grp : was) {
+        if (j < is.size() && is[j] == grp) {
+            ++j;
+        } else {
+            AddGroup(before, grp);
+            AddGroup(after, grp);
+        }
+    }
+}
+
+std::vector<Rect> Damage::Rects(int width, int height) const { return DisjointRects(rects_, width, height); }
+
+std::vector<Rect> DisjointRects(const std::vector<Rect>& rects, int width, int height) {
+    std::vector<Rect> in;
+    std::vector<int> ys;
+    for (const Rect& r : rects) {
+        const Rect c = Clipped(r, width, height);
+        if (c.Width() <= 0 || c.Height() <= 0) continue;
+        in.push_back(c);
+        ys.push_back(c.Top);
+        ys.push_back(c.Bottom);
+    }
+    std::sort(ys.begin(), ys.end());
+    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+    std::vector<Rect> out;
+    size_t prevStart = 0, prevCount = 0;   // the band above, when it touches this one
+    std::vector<std::pair<int, int>> runs;
+    for (size_t b = 0; b + 1 < ys.size(); ++b) {
+        const int y0 = ys[b], y1 = ys[b + 1];
+        runs.clear();
+        for (const Rect& r : in)
+            if (r.Top <= y0 && r.Bottom >= y1) runs.emplace_back(r.Left, r.Right);
+        std::sort(runs.begin(), runs.end());
+        std::vector<std::pair<int, int>> merged;
+        for (const auto& run : runs) {
+            if (!merged.empty() && run.first <= merged.back().second)
+                merged.back().second = std::max(merged.back().second, run.second);
+            else
+                merged.push_back(run);
+        }
+        // The same columns as the band just above: make those taller.
+        bool same = prevCount == merged.size() && prevCount > 0 && out[prevStart].Bottom == y0;
+        for (size_t k = 0; same && k < merged.size(); ++k)
+            same = out[prevStart + k].Left == merged[k].first && out[prevStart + k].Right == merged[k].second;
+        if (same) {
+            for (size_t k = 0; k < merged.size(); ++k) out[prevStart + k].Bottom = y1;
+            continue;
+        }
+        prevStart = out.size();
+        prevCount = merged.size();
+        for (const auto& run : merged) out.push_back(Rect{run.first, y0, run.second, y1});
+    }
+    return out;
 }
 
 }  // namespace pz

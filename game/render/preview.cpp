@@ -1,6 +1,7 @@
 #include "game/render/preview.h"
 
 #include "game/model/numbers.h"
+#include "game/model/scale.h"
 
 namespace pz {
 
@@ -8,12 +9,14 @@ void PlacePreview(const Globals& g, PuzzleModel& m, float scaleWidth, int playAr
     const int size = g.PreviewSize >= 2 && g.PreviewSize <= 4 ? g.PreviewSize : 3;
     m.PreviewHeight = m.PuzzleHeight / size;
     m.PreviewWidth = m.PuzzleWidth / size;
+    const CaptionMetrics k = CaptionMetricsOf(m);
     RectL& c = m.PreviewCaptionRect;
-    c.Top = 4;
-    c.Left = CLng(double(scaleWidth) - m.PreviewWidth + playAreaLeft - 4);
+    c.Top = k.inset;
+    c.Left = CLng(double(scaleWidth) - m.PreviewWidth + playAreaLeft - k.inset);
     c.Right = c.Left + m.PreviewWidth;
-    c.Bottom = c.Top + 17;
-    m.PreviewRect = RectL{c.Left, c.Top + 18, c.Right, c.Top + 18 + m.PreviewHeight};
+    c.Bottom = c.Top + k.height;
+    const int32_t imageTop = c.Bottom + k.gap;
+    m.PreviewRect = RectL{c.Left, imageTop, c.Right, imageTop + m.PreviewHeight};
     m.PreviewWidthInt = CheckI16(m.PreviewWidth);
 }
 

@@ -55,7 +55,7 @@ frmMain::frmMain(Globals& g, MainServices services, QWidget* parent)
     picPuzzle_ = new PlayArea(this);
     picPuzzle_->setObjectName(QStringLiteral("picPuzzle"));
     picPuzzle_->frame = [this]() -> const QImage* {
-        return g_.PuzzleLoaded && !backBuffer_.IsNull() ? &backBuffer_.Image() : nullptr;
+        return g_.PuzzleLoaded && !backBuffer_.IsNull() ? &frameView_ : nullptr;
     };
     picPuzzle_->background = [this] {
         const uint32_t c = uint32_t(g_.BackgroundColorFill);
@@ -70,12 +70,18 @@ frmMain::frmMain(Globals& g, MainServices services, QWidget* parent)
             default: return 0;
         }
     };
+    // The game plays in screen pixels.
     picPuzzle_->onPress = [this, button](QMouseEvent* e) {
-        picPuzzle_MouseDown(button(e), e->position().x(), e->position().y());
+        const QPointF d = picPuzzle_->ToDevice(e->position());
+        picPuzzle_MouseDown(button(e), d.x(), d.y());
     };
-    picPuzzle_->onMove = [this](QMouseEvent* e) { picPuzzle_MouseMove(e->position().x(), e->position().y()); };
+    picPuzzle_->onMove = [this](QMouseEvent* e) {
+        const QPointF d = picPuzzle_->ToDevice(e->position());
+        picPuzzle_MouseMove(d.x(), d.y());
+    };
     picPuzzle_->onRelease = [this, button](QMouseEvent* e) {
-        picPuzzle_MouseUp(button(e), e->position().x(), e->position().y());
+        const QPointF d = picPuzzle_->ToDevice(e->position());
+        picPuzzle_MouseUp(button(e), d.x(), d.y());
     };
     setCentralWidget(picPuzzle_);
 
@@ -286,6 +292,7 @@ bool frmMain::LoadPuzzleState() {
     nm.PreviousHeight = sh;
     PuzzleImages imgs;
     try {
+        nm.PixelRatio = picPuzzle_->Ratio();
         imgs = CutPuzzleImages(next, nm, pic.image, sw, sh);
         ScalePiecesPosition(nm, sw, sh);
         AlignAllGroups(nm, sw, sh);
@@ -418,12 +425,19 @@ bool frmMain::DragInProgress() const {
 
 void frmMain::picPuzzle_MouseMove(double x, double y) {
     if (!DragInProgress()) return;
+    // Only what the dragged group or the preview left and entered is drawn.
+    Damage d;
     if (m_.DraggingGroup) {
+        const int16_t grp = m_.Pieces[m_.SelectedPiece].Group;
+        d.AddGroup(m_, grp);
         DragGroupTo(m_, x, y, ScaleWidth(), ScaleHeight());
-        picPuzzle_Paint();
+        d.AddGroup(m_, grp);
+        PaintDamage(d);
     } else if (m_.DraggingPreview) {
+        d.AddPreview(m_);
         DragPreviewTo(m_, x, y, ScaleWidth(), ScaleHeight());
-        picPuzzle_Paint();
+        d.AddPreview(m_);
+        PaintDamage(d);
     }
 }
 
@@ -437,16 +451,35 @@ void frmMain::picPuzzle_MouseUp(int button, double, double) {
     }
     picPuzzle_->unsetCursor();
     m_.SelectedGroup = m_.Pieces[m_.SelectedPiece].Group;
+    // The press lifted the group without drawing it; it shows on top now,
+    // with whatever the drop moved, joined or locked.
+    const PuzzleModel before = m_;
+    Damage d;
+    d.AddGroup(m_, m_.SelectedGroup);
     if (IsAtHome(m_, m_.SelectedPiece))
         SetGroupInPlace(g_, m_, m_.SelectedGroup, *this);
     else
         JoinPass(g_, m_, ScaleWidth(), ScaleHeight());
     m_.DraggingGroup = false;
-    picPuzzle_Paint();
+    if (m_.PuzzleComplete) {
+        picPuzzle_Paint();   // the home frame goes
+        return;
+    }
+    d.AddChanges(before, m_);
+    PaintDamage(d);
 }
 
-void frmMain::InitDirectDraw() {
-    backBuffer_ = Surface(picPuzzle_->width(), picPuzzle_->height());
+void frmMain::InitDirectDraw() { NewBackBuffer(); }
+
+void frmMain::NewBackBuffer() {
+    frameView_ = QImage();
+    backBuffer_ = Surface(int(ScaleWidth()), int(ScaleHeight()));
+    backBuffer_.SetDevicePixelRatio(picPuzzle_->Ratio());
+    // Every pixel of the back buffer is opaque: the same bytes read as RGB32.
+    const QImage& img = backBuffer_.Image();
+    if (!img.isNull())
+        frameView_ = QImage(img.constBits(), img.width(), img.height(), img.bytesPerLine(), QImage::Format_RGB32);
+    frameView_.setDevicePixelRatio(picPuzzle_->Ratio());
 }
 
 void frmMain::EnableCommands() {
@@ -562,6 +595,7 @@ bool frmMain::SetWholeImage() {
     nm.PreviousHeight = sh;
     PuzzleImages imgs;
     try {
+        nm.PixelRatio = picPuzzle_->Ratio();
         imgs = CutPuzzleImages(next, nm, pic, sw, sh);
     } catch (const std::exception& e) {
         return fail(QStringLiteral("The picture cannot be cut into %1 pieces at this window size (%2).")
@@ -584,6 +618,7 @@ bool frmMain::SetWholeImage() {
 bool frmMain::ResizePuzzle() {
     const float sw = ScaleWidth(), sh = ScaleHeight();
     PuzzleModel next = m_;
+    next.PixelRatio = picPuzzle_->Ratio();
     PuzzleImages imgs;
     try {
         imgs = CutPuzzleImages(g_, next, workingPicture_, sw, sh);
@@ -664,6 +699,7 @@ void frmMain::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     mnuFileClose_Click();
+    frameView_ = QImage();
     backBuffer_ = Surface();
 }
 
@@ -675,7 +711,7 @@ void frmMain::closeEvent(QCloseEvent* e) {
 void frmMain::Form_Resize() {
     if (isMinimized() || unloaded_) return;
     const float sw = ScaleWidth(), sh = ScaleHeight();
-    backBuffer_ = Surface(int(sw), int(sh));
+    NewBackBuffer();
     // A play area too small to cut keeps the last cut, its positions and the
     // size they belong to, until it grows again; the model always describes
     // the cut on screen.
@@ -688,8 +724,18 @@ void frmMain::Form_Resize() {
 
 void frmMain::picPuzzle_Paint() {
     if (isMinimized() || !g_.PuzzleLoaded || backBuffer_.IsNull()) return;
-    ComposeFrame(g_, m_, images_, backBuffer_, &bandWorker_);
+    ComposeFrame(g_, m_, images_, drawCache_, backBuffer_, &bandWorker_);
     picPuzzle_->update();
+}
+
+void frmMain::PaintDamage(const Damage& damage) {
+    if (isMinimized() || !g_.PuzzleLoaded || backBuffer_.IsNull()) return;
+    const std::vector<Rect> rects = damage.Rects(backBuffer_.Width(), backBuffer_.Height());
+    ComposeRects(g_, m_, images_, drawCache_, backBuffer_, rects);
+    std::vector<QRect> shown;
+    shown.reserve(rects.size());
+    for (const Rect& r : rects) shown.emplace_back(r.Left, r.Top, r.Width(), r.Height());
+    picPuzzle_->Present(shown);
 }
 
 }  // namespace pz

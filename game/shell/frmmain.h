@@ -73,7 +73,8 @@ public:
     void ResetOutlineColors() override;
     void Form_Resize();
 
-    // The play area's mouse: button 1 is the left button; x, y in pixels.
+    // The play area's mouse: button 1 is the left button; x, y in screen
+    // pixels of the play area.
     void picPuzzle_MouseDown(int button, double x, double y);
     void picPuzzle_MouseMove(double x, double y);
     void picPuzzle_MouseUp(int button, double x, double y);
@@ -94,6 +95,7 @@ public:
     PuzzleModel& model() { return m_; }
     const PuzzleImages& images() const { return images_; }
     const Surface& backBuffer() const { return backBuffer_; }
+    DrawCache& drawCache() { return drawCache_; }
     PlayArea* picPuzzle() const { return picPuzzle_; }
     QTimer& tmrPuzzle() { return tmrPuzzle_; }
     QToolBar* Toolbar1() const { return toolbar_; }
@@ -119,8 +121,13 @@ private:
     void Form_Unload();
     bool OpenPicture(const QString& path);
     void StoreInitDir();
-    float ScaleWidth() const { return float(picPuzzle_->width()); }
-    float ScaleHeight() const { return float(picPuzzle_->height()); }
+    // The play area's size in screen pixels: everything is cut, composed and
+    // played at the screen's own resolution.
+    float ScaleWidth() const { return float(picPuzzle_->DeviceSize().width()); }
+    float ScaleHeight() const { return float(picPuzzle_->DeviceSize().height()); }
+    void NewBackBuffer();
+    // Composes and shows only what a change touched.
+    void PaintDamage(const Damage& damage);
     QString SamplesFolder() const;
     void RegisterFileType();
     void LoadFormControls();
@@ -133,7 +140,11 @@ private:
     MainServices svc_;
     PuzzleModel m_;
     PuzzleImages images_;
+    DrawCache drawCache_;
     Surface backBuffer_;
+    // The back buffer's pixels as the screen's own opaque format, so that
+    // presenting is a plain copy rather than a conversion.
+    QImage frameView_;
     BandWorker bandWorker_;   // composes half of each large frame
     QImage workingPicture_;   // the decoded working picture, kept for re-cuts
     BitmapWriter bitmapWriter_;

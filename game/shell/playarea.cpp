@@ -2,29 +2,73 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
+#include <cmath>
 
 namespace pz {
+
+namespace {
+// The screen pixels under a rectangle of layout pixels, rounded outwards.
+QRect DeviceRect(const QRect& r, double s) {
+    const int x0 = int(std::floor(r.left() * s)), y0 = int(std::floor(r.top() * s));
+    const int x1 = int(std::ceil((r.left() + r.width()) * s)), y1 = int(std::ceil((r.top() + r.height()) * s));
+    return QRect(x0, y0, x1 - x0, y1 - y0);
+}
+}  // namespace
 
 PlayArea::PlayArea(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
 }
 
+QSize PlayArea::DeviceSize() const {
+    const double s = Ratio();
+    return QSize(int(std::lround(width() * s)), int(std::lround(height() * s)));
+}
+
+void PlayArea::Present(const std::vector<QRect>& deviceRects) {
+    const double s = Ratio();
+    QRegion region;
+    for (const QRect& d : deviceRects) {
+        const int x0 = int(std::floor(d.left() / s)), y0 = int(std::floor(d.top() / s));
+        const int x1 = int(std::ceil((d.left() + d.width()) / s)), y1 = int(std::ceil((d.top() + d.height()) / s));
+        region += QRect(x0, y0, x1 - x0, y1 - y0);
+    }
+    if (!region.isEmpty()) repaint(region);
+}
+
 void PlayArea::paintEvent(QPaintEvent* e) {
+    const double s = Ratio();
+    if (ratio_ != 0 && s != ratio_) {
+        // Moved to a screen of another scale: the frame must be made again
+        // at the new size in screen pixels.
+        ratio_ = s;
+        QTimer::singleShot(0, this, [this] {
+            if (onResize) onResize();
+        });
+    }
     QPainter p(this);
     const QImage* img = frame ? frame() : nullptr;
     if (img && !img->isNull()) {
         p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(e->rect().topLeft(), *img, e->rect());
+        const QRect bounds(QPoint(0, 0), img->size());
+        for (const QRect& r : e->region()) {
+            // Screen pixels copied one to one.
+            const QRect d = DeviceRect(r, s).intersected(bounds);
+            if (d.isEmpty()) continue;
+            p.drawImage(QRectF(d.left() / s, d.top() / s, d.width() / s, d.height() / s), *img, QRectF(d));
+        }
         // Whatever the frame does not cover (a resize in progress).
-        if (img->width() < width()) p.fillRect(img->width(), 0, width() - img->width(), height(), background());
-        if (img->height() < height()) p.fillRect(0, img->height(), width(), height() - img->height(), background());
+        const double fw = img->width() / s, fh = img->height() / s;
+        if (fw < width()) p.fillRect(QRectF(fw, 0, width() - fw, height()), background());
+        if (fh < height()) p.fillRect(QRectF(0, fh, width(), height() - fh), background());
     } else {
         p.fillRect(rect(), background ? background() : palette().window().color());
     }
 }
 
 void PlayArea::resizeEvent(QResizeEvent*) {
+    ratio_ = Ratio();
     if (onResize) onResize();
 }
 

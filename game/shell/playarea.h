@@ -1,12 +1,13 @@
 #pragma once
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 namespace pz {
 
-
 // The play area: shows the last composed frame and hands mouse and resize
-// events to the main window.
+// events to the main window. The frame is in the screen's own pixels (the
+// widget's size times its device pixel ratio) and is shown one to one.
 class PlayArea : public QWidget {
     Q_OBJECT
 public:
@@ -16,7 +17,17 @@ public:
     std::function<const QImage*()> frame;
     std::function<QColor()> background;
     std::function<void(QMouseEvent*)> onPress, onMove, onRelease;
+    // The size in screen pixels changed: a resize, or a move to a screen of
+    // another scale.
     std::function<void()> onResize;
+
+    // Screen pixels per layout pixel, and the size in screen pixels.
+    double Ratio() const { return devicePixelRatio(); }
+    QSize DeviceSize() const;
+    // A point of a mouse event in screen pixels of the play area.
+    QPointF ToDevice(const QPointF& p) const { return p * Ratio(); }
+    // Shows these rectangles of the frame (screen pixels) at the next paint.
+    void Present(const std::vector<QRect>& deviceRects);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -24,6 +35,9 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    double ratio_ = 0;   // at the last resize
 };
 
 }  // namespace pz

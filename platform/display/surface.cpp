@@ -29,6 +29,26 @@ Surface::Surface(int width, int height) : img_(std::max(width, 0), std::max(heig
 void Surface::Attach() {
     bits_ = img_.isNull() ? nullptr : reinterpret_cast<uint32_t*>(img_.bits());
     stride_ = img_.isNull() ? 0 : size_t(img_.bytesPerLine()) / 4;
+    width_ = img_.width();
+    height_ = img_.height();
+}
+
+Surface& Surface::operator=(Surface&& o) noexcept {
+    if (this == &o) return *this;
+    img_ = std::move(o.img_);
+    keyed_ = o.keyed_;
+    keyLo_ = o.keyLo_;
+    keyHi_ = o.keyHi_;
+    runsValid_ = o.runsValid_;
+    runs_ = std::move(o.runs_);
+    rowStart_ = std::move(o.rowStart_);
+    packed_ = std::move(o.packed_);
+    packedAt_ = std::move(o.packedAt_);
+    Attach();
+    o.img_ = QImage();
+    o.keyed_ = o.runsValid_ = false;
+    o.Attach();
+    return *this;
 }
 
 Surface Surface::FromImage(const QImage& image, int width, int height) {
@@ -170,11 +190,11 @@ void Surface::CopyRows(int dx, int dy, const Surface& src, int sx, int sy, int w
     }
 }
 
-void Surface::DrawText(int x, int y, const QString& text, int32_t rgbColor) {
+void Surface::DrawText(int x, int y, const QString& text, int32_t rgbColor, int pixelSize) {
     if (img_.isNull()) return;
     QPainter p(&img_);
     QFont f = p.font();
-    f.setPixelSize(12);
+    f.setPixelSize(std::max(1, pixelSize));
     p.setFont(f);
     p.setPen(QColor(rgbColor & 0xff, (rgbColor >> 8) & 0xff, (rgbColor >> 16) & 0xff));
     p.drawText(QRect(x, y, std::max(0, Width() - x), std::max(0, Height() - y)),

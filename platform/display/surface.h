@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace pz::display {
@@ -36,8 +37,8 @@ public:
     // Images own their pixels: moved, never shared.
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
-    Surface(Surface&&) noexcept = default;
-    Surface& operator=(Surface&&) noexcept = default;
+    Surface(Surface&& o) noexcept { *this = std::move(o); }
+    Surface& operator=(Surface&& o) noexcept;
     // A new image, filled with black.
     Surface(int width, int height);
     // An image from a picture, at its own size (no size given) or scaled to
@@ -45,8 +46,10 @@ public:
     static Surface FromImage(const QImage& image, int width = -1, int height = -1);
 
     bool IsNull() const { return img_.isNull(); }
-    int Width() const { return img_.width(); }
-    int Height() const { return img_.height(); }
+    // Kept beside the pixel pointer: composing asks every image its size, and
+    // the image's own header is one more cache miss per piece.
+    int Width() const { return width_; }
+    int Height() const { return height_; }
 
     // Pixels with a value in lo..hi are transparent in key copies.
     void SetColorKey(uint32_t lo, uint32_t hi);
@@ -77,8 +80,13 @@ public:
     // copies nothing.
     void BltMask(const Surface& src, int sx, int sy, const RunMask& mask);
 
-    // Text in a colour Long (red in the low byte), top-left at (x, y).
-    void DrawText(int x, int y, const QString& text, int32_t rgbColor);
+    // Text in a colour Long (red in the low byte), top-left at (x, y), in a
+    // font pixelSize pixels high.
+    void DrawText(int x, int y, const QString& text, int32_t rgbColor, int pixelSize = 12);
+
+    // How many screen pixels make one layout pixel, for presenting the image
+    // one to one on a scaled screen. Never set on images drawn into with text.
+    void SetDevicePixelRatio(double ratio) { img_.setDevicePixelRatio(ratio); }
 
     // The pixel value at (x, y); key pixels read as the key's low end.
     uint32_t Pixel(int x, int y) const;
@@ -109,6 +117,7 @@ private:
     QImage img_;
     uint32_t* bits_ = nullptr;
     size_t stride_ = 0;   // pixels per row
+    int width_ = 0, height_ = 0;
     bool keyed_ = false;
     uint32_t keyLo_ = 0, keyHi_ = 0;
     // Opaque runs per row and their pixels packed end to end, for key copies:

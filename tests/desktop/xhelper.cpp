@@ -6,6 +6,8 @@
 //   xhelper state PIC W H OUT MODE   MODE join: a game to join and lock in;
 //                                    MODE finish: one piece short of complete
 //   xhelper mime FILE                prints the file's type by QMimeDatabase
+//   xhelper scatter PIC N W H OUT    N pieces scattered, the topmost at (1, 1)
+//   xhelper centre PIC N W H         a piece body's centre from its corner
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -16,6 +18,7 @@
 
 #include "game/interaction/groups.h"
 #include "game/interaction/play.h"
+#include "game/interaction/scatter.h"
 #include "game/model/cutting.h"
 #include "game/model/grid.h"
 #include "game/persist/statefile.h"
@@ -120,6 +123,50 @@ int State(const QString& picture, int w, int h, const QString& out, const QStrin
     return WriteFile(out + ".expected", WriteState(g, m)) ? 0 : 1;
 }
 
+// A game of n pieces for a play area of w x h, scattered, its topmost piece
+// at (1, 1) (for the drag benchmark).
+bool Grid(const QImage& pic, int n, Globals& g, PuzzleModel& m) {
+    g.NumberOfPieces = int16_t(n);
+    SetDivisors(g);
+    m.ImageWidth = int16_t(pic.width());
+    m.ImageHeight = int16_t(pic.height());
+    GridChoice grid;
+    if (!ChooseGrid(g, m.ImageWidth, m.ImageHeight, grid)) return false;
+    g.NumColumns = grid.columns;
+    g.NumRows = grid.rows;
+    InitPieceRecords(g, m);
+    return true;
+}
+
+int Scatter(const QString& picture, int n, int w, int h, const QString& out) {
+    const QImage pic(picture);
+    Globals g;
+    PuzzleModel m;
+    if (pic.isNull() || !Grid(pic, n, g, m)) return 1;
+    ComputeCutGeometry(g, m, float(w), float(h));
+    g.PuzzleLoaded = true;
+    ClearSettings(g, m);
+    m.ImageFileName = picture.toStdString();
+    ClockRandom rnd(1);
+    Scramble(g, m, float(w), float(h), rnd);
+    const int top = m.Groups[m.GroupOrder[m.GroupCount]].PieceList[1];
+    m.Pieces[top].X = 1;
+    m.Pieces[top].Y = 1;
+    return WriteFile(out, WriteState(g, m)) ? 0 : 1;
+}
+
+// Where the centre of a piece's body lies from its image's corner, for a
+// play area of w x h.
+int Centre(const QString& picture, int n, int w, int h) {
+    const QImage pic(picture);
+    Globals g;
+    PuzzleModel m;
+    if (pic.isNull() || !Grid(pic, n, g, m)) return 1;
+    ComputeCutGeometry(g, m, float(w), float(h));
+    std::printf("%d %d\n", m.MarginX + m.PieceWidth / 2, m.MarginY + m.PieceHeight / 2);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -132,6 +179,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (a.size() >= 7 && a[1] == "state") return State(a[2], a[3].toInt(), a[4].toInt(), a[5], a[6]);
-    std::fprintf(stderr, "usage: xhelper probe OUT.png | picture OUT.png | state PIC W H OUT join|finish | mime FILE\n");
+    if (a.size() >= 7 && a[1] == "scatter") return Scatter(a[2], a[3].toInt(), a[4].toInt(), a[5].toInt(), a[6]);
+    if (a.size() >= 6 && a[1] == "centre") return Centre(a[2], a[3].toInt(), a[4].toInt(), a[5].toInt());
+    std::fprintf(stderr, "usage: xhelper probe OUT.png | picture OUT.png | state PIC W H OUT join|finish | mime FILE"
+                         " | scatter PIC N W H OUT | centre PIC N W H\n");
     return 2;
 }

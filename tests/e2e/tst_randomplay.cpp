@@ -329,7 +329,9 @@ private:
         if (!W().isMinimized()) {
             const Surface& shown = W().backBuffer();
             Surface fresh(shown.Width(), shown.Height());
-            ComposeFrame(g, m, W().images(), fresh);
+            fresh.SetDevicePixelRatio(shown.Image().devicePixelRatio());
+            DrawCache cache;
+            ComposeFrame(g, m, W().images(), cache, fresh);
             if (fresh.Image() != shown.Image()) return "the frame shown is not the puzzle as it stands";
         }
         // What a state file keeps comes back unchanged.

@@ -63,6 +63,26 @@ TEST(Join, FourPixelsOffJoinsFiveDoesNot) {
     }
 }
 
+TEST(Join, ToleranceAndHomeGrowWithThePixelRatio) {
+    // Strictly under 5 x ratio: the last offset that joins and the first that does not.
+    for (auto [ratio, joins, misses] : {std::tuple{1.25, 6, 7}, {1.5, 7, 8}, {2.0, 9, 10}}) {
+        for (int off : {joins, misses}) {
+            auto c = test::MakeCut(4, 3, 400, 300, 800, 600, nullptr, ratio);
+            Spread(c);
+            c.m.Pieces[1].X = 100;
+            c.m.Pieces[1].Y = 100;
+            c.m.Pieces[2].X = 100 + c.m.PieceWidth - off;
+            c.m.Pieces[2].Y = 100 + off;
+            Release(c, 2);
+            EXPECT_EQ(c.m.Pieces[2].Group == c.m.Pieces[1].Group, off == joins) << ratio << " " << off;
+            PieceInfo& p = c.m.Pieces[7];
+            p.X = p.HomeX + off;
+            p.Y = p.HomeY - off;
+            EXPECT_EQ(IsAtHome(c.m, 7), off == joins) << ratio << " " << off;
+        }
+    }
+}
+
 TEST(Join, VerticalNeighboursJoinUpAndDown) {
     auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
     Spread(c);

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
+
 #include "game/interaction/groups.h"
 #include "game/render/bandworker.h"
+#include "game/interaction/play.h"
+#include "game/model/scale.h"
 #include "testutil.h"
 
 namespace pz {
@@ -19,7 +24,7 @@ struct Frame : test::CutPuzzle {
         for (int p = 1; p <= 12; ++p) m.Pieces[p].X = 2, m.Pieces[p].Y = 440;
         g.ViewPreview = false;
     }
-    void Compose() { ComposeFrame(g, m, images, bb); }
+    void Compose() { ComposeFrame(g, m, images, cache, bb); }
     uint32_t Body(int p, int bx, int by) const {   // picture pixel of a piece's body
         return whole.Pixel(m.Pieces[p].ImageRect.Left + bx, m.Pieces[p].ImageRect.Top + by);
     }
@@ -153,8 +158,8 @@ TEST(Compose, TwoBandsGiveTheFrameOfOne) {
     one.Fill(0x123456);
     two.Fill(0x654321);
     BandWorker worker;
-    ComposeFrame(f.g, f.m, f.images, one);
-    ComposeFrame(f.g, f.m, f.images, two, &worker);
+    ComposeFrame(f.g, f.m, f.images, f.cache, one);
+    ComposeFrame(f.g, f.m, f.images, f.cache, two, &worker);
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) ASSERT_EQ(one.Pixel(x, y), two.Pixel(x, y)) << x << "," << y;
     // The rows at the seam hold lines and pictures, not just background.
@@ -166,6 +171,79 @@ TEST(Compose, TwoBandsGiveTheFrameOfOne) {
         }
         EXPECT_GT(lines, 50) << y;
         EXPECT_GT(pictures, 200) << y;
+    }
+}
+
+TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
+    // Random play, as the main window does it: drag steps recompose what the
+    // group or the preview left and entered, drops what they moved, joined,
+    // locked or lifted. After every step the buffer equals a whole frame.
+    struct NoHost : PlacingHost {
+        void StopTimer() override {}
+        void BestTimeEntry() override {}
+        void SaveBestTimes() override {}
+    } host;
+    for (const double ratio : {1.0, 1.5, 2.0}) {
+        const int sw = int(480 * ratio), sh = int(360 * ratio);
+        auto c = test::MakeCut(6, 5, int(400 * ratio), int(300 * ratio), float(sw), float(sh), nullptr, ratio);
+        std::mt19937 rnd(unsigned(ratio * 100));
+        auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rnd); };
+        const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
+        for (int p = 1; p <= c.g.NumberOfPieces; ++p) {
+            c.m.Pieces[p].X = uniform(0, sw - W - 2 * MX);
+            c.m.Pieces[p].Y = uniform(0, sh - H - 2 * MY);
+        }
+        Surface drawn(sw, sh), whole(sw, sh);
+        ComposeFrame(c.g, c.m, c.images, c.cache, drawn);
+        auto apply = [&](const Damage& d) { ComposeRects(c.g, c.m, c.images, c.cache, drawn, d.Rects(sw, sh)); };
+        const int near = int(JoinToleranceOf(c.m)) + 2;
+        for (int step = 0; step < 150 && c.m.GroupCount > 0; ++step) {
+            Damage d;
+            if (uniform(0, 5) == 0) {   // the preview, by its caption
+                d.AddPreview(c.m);
+                DragPreviewTo(c.m, uniform(0, sw), uniform(0, sh), sw, sh);
+                d.AddPreview(c.m);
+                apply(d);
+            } else {
+                const GroupInfo& grp = c.m.Groups[c.m.GroupOrder[uniform(1, c.m.GroupCount)]];
+                const int s = grp.PieceList[uniform(1, grp.PieceCount)];
+                c.m.SelectedPiece = int16_t(s);
+                ReOrderGroups(c.m);   // lifted at the press, shown at the next drawing
+                const int16_t g = c.m.Pieces[s].Group;
+                for (int move = uniform(0, 3); move > 0; --move) {
+                    // Anywhere, beside a grid neighbour, or near home.
+                    int x = uniform(0, sw), y = uniform(0, sh);
+                    const int kind = uniform(0, 2), cols = c.g.NumColumns;
+                    const int n = std::clamp(s + std::array{-1, 1, -cols, cols}[uniform(0, 3)], 1,
+                                             int(c.g.NumberOfPieces));
+                    const PieceInfo &ps = c.m.Pieces[s], &pn = c.m.Pieces[n];
+                    if (kind == 1) x = pn.X + (ps.Column - pn.Column) * W, y = pn.Y + (ps.Row - pn.Row) * H;
+                    if (kind == 2) x = ps.HomeX, y = ps.HomeY;
+                    if (kind) x += MX + W / 2 + uniform(-near, near), y += MY + H / 2 + uniform(-near, near);
+                    Damage moved;
+                    moved.AddGroup(c.m, g);
+                    DragGroupTo(c.m, x, y, sw, sh);
+                    moved.AddGroup(c.m, g);
+                    apply(moved);
+                    ComposeFrame(c.g, c.m, c.images, c.cache, whole);
+                    ASSERT_EQ(drawn.Image(), whole.Image()) << "ratio " << ratio << ", step " << step;
+                }
+                const PuzzleModel before = c.m;
+                c.m.SelectedGroup = g;
+                d.AddGroup(c.m, g);
+                if (IsAtHome(c.m, s))
+                    SetGroupInPlace(c.g, c.m, g, host);
+                else
+                    JoinPass(c.g, c.m, sw, sh);
+                if (c.m.PuzzleComplete) break;
+                d.AddChanges(before, c.m);
+                apply(d);
+            }
+            ComposeFrame(c.g, c.m, c.images, c.cache, whole);
+            ASSERT_EQ(drawn.Image(), whole.Image()) << "ratio " << ratio << ", step " << step;
+        }
+        EXPECT_GT(c.m.InPlaceCount, 0) << "no lock was tried at ratio " << ratio;
+        EXPECT_LT(c.m.GroupCount, c.g.NumberOfPieces - 1) << "too few joins at ratio " << ratio;
     }
 }
 

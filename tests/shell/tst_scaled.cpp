@@ -1,0 +1,143 @@
+// The game on a scaled screen (run with QT_SCALE_FACTOR at 2 and at 1.5):
+// the puzzle is cut and drawn in screen pixels and shown one to one, the
+// mouse is read in screen pixels, and what a player sees or feels scales.
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+#include "game/interaction/groups.h"
+#include "game/persist/programdir.h"
+#include "game/shell/frmmain.h"
+#include "shell/fakes.h"
+
+using namespace pz;
+
+class TestScaled : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    Globals g_;
+    MemorySettingsStore store_;
+    test::ScriptedFileDialogs files_;
+    test::RecordingPrompts prompts_;
+    ClockRandom random_{11};
+    std::unique_ptr<frmMain> w_;
+    double s_ = 1;
+
+    void Open(int w, int h) {
+        QImage img(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb((x * 7) & 0xff, (y * 5) & 0xff, (x + y) & 0xff));
+        const QString path = dir_.filePath("picture.png");
+        img.save(path);
+        files_.answers.push_back(path);
+        w_->mnuFileOpen->trigger();
+        w_->FlushWorkingFile();
+        QVERIFY(g_.PuzzleLoaded);
+    }
+    // A point of the play area in layout pixels, as the mouse gives it.
+    QPoint Layout(double x, double y) const { return QPoint(int(std::ceil(x / s_)), int(std::ceil(y / s_))); }
+    // The back buffer equals a whole frame composed now.
+    void CheckWholeFrame() {
+        Surface whole(w_->backBuffer().Width(), w_->backBuffer().Height());
+        whole.SetDevicePixelRatio(s_);
+        ComposeFrame(g_, w_->model(), w_->images(), w_->drawCache(), whole);
+        QVERIFY(w_->backBuffer().Image() == whole.Image());
+    }
+
+private slots:
+    void init() {
+        SetProgramDirectory(dir_.filePath("program"));
+        QDir().mkpath(dir_.filePath("program"));
+        g_ = Globals();
+        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
+        w_->resize(900, 700);
+        w_->Form_Load();
+        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+        s_ = w_->picPuzzle()->devicePixelRatio();
+        QVERIFY2(s_ > 1, "run with QT_SCALE_FACTOR above 1");
+    }
+    void cleanup() { w_.reset(); }
+
+    void cutAndShownInScreenPixels() {
+        Open(2400, 1800);   // larger than the screen: cut at the screen's resolution
+        const Surface& bb = w_->backBuffer();
+        PlayArea* area = w_->picPuzzle();
+        QCOMPARE(bb.Width(), int(std::lround(area->width() * s_)));
+        QCOMPARE(bb.Height(), int(std::lround(area->height() * s_)));
+        QCOMPARE(bb.Image().devicePixelRatio(), s_);
+        QVERIFY(w_->model().PuzzleWidth > area->width());
+        // Presented one to one: the window shows the back buffer's pixels.
+        const QImage shown = area->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown.size(), bb.Image().size());
+        int differ = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) differ += (shown.pixel(x, y) & 0xffffff) != bb.Pixel(x, y);
+        QCOMPARE(differ, 0);
+
+        // The caption bar, its gap and its text, and the outlines scale.
+        const PuzzleModel& m = w_->model();
+        const RectL& c = m.PreviewCaptionRect;
+        QCOMPARE(c.Bottom - c.Top, int(std::lround(17 * s_)));
+        QCOMPARE(c.Top, int(std::lround(4 * s_)));
+        QCOMPARE(m.PreviewRect.Top - c.Bottom, int(std::lround(s_)));
+        const Surface& bar = w_->drawCache().CaptionBar();
+        int top = bar.Height(), bottom = -1;
+        for (int y = 0; y < bar.Height(); ++y)
+            for (int x = 0; x < bar.Width(); ++x)
+                if (bar.Pixel(x, y) != uint32_t(g_.PreviewCaptionBackColorFill)) top = std::min(top, y), bottom = y;
+        QVERIFY2(bottom - top + 1 > 12, "the caption text is as small as at scale 1");
+        QCOMPARE(w_->images().Lines.EdgeLineH.Height(), int(std::lround(s_)));
+        QCOMPARE(w_->images().Lines.FrameLineV.Width(), int(std::lround(s_)));
+    }
+
+    void dragFollowsThePointerAndJoinsWithinTheScaledTolerance() {
+        Open(400, 300);
+        PuzzleModel& m = w_->model();
+        const int W = m.PieceWidth, MX = m.MarginX, MY = m.MarginY, H = m.PieceHeight;
+        // The topmost piece with a left neighbour, picked on its body.
+        int piece = 0;
+        for (int i = m.GroupCount; i >= 1 && !piece; --i)
+            if (m.Pieces[m.Groups[m.GroupOrder[i]].PieceList[1]].Column > 0)
+                piece = m.Groups[m.GroupOrder[i]].PieceList[1];
+        QVERIFY(piece);
+        m.SelectedPiece = int16_t(piece);
+        ReOrderGroups(m);
+        PlayArea* area = w_->picPuzzle();
+        const PieceInfo& p = m.Pieces[piece];
+        PieceInfo& left = m.Pieces[piece - 1];
+        const int tol = int(std::ceil(5 * s_));   // the first distance that does not join
+        for (const int off : {tol, tol - 1}) {
+            const QPoint at = Layout(p.X + MX + W / 2, p.Y + MY + H / 2);
+            QTest::mousePress(area, Qt::LeftButton, {}, at);
+            QVERIFY(m.DraggingGroup);
+            QTest::mouseMove(area, at + QPoint(3, 3));
+            const int x0 = p.X, y0 = p.Y;
+            // Towards the middle, clear of the edges.
+            const QPoint by(2 * p.X < w_->backBuffer().Width() ? 20 : -20, 2 * p.Y < w_->backBuffer().Height() ? 12 : -12);
+            QTest::mouseMove(area, at + QPoint(3, 3) + by);
+            // The pointer's distance in screen pixels.
+            QCOMPARE(p.X - x0, int(std::lround(by.x() * s_)));
+            QCOMPARE(p.Y - y0, int(std::lround(by.y() * s_)));
+            // The neighbour waits off by off screen pixels on each axis.
+            left.X = p.X - W - off;
+            left.Y = p.Y + off;
+            w_->picPuzzle_Paint();
+            QTest::mouseRelease(area, Qt::LeftButton, {}, at + QPoint(3, 3) + by);
+            QCOMPARE(p.Group == left.Group, off < tol);
+            CheckWholeFrame();   // the drop drew what it snapped and joined
+        }
+        QCOMPARE(p.X, left.X + W);
+        QCOMPARE(p.Y, left.Y);
+        // Drawn in parts during the drag, the frame is the whole frame.
+        const QPoint at = Layout(p.X + MX + W / 2, p.Y + MY + H / 2);
+        QTest::mousePress(area, Qt::LeftButton, {}, at);
+        for (int k = 1; k <= 5; ++k) QTest::mouseMove(area, at + QPoint(7 * k, -5 * k));
+        CheckWholeFrame();
+        QTest::mouseRelease(area, Qt::LeftButton, {}, at + QPoint(35, -25));
+        CheckWholeFrame();
+    }
+};
+
+QTEST_MAIN(TestScaled)
+#include "tst_scaled.moc"
