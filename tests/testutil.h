@@ -1,8 +1,10 @@
 #pragma once
 // Small builders shared by the unit tests.
+#include <QFile>
 #include <QImage>
 
 #include "game/interaction/groups.h"
+#include "game/interaction/play.h"
 #include "game/interaction/scatter.h"
 #include "game/model/cutting.h"
 #include "game/model/grid.h"
@@ -11,6 +13,17 @@
 #include "game/render/puzzlecut.h"
 
 namespace pz::test {
+
+// The whole file, or nothing when it cannot be read.
+inline QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+// True when the file now holds exactly bytes.
+inline bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
 
 // A picture whose every pixel is distinct enough to catch misplaced copies.
 inline QImage PatternPicture(int w, int h) {
@@ -49,6 +62,9 @@ inline CutPuzzle MakeCut(int cols, int rows, int imageW, int imageH, float scale
     return c;
 }
 
+// Puts the image of piece p at (x, y).
+inline void Place(PuzzleModel& m, int p, int x, int y) { m.Pieces[p].X = x, m.Pieces[p].Y = y; }
+
 // Joins the group of piece moving into the group of stationary, as a drop
 // does once the joined flags are set.
 inline void Join(PuzzleModel& m, int16_t moving, int16_t stationary) {
@@ -65,5 +81,13 @@ inline void LockHome(PuzzleModel& m, int16_t p) {
     m.PiecesInPlace.push_back(p);
     ++m.InPlaceCount;
 }
+
+// Counts what locking pieces home asks of the window.
+struct CountingHost : PlacingHost {
+    int stops = 0, entries = 0, saves = 0;
+    void StopTimer() override { ++stops; }
+    void BestTimeEntry() override { ++entries; }
+    void SaveBestTimes() override { ++saves; }
+};
 
 }  // namespace pz::test

@@ -40,16 +40,14 @@ TEST(AlignGroup, ClampsTheAnchorAndMeasuresBodiesOnTheRight) {
     c.m.Pieces[6].LeftJoined = c.m.Pieces[5].RightJoined = true;
     test::Join(c.m, 6, 5);
     // Off the left and top: the leftmost image starts at 0.
-    c.m.Pieces[5].X = -30;
-    c.m.Pieces[5].Y = -10;
+    test::Place(c.m, 5, -30, -10);
     AlignGroup(c.m, 5, 800, 600);
     EXPECT_EQ(c.m.Pieces[5].X, 0);
     EXPECT_EQ(c.m.Pieces[5].Y, 0);
     EXPECT_EQ(c.m.Pieces[6].X, W);
     EXPECT_EQ(c.m.Pieces[6].Y, 0);
     // Off the right: the right end of the rightmost body sits at the edge.
-    c.m.Pieces[5].X = 790;
-    c.m.Pieces[5].Y = 590;
+    test::Place(c.m, 5, 790, 590);
     AlignGroup(c.m, 5, 800, 600);
     EXPECT_EQ(c.m.Pieces[5].X, 800 - 2 * W);
     EXPECT_EQ(c.m.Pieces[5].Y, 600 - H);

@@ -15,8 +15,7 @@ namespace {
 void Spread(test::CutPuzzle& c) {
     const int step = c.m.PieceWidth * 3;
     for (int p = 1; p <= c.g.NumberOfPieces; ++p) {
-        c.m.Pieces[p].X = 10000 + p * step;
-        c.m.Pieces[p].Y = 10000 + p * step;
+        test::Place(c.m, p, 10000 + p * step, 10000 + p * step);
     }
 }
 
@@ -26,12 +25,7 @@ void Release(test::CutPuzzle& c, int16_t piece, double sw = 800, double sh = 600
     JoinPass(c.g, c.m, sw, sh);
 }
 
-struct Host : PlacingHost {
-    int stops = 0, entries = 0, saves = 0;
-    void StopTimer() override { ++stops; }
-    void BestTimeEntry() override { ++entries; }
-    void SaveBestTimes() override { ++saves; }
-};
+using Host = test::CountingHost;
 
 }  // namespace
 
@@ -41,10 +35,8 @@ TEST(Join, FourPixelsOffJoinsFiveDoesNot) {
             auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
             Spread(c);
             const int W = c.m.PieceWidth;
-            c.m.Pieces[1].X = 100;
-            c.m.Pieces[1].Y = 100;
-            c.m.Pieces[2].X = 100 + W + (alongX ? off : 4);
-            c.m.Pieces[2].Y = 100 + (alongX ? 4 : off);
+            test::Place(c.m, 1, 100, 100);
+            test::Place(c.m, 2, 100 + W + (alongX ? off : 4), 100 + (alongX ? 4 : off));
             Release(c, 2);
             const bool joined = std::abs(off) < 5;
             EXPECT_EQ(c.m.Pieces[2].Group == c.m.Pieces[1].Group, joined) << off << (alongX ? " x" : " y");
@@ -69,10 +61,8 @@ TEST(Join, ToleranceAndHomeGrowWithThePixelRatio) {
         for (int off : {joins, misses}) {
             auto c = test::MakeCut(4, 3, 400, 300, 800, 600, nullptr, ratio);
             Spread(c);
-            c.m.Pieces[1].X = 100;
-            c.m.Pieces[1].Y = 100;
-            c.m.Pieces[2].X = 100 + c.m.PieceWidth - off;
-            c.m.Pieces[2].Y = 100 + off;
+            test::Place(c.m, 1, 100, 100);
+            test::Place(c.m, 2, 100 + c.m.PieceWidth - off, 100 + off);
             Release(c, 2);
             EXPECT_EQ(c.m.Pieces[2].Group == c.m.Pieces[1].Group, off == joins) << ratio << " " << off;
             PieceInfo& p = c.m.Pieces[7];
@@ -87,12 +77,9 @@ TEST(Join, VerticalNeighboursJoinUpAndDown) {
     auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
     Spread(c);
     const int H = c.m.PieceHeight;
-    c.m.Pieces[2].X = 200;
-    c.m.Pieces[2].Y = 100;
-    c.m.Pieces[10].X = 203;
-    c.m.Pieces[10].Y = 100 + 2 * H + 2;
-    c.m.Pieces[6].X = 198;
-    c.m.Pieces[6].Y = 100 + H - 3;   // fits between them
+    test::Place(c.m, 2, 200, 100);
+    test::Place(c.m, 10, 203, 100 + 2 * H + 2);
+    test::Place(c.m, 6, 198, 100 + H - 3);   // fits between them
     Release(c, 6);
     EXPECT_EQ(c.m.Pieces[6].Group, c.m.Pieces[2].Group);
     EXPECT_EQ(c.m.Pieces[10].Group, c.m.Pieces[2].Group);
@@ -171,11 +158,9 @@ TEST(Join, NeighbourLockedHomeIsLeftAlone) {
     auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
     Spread(c);
     Host host;
-    c.m.Pieces[1].X = c.m.Pieces[1].HomeX;
-    c.m.Pieces[1].Y = c.m.Pieces[1].HomeY;
+    test::Place(c.m, 1, c.m.Pieces[1].HomeX, c.m.Pieces[1].HomeY);
     SetGroupInPlace(c.g, c.m, 1, host);
-    c.m.Pieces[2].X = c.m.Pieces[1].X + c.m.PieceWidth + 4;
-    c.m.Pieces[2].Y = c.m.Pieces[1].Y;
+    test::Place(c.m, 2, c.m.Pieces[1].X + c.m.PieceWidth + 4, c.m.Pieces[1].Y);
     // 4 px off its left neighbour, but also 4 px off its home: only the
     // release's at-home test could lock it; the join pass must not join.
     Release(c, 2);
@@ -368,8 +353,8 @@ TEST(HitTest, TopmostGroupAndHighestPieceFirstAndNeverAtHome) {
     auto c = test::MakeCut(3, 3, 300, 300, 2000, 2000);
     Spread(c);
     const double cx = c.m.MarginX + c.m.PieceWidth / 2.0 + 0.5, cy = c.m.MarginY + c.m.PieceHeight / 2.0 + 0.5;
-    c.m.Pieces[2].X = c.m.Pieces[7].X = 100;
-    c.m.Pieces[2].Y = c.m.Pieces[7].Y = 100;
+    test::Place(c.m, 2, 100, 100);
+    test::Place(c.m, 7, 100, 100);
     EXPECT_EQ(FindPieceAt(c.g, c.m, 100 + cx, 100 + cy), 7);   // group 7 lies later in the order
     c.m.SelectedPiece = 2;
     ReOrderGroups(c.m);

@@ -61,8 +61,7 @@ TEST(ScalePiecesPosition, ScalesClampsAndSendsHomePiecesHome) {
     const int W = c.m.PieceWidth, H = c.m.PieceHeight;
     c.m.PreviousWidth = 800;
     c.m.PreviousHeight = 600;
-    c.m.Pieces[1].X = 400;
-    c.m.Pieces[1].Y = 300;
+    test::Place(c.m, 1, 400, 300);
     c.m.Pieces[2].X = 780;   // near the right edge
     c.m.Pieces[3].X = 0;
     test::LockHome(c.m, 12);

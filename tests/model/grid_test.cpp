@@ -28,21 +28,13 @@ TEST(Grid, DivisorsKeepTheSmallerHalfRoundedUp) {
 }
 
 TEST(Grid, ChoiceFollowsTheSignedRoundedDifference) {
-    auto c = Choose(12, 400, 300);
-    EXPECT_EQ(c.columns, 4);
-    EXPECT_EQ(c.rows, 3);
-    c = Choose(12, 300, 400);   // not the mirror image of the landscape case
-    EXPECT_EQ(c.columns, 2);
-    EXPECT_EQ(c.rows, 6);
-    c = Choose(64, 400, 300);
-    EXPECT_EQ(c.columns, 8);
-    EXPECT_EQ(c.rows, 8);
-    c = Choose(15, 400, 300);
-    EXPECT_EQ(c.columns, 5);
-    EXPECT_EQ(c.rows, 3);
-    c = Choose(15, 300, 300);   // square counts as tall
-    EXPECT_EQ(c.columns, 3);
-    EXPECT_EQ(c.rows, 5);
+    // Portrait is not the mirror image of landscape; a square counts as tall.
+    const struct { int n, w, h, columns, rows; } cases[] = {
+        {12, 400, 300, 4, 3}, {12, 300, 400, 2, 6}, {64, 400, 300, 8, 8}, {15, 400, 300, 5, 3}, {15, 300, 300, 3, 5}};
+    for (const auto& k : cases) {
+        const GridChoice c = Choose(k.n, k.w, k.h);
+        EXPECT_EQ((std::pair<int, int>{c.columns, c.rows}), (std::pair{k.columns, k.rows})) << k.n << " at " << k.w << "x" << k.h;
+    }
 }
 
 TEST(Grid, PrimeCountHasNoGrid) {

@@ -5,14 +5,9 @@
 namespace pz {
 
 TEST(Numbers, RoundsHalvesToEven) {
-    EXPECT_EQ(RoundHalfEven(0.5), 0);
-    EXPECT_EQ(RoundHalfEven(1.5), 2);
-    EXPECT_EQ(RoundHalfEven(2.5), 2);
-    EXPECT_EQ(RoundHalfEven(-2.5), -2);
-    EXPECT_EQ(RoundHalfEven(-3.5), -4);
-    EXPECT_EQ(RoundHalfEven(2.4999), 2);
-    EXPECT_EQ(RoundHalfEven(9.5), 10);
-    EXPECT_EQ(RoundHalfEven(12.5), 12);
+    for (auto [x, rounded] : {std::pair{0.5, 0}, {1.5, 2}, {2.5, 2}, {-2.5, -2}, {-3.5, -4}, {2.4999, 2}, {9.5, 10},
+                              {12.5, 12}})
+        EXPECT_EQ(RoundHalfEven(x), rounded) << x;
 }
 
 TEST(Numbers, IntegerConversionsAreChecked) {

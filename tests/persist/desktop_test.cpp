@@ -7,20 +7,11 @@
 #include <QXmlStreamReader>
 
 #include "platform/desktop/desktop.h"
+#include "testutil.h"
 
 namespace pz::desktop {
 
-namespace {
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-void Write(const QString& path, const QByteArray& b) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(b);
-}
-}  // namespace
+using test::ReadFile;
 
 TEST(Desktop, ExecArgumentsAreQuotedOnlyWhenNeeded) {
     EXPECT_EQ(ExecArgument("/usr/games/puzzora"), "/usr/games/puzzora");
@@ -37,21 +28,22 @@ TEST(Desktop, RegistrationIsIdempotent) {
     Registration r{dir.path(), "/opt/puzzora/puzzora", "PNG"};
     // An earlier version's entry goes: the game is listed once.
     QDir().mkpath(dir.filePath("applications"));
-    Write(dir.filePath("applications/puzzora.desktop"), "[Desktop Entry]\nMimeType=application/x-puzzora-state;\n");
+    ASSERT_TRUE(test::WriteFile(dir.filePath("applications/puzzora.desktop"),
+                                "[Desktop Entry]\nMimeType=application/x-puzzora-state;\n"));
     EXPECT_TRUE(WriteRegistration(r));
     EXPECT_FALSE(QFile::exists(dir.filePath("applications/puzzora.desktop")));
     // The same file id as the installed entry.
     const QString entryPath = dir.filePath("applications/org.example.Puzzora.desktop");
-    const QByteArray entry = Read(entryPath);
+    const QByteArray entry = ReadFile(entryPath);
     EXPECT_TRUE(entry.contains("Exec=/opt/puzzora/puzzora %f\n"));
     EXPECT_TRUE(entry.contains("TryExec=/opt/puzzora/puzzora\n"));
     EXPECT_TRUE(entry.contains("MimeType=application/x-puzzora-state;\n"));
     EXPECT_FALSE(WriteRegistration(r));
-    EXPECT_EQ(Read(entryPath), entry);
-    EXPECT_EQ(Read(dir.filePath("icons/hicolor/32x32/apps/org.example.Puzzora.png")), QByteArray("PNG"));
+    EXPECT_EQ(ReadFile(entryPath), entry);
+    EXPECT_EQ(ReadFile(dir.filePath("icons/hicolor/32x32/apps/org.example.Puzzora.png")), QByteArray("PNG"));
     // The MIME package is the one the install puts in share/mime/packages.
-    EXPECT_EQ(Read(dir.filePath("mime/packages/puzzora-state.xml")),
-              Read(PZ_SOURCE_DIR "/assets/desktop/puzzora-state.xml"));
+    EXPECT_EQ(ReadFile(dir.filePath("mime/packages/puzzora-state.xml")),
+              ReadFile(PZ_SOURCE_DIR "/assets/desktop/puzzora-state.xml"));
 }
 
 TEST(Desktop, RecentDocumentsKeepForeignEntriesAndRecords) {
@@ -78,14 +70,14 @@ TEST(Desktop, RecentDocumentsKeepForeignEntriesAndRecords) {
         "</metadata></info>\n"
         "  </bookmark>\n"
         "</xbel>\n";
-    Write(xbel, foreign);
+    ASSERT_TRUE(test::WriteFile(xbel, foreign));
     auto add = [&](const QString& path, const QString& now) {
         return AddRecentDocument(dir.path(), path, "application/x-puzzora-state", "Puzzora", "/usr/bin/puzzora %u",
                                  now);
     };
     auto records = [&](const QString& href) {   // application name -> count
         QMap<QString, int> out;
-        QXmlStreamReader r(Read(xbel));
+        QXmlStreamReader r(ReadFile(xbel));
         QString in;
         while (!r.atEnd()) {
             r.readNext();
@@ -99,7 +91,7 @@ TEST(Desktop, RecentDocumentsKeepForeignEntriesAndRecords) {
     };
     const QString mine = "file:///games/my%20game.psf";
     ASSERT_TRUE(add("/games/my game.psf", "2026-12-07T10:00:00.000Z"));
-    QByteArray text = Read(xbel);
+    QByteArray text = ReadFile(xbel);
     EXPECT_EQ(text.count("<bookmark "), 2);
     EXPECT_EQ(records(mine), (QMap<QString, int>{{"hexedit", 3}, {"Puzzora", 1}}));
     EXPECT_TRUE(text.contains("exec=\"'/usr/bin/puzzora %u'\""));
@@ -107,7 +99,7 @@ TEST(Desktop, RecentDocumentsKeepForeignEntriesAndRecords) {
     EXPECT_TRUE(text.contains("file:///home/u/notes.txt\" added=\"2020-01-01T00:00:00Z\" modified=\"2020-01-01"));
     // Again: our record counted once more, nothing duplicated.
     ASSERT_TRUE(add("/games/my game.psf", "2026-12-08T10:00:00.000Z"));
-    text = Read(xbel);
+    text = ReadFile(xbel);
     EXPECT_EQ(text.count("my%20game.psf"), 1);
     EXPECT_EQ(records(mine), (QMap<QString, int>{{"hexedit", 3}, {"Puzzora", 2}}));
     EXPECT_TRUE(text.contains("modified=\"2026-12-08T10:00:00.000Z\""));
@@ -115,18 +107,18 @@ TEST(Desktop, RecentDocumentsKeepForeignEntriesAndRecords) {
     // A file with no bookmark yet gets one of its own.
     ASSERT_TRUE(add("/games/other.psf", "2026-12-09T10:00:00.000Z"));
     EXPECT_EQ(records("file:///games/other.psf"), (QMap<QString, int>{{"Puzzora", 1}}));
-    EXPECT_EQ(Read(xbel).count("<bookmark "), 3);
+    EXPECT_EQ(ReadFile(xbel).count("<bookmark "), 3);
     // A file that is not an xbel document is left alone.
     for (const QByteArray& bad : {QByteArray("garbage"), QByteArray("<html><body/></html>"),
                                   QByteArray("<xbel><bookmark href=\"x\"></xbel>")}) {
-        Write(xbel, bad);
+        ASSERT_TRUE(test::WriteFile(xbel, bad));
         EXPECT_FALSE(add("/x.psf", "t"));
-        EXPECT_EQ(Read(xbel), bad);
+        EXPECT_EQ(ReadFile(xbel), bad);
     }
     // None yet: a new one is made.
     QFile::remove(xbel);
     ASSERT_TRUE(add("/x.psf", "t"));
-    EXPECT_TRUE(Read(xbel).startsWith("<?xml"));
+    EXPECT_TRUE(ReadFile(xbel).startsWith("<?xml"));
     EXPECT_EQ(records("file:///x.psf"), (QMap<QString, int>{{"Puzzora", 1}}));
 }
 

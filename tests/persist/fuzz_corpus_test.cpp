@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "game/persist/besttimes.h"
 #include "game/persist/settings.h"
 #include "game/persist/statefile.h"
+#include "testutil.h"
 
 namespace pz {
 
@@ -19,11 +19,7 @@ std::vector<std::string> Inputs(const std::string& target) {
         const std::filesystem::path dir = std::filesystem::path(PZ_SOURCE_DIR) / "fuzz" / kind / target;
         if (!std::filesystem::exists(dir)) continue;
         for (const auto& e : std::filesystem::directory_iterator(dir)) {
-            if (!e.is_regular_file()) continue;
-            std::ifstream f(e.path(), std::ios::binary);
-            std::stringstream s;
-            s << f.rdbuf();
-            out.push_back(s.str());
+            if (e.is_regular_file()) out.push_back(test::ReadFile(QString::fromStdString(e.path().string())).toStdString());
         }
     }
     return out;

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "game/persist/programdir.h"
+#include "testutil.h"
 
 namespace pz {
 
@@ -13,11 +14,6 @@ namespace {
 QByteArray Read(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
-}
-void Write(const QString& path, const QByteArray& b) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(b);
 }
 }  // namespace
 
@@ -31,8 +27,8 @@ TEST(ProgramDirectory, EarlierBestTimesAreMovedOnceNeverOverwritten) {
     for (const Case& c : {Case{"old", nullptr, true, "old"}, Case{"old", "mine", false, "mine"},
                           Case{nullptr, "mine", false, "mine"}, Case{nullptr, nullptr, false, "(none)"}}) {
         QTemporaryDir exe, user;
-        if (c.old) Write(exe.filePath("besttimes.txt"), c.old);
-        if (c.user) Write(user.filePath("besttimes.txt"), c.user);
+        ASSERT_TRUE(!c.old || test::WriteFile(exe.filePath("besttimes.txt"), c.old));
+        ASSERT_TRUE(!c.user || test::WriteFile(user.filePath("besttimes.txt"), c.user));
         EXPECT_EQ(MoveEarlierBestTimes(exe.path(), user.path()), c.moved) << (c.old ? c.old : "-");
         EXPECT_EQ(Read(user.filePath("besttimes.txt")), QByteArray(c.userAfter));
         // Moved means gone from beside the executable; otherwise untouched.

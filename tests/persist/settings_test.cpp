@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QStandardPaths>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "game/persist/qtsettingsstore.h"
@@ -42,56 +43,55 @@ TEST(Settings, ColourDefaultsComeFromThePartsJustRead) {
     EXPECT_EQ(s.PreviewCaptionTextColor, 16777215);
 }
 
-TEST(Settings, StoredTextIsConvertedLikeTheOriginalConversions) {
-    MemorySettingsStore store;
-    store.Save("Outline Pieces", "False");
-    store.Save("View Preview", "0");
-    store.Save("Time Puzzle", "-1");
-    store.Save("System Memory", "true");
-    store.Save("Number of Pieces", " 100 ");
-    store.Save("Preview Size", "2.5");   // rounds half to even: 2
-    store.Save("InitDir", "/home/player/pictures/");
-    Settings s;
-    LoadSettings(store, s);
-    EXPECT_FALSE(s.OutlinePieces);
-    EXPECT_FALSE(s.ViewPreview);
-    EXPECT_TRUE(s.TimePuzzle);
-    EXPECT_TRUE(s.SystemMemory);
-    EXPECT_EQ(s.NumberOfPieces, 100);
-    EXPECT_EQ(s.PreviewSize, 2);
-    EXPECT_EQ(s.InitDir, "/home/player/pictures/");
+namespace {
+template <class T>
+std::string Text(const T& v) {
+    if constexpr (std::is_same_v<T, bool>) return v ? "True" : "False";
+    else if constexpr (std::is_arithmetic_v<T>) return std::to_string(+v);
+    else return v;
 }
+#define FIELD(f) [](const Settings& s) { return Text(s.f); }
+}  // namespace
 
-TEST(Settings, BadValuesFallBackToTheirDefaults) {
-    MemorySettingsStore store;
-    store.Save("Preview Size", "5");
-    store.Save("List Index", "98");
-    store.Save("Number of Pieces", "13");   // prime: no grid
-    store.Save("Background Red", "256");
-    store.Save("Background Green", "abc");
-    store.Save("Outline Color", "-1");
-    store.Save("Outline Pieces", "maybe");
-    store.Save("Time Puzzle", "");
-    store.Save("Outline Red", "0x10");
-    Settings s;
-    LoadSettings(store, s);
-    EXPECT_EQ(s.PreviewSize, 3);
-    EXPECT_EQ(s.PiecesListIndex, 21);
-    EXPECT_EQ(s.NumberOfPieces, 64);
-    EXPECT_EQ(s.BackgroundRed, 212);
-    EXPECT_EQ(s.BackgroundGreen, 208);
-    EXPECT_EQ(s.OutlineColor, 16777215);
-    EXPECT_TRUE(s.OutlinePieces);
-    EXPECT_TRUE(s.TimePuzzle);
-    EXPECT_EQ(s.OutlineRed, 255);
-    for (const char* n : {"3", "2", "-4", "601", "1e9", "nan", "inf"}) {
+TEST(Settings, StoredTextIsConvertedAndBadTextFallsBackToTheDefault) {
+    // Each key alone in an empty store, and the field it sets.
+    const struct {
+        const char *key, *text;
+        std::function<std::string(const Settings&)> field;
+        const char* want;
+    } cases[] = {
+        {"Outline Pieces", "False", FIELD(OutlinePieces), "False"},
+        {"View Preview", "0", FIELD(ViewPreview), "False"},
+        {"System Memory", "-1", FIELD(SystemMemory), "True"},
+        {"System Memory", "true", FIELD(SystemMemory), "True"},
+        {"Number of Pieces", " 100 ", FIELD(NumberOfPieces), "100"},
+        {"Number of Pieces", "4", FIELD(NumberOfPieces), "4"},
+        {"Preview Size", "2.5", FIELD(PreviewSize), "2"},   // rounds half to even
+        {"InitDir", "/home/player/pictures/", FIELD(InitDir), "/home/player/pictures/"},
+        {"Preview Size", "5", FIELD(PreviewSize), "3"},
+        {"List Index", "98", FIELD(PiecesListIndex), "21"},
+        {"Background Red", "256", FIELD(BackgroundRed), "212"},
+        {"Background Green", "abc", FIELD(BackgroundGreen), "208"},
+        {"Outline Color", "-1", FIELD(OutlineColor), "16777215"},
+        {"Outline Pieces", "maybe", FIELD(OutlinePieces), "True"},
+        {"Time Puzzle", "", FIELD(TimePuzzle), "True"},
+        {"Outline Red", "0x10", FIELD(OutlineRed), "255"},
+    };
+    for (const auto& k : cases) {
+        MemorySettingsStore store;
+        store.Save(k.key, k.text);
+        Settings s;
+        LoadSettings(store, s);
+        EXPECT_EQ(k.field(s), k.want) << k.key << " = \"" << k.text << "\"";
+    }
+    // Counts with no grid or out of range.
+    for (const char* n : {"13", "3", "2", "-4", "601", "1e9", "nan", "inf"}) {
+        MemorySettingsStore store;
         store.Save("Number of Pieces", n);
+        Settings s;
         LoadSettings(store, s);
         EXPECT_EQ(s.NumberOfPieces, 64) << n;
     }
-    store.Save("Number of Pieces", "4");
-    LoadSettings(store, s);
-    EXPECT_EQ(s.NumberOfPieces, 4);
 }
 
 TEST(Settings, TheUsersStoreKeepsEveryKeyForTheNextRun) {

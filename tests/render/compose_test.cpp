@@ -77,8 +77,7 @@ TEST(Compose, PieceIsCopiedWithItsKeyAndOutlinedWithStubs) {
 
 TEST(Compose, RimEdgesAreFullLinesAndJoinedEdgesAreBare) {
     Frame f;
-    f.m.Pieces[1].X = 100;
-    f.m.Pieces[1].Y = 100;
+    test::Place(f.m, 1, 100, 100);
     f.Compose();
     const int BX = 100 + f.MX, BY = 100 + f.MY, W = f.W, H = f.H;
     for (int x = BX - 1; x <= BX + W; ++x) EXPECT_EQ(f.bb.Pixel(x, BY - 1), kWhite) << x;
@@ -105,8 +104,7 @@ TEST(Compose, DrawOrderHomePreviewLooseGroups) {
     const RectL& pr = f.m.PreviewRect;
     // Piece 12 locked home, then moved under the preview; piece 7 loose on it.
     test::LockHome(f.m, 12);
-    f.m.Pieces[12].X = pr.Left - f.MX;
-    f.m.Pieces[12].Y = pr.Top - f.MY;
+    test::Place(f.m, 12, pr.Left - f.MX, pr.Top - f.MY);
     f.Compose();
     EXPECT_EQ(f.bb.Pixel(pr.Left + 5, pr.Top + 5), f.images.PreviewImage.Pixel(5, 5));
     // Caption bar: background colour at its far right, text near its left.
@@ -119,13 +117,11 @@ TEST(Compose, DrawOrderHomePreviewLooseGroups) {
         for (int x = c.Left + 1; x < c.Left + 60; ++x) textPixels += f.bb.Pixel(x, y) != 0u;
     EXPECT_GT(textPixels, 20);
 
-    f.m.Pieces[7].X = pr.Left - f.MX;
-    f.m.Pieces[7].Y = pr.Top - f.MY;
+    test::Place(f.m, 7, pr.Left - f.MX, pr.Top - f.MY);
     f.Compose();
     EXPECT_EQ(f.bb.Pixel(pr.Left + 5, pr.Top + 5), f.Body(7, 5, 5));
     // The last group in the order lies on top.
-    f.m.Pieces[8].X = f.m.Pieces[7].X;
-    f.m.Pieces[8].Y = f.m.Pieces[7].Y;
+    test::Place(f.m, 8, f.m.Pieces[7].X, f.m.Pieces[7].Y);
     f.Compose();
     EXPECT_EQ(f.bb.Pixel(pr.Left + 5, pr.Top + 5), f.Body(8, 5, 5));
     f.m.SelectedPiece = 7;
@@ -178,11 +174,7 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
     // Random play, as the main window does it: drag steps recompose what the
     // group or the preview left and entered, drops what they moved, joined,
     // locked or lifted. After every step the buffer equals a whole frame.
-    struct NoHost : PlacingHost {
-        void StopTimer() override {}
-        void BestTimeEntry() override {}
-        void SaveBestTimes() override {}
-    } host;
+    test::CountingHost host;
     for (const double ratio : {1.0, 1.5, 2.0}) {
         const int sw = int(480 * ratio), sh = int(360 * ratio);
         auto c = test::MakeCut(6, 5, int(400 * ratio), int(300 * ratio), float(sw), float(sh), nullptr, ratio);

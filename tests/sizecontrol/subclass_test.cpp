@@ -38,6 +38,12 @@ protected:
         w = ws.Create();
     }
     std::string A1() { return C1::A(); }
+    // Sends msg with the subscribers' and the window's own logs emptied first.
+    LRESULT SendAfresh(uint32_t msg) {
+        test::FakeWindows::ownLog.clear();
+        Recorder::sharedOrder.clear();
+        return ws.Send(w, msg);
+    }
     test::FakeWindows ws;
     HWND w = 0;
 };
@@ -122,10 +128,8 @@ TEST_F(Subclassing, DispatchAnswersAndCallsThePreviousProcedureAtMostOnce) {
     Recorder after(0, 22), before(2, 33);
     C1::AttachMessage(&after, w, 36);
     C1::AttachMessage(&before, w, 36);
-    test::FakeWindows::ownLog.clear();
-    Recorder::sharedOrder.clear();
     // 1 and 2 answer first, the previous procedure runs once, then 0.
-    EXPECT_EQ(ws.Send(w, 36), 22);
+    EXPECT_EQ(SendAfresh(36), 22);
     EXPECT_EQ(test::FakeWindows::ownLog.size(), 1u);
     EXPECT_EQ(Recorder::sharedOrder, (std::vector<Recorder*>{&instead, &before, &after}));
 }
@@ -150,26 +154,21 @@ TEST_F(Subclassing, TwoCopiesChainAndUnhookInEitherOrder) {
         C2::AttachMessage(&b, w, 36);
         EXPECT_EQ(ws.GetWindowProc(w), C2::DispatcherAddress());
         EXPECT_EQ(ws.GetProp(w, "Next" + C1::A()), C2::DispatcherAddress());
-        test::FakeWindows::ownLog.clear();
-        Recorder::sharedOrder.clear();
-        ws.Send(w, 36);
+        SendAfresh(36);
         EXPECT_EQ(Recorder::sharedOrder, (std::vector<Recorder*>{&a, &b}));
         EXPECT_EQ(test::FakeWindows::ownLog.size(), 1u);
         if (firstGoesFirst) {
             C1::DetachMessage(&a, w, 36);
             EXPECT_EQ(ws.GetWindowProc(w), C2::DispatcherAddress());   // the later copy stays on top
             EXPECT_EQ(ws.GetProp(w, "Prev" + C2::A()), own);          // and now passes straight on
-            test::FakeWindows::ownLog.clear();
-            Recorder::sharedOrder.clear();
-            ws.Send(w, 36);
+            SendAfresh(36);
             EXPECT_EQ(Recorder::sharedOrder, (std::vector<Recorder*>{&b}));
             EXPECT_EQ(test::FakeWindows::ownLog.size(), 1u);
             C2::DetachMessage(&b, w, 36);
         } else {
             C2::DetachMessage(&b, w, 36);
             EXPECT_EQ(ws.GetWindowProc(w), C1::DispatcherAddress());
-            Recorder::sharedOrder.clear();
-            ws.Send(w, 36);
+            SendAfresh(36);
             EXPECT_EQ(Recorder::sharedOrder, (std::vector<Recorder*>{&a}));
             C1::DetachMessage(&a, w, 36);
         }
