@@ -8,7 +8,6 @@
 //   xhelper mime FILE                prints the file's type by QMimeDatabase
 //   xhelper scatter PIC N W H OUT    N pieces scattered, the topmost at (1, 1)
 //   xhelper centre PIC N W H         a piece body's centre from its corner
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeDatabase>
@@ -22,6 +21,7 @@
 #include "game/model/cutting.h"
 #include "game/model/grid.h"
 #include "game/persist/statefile.h"
+#include "testutil.h"
 
 using namespace pz;
 
@@ -45,15 +45,8 @@ int Probe(const QString& out) {
     return 0;
 }
 
-struct NoHost : PlacingHost {
-    void StopTimer() override {}
-    void BestTimeEntry() override {}
-    void SaveBestTimes() override {}
-};
-
 bool WriteFile(const QString& path, const std::string& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+    return test::WriteFile(path, QByteArray::fromStdString(bytes));
 }
 
 int Picture(const QString& out) {
@@ -63,27 +56,32 @@ int Picture(const QString& out) {
     return img.save(out) ? 0 : 1;
 }
 
-int State(const QString& picture, int w, int h, const QString& out, const QString& mode) {
-    const QImage pic(picture);
-    if (pic.isNull()) return 1;
-    Globals g;
-    g.NumberOfPieces = 12;
+// The grid of n pieces for the picture, its pieces' records made.
+bool Grid(const QImage& pic, int n, Globals& g, PuzzleModel& m) {
+    g.NumberOfPieces = int16_t(n);
     SetDivisors(g);
-    PuzzleModel m;
     m.ImageWidth = int16_t(pic.width());
     m.ImageHeight = int16_t(pic.height());
     GridChoice grid;
-    ChooseGrid(g, m.ImageWidth, m.ImageHeight, grid);
+    if (!ChooseGrid(g, m.ImageWidth, m.ImageHeight, grid)) return false;
     g.NumColumns = grid.columns;
     g.NumRows = grid.rows;
     InitPieceRecords(g, m);
+    return true;
+}
+
+int State(const QString& picture, int w, int h, const QString& out, const QString& mode) {
+    const QImage pic(picture);
+    Globals g;
+    PuzzleModel m;
+    if (pic.isNull() || !Grid(pic, 12, g, m)) return 1;
     ComputeCutGeometry(g, m, float(w), float(h));
     ClearSettings(g, m);
     m.ImageFileName = picture.toStdString();
     g.ElapsedSeconds = 100;
     const int W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY;
     const int cx = (2 * MX + W) / 2, cy = (2 * MY + H) / 2;
-    NoHost host;
+    test::CountingHost host;
     // Loose pieces in three columns at the left, not touching each other.
     for (int p = 1; p <= 12; ++p) {
         m.Pieces[p].X = 2 + ((p - 1) % 3) * (W + 2 * MX + 6);
@@ -125,19 +123,6 @@ int State(const QString& picture, int w, int h, const QString& out, const QStrin
 
 // A game of n pieces for a play area of w x h, scattered, its topmost piece
 // at (1, 1) (for the drag benchmark).
-bool Grid(const QImage& pic, int n, Globals& g, PuzzleModel& m) {
-    g.NumberOfPieces = int16_t(n);
-    SetDivisors(g);
-    m.ImageWidth = int16_t(pic.width());
-    m.ImageHeight = int16_t(pic.height());
-    GridChoice grid;
-    if (!ChooseGrid(g, m.ImageWidth, m.ImageHeight, grid)) return false;
-    g.NumColumns = grid.columns;
-    g.NumRows = grid.rows;
-    InitPieceRecords(g, m);
-    return true;
-}
-
 int Scatter(const QString& picture, int n, int w, int h, const QString& out) {
     const QImage pic(picture);
     Globals g;

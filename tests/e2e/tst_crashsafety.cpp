@@ -1,7 +1,6 @@
 // Kills a program with SIGKILL in the middle of saving a puzzle state and of
 // writing the best times, many times over: each time the files on disk are
 // whole, either the one before or the new one, never a torn mixture.
-#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -10,6 +9,7 @@
 
 #include "game/persist/besttimes.h"
 #include "game/persist/statefile.h"
+#include "testutil.h"
 
 using namespace pz;
 
@@ -35,18 +35,14 @@ private slots:
             ::kill(pid_t(p.processId()), SIGKILL);
             QVERIFY(p.waitForFinished());
 
-            QFile s(state);
-            QVERIFY(s.open(QIODevice::ReadOnly));
-            const QByteArray bytes = s.readAll();
+            const QByteArray bytes = test::ReadFile(state);   // missing: refused below
             try {
                 const LoadedState st = ReadState(bytes.toStdString());
                 QCOMPARE(st.NumberOfPieces, int16_t(324));
             } catch (const StateFileError& e) {
                 QFAIL(qPrintable("torn state file: " + QString::fromStdString(e.message)));
             }
-            QFile b(best);
-            QVERIFY(b.open(QIODevice::ReadOnly));
-            const QByteArray text = b.readAll();
+            const QByteArray text = test::ReadFile(best);
             QCOMPARE(text.count("\r\n"), 120);
             QCOMPARE(ParseBestTimes(text.toStdString())[1].PlayerName, std::string("writer"));
         }

@@ -32,11 +32,7 @@ class TestDialogs : public QObject, test::GameFixture {
     Q_OBJECT
 
     void OpenPuzzle() {
-        QImage pic(480, 360, QImage::Format_RGB32);
-        pic.fill(qRgb(10, 120, 30));
-        pic.save(dir_.filePath("p.png"));
-        files_.answers.push_back(dir_.filePath("p.png"));
-        w_->mnuFileOpen->trigger();
+        OpenWith(MakePicture("p.png", 480, 360));
         QVERIFY(g_.PuzzleLoaded);
     }
     std::unique_ptr<frmOptions> Options() {
@@ -240,11 +236,8 @@ private slots:
         QCOMPARE(prompts_.titles.last(), QString("Puzzora"));
         QVERIFY(started.isEmpty());
         // A tool on PATH is started; if it will not start, the same message.
-        QFile tool(bin.filePath("gnome-system-monitor"));
-        QVERIFY(tool.open(QIODevice::WriteOnly));
-        tool.write("#!/bin/sh\n");
-        tool.close();
-        tool.setPermissions(QFile::ExeOwner | QFile::ReadOwner);
+        QVERIFY(test::WriteFile(bin.filePath("gnome-system-monitor"), "#!/bin/sh\n"));
+        QFile::setPermissions(bin.filePath("gnome-system-monitor"), QFile::ExeOwner | QFile::ReadOwner);
         QTest::mouseClick(a.cmdSysInfo, Qt::LeftButton);
         QCOMPARE(started, QStringList{bin.filePath("gnome-system-monitor")});
         QCOMPARE(prompts_.messages.size(), 1);

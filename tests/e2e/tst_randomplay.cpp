@@ -106,9 +106,7 @@ private:
         pictures_ = {game_.MakePicture("photo.png", 320, 240), game_.MakePicture("wide.bmp", 3000, 60),
                      game_.MakePicture("tall.png", 100, 3000), game_.MakePicture("least.png", 33, 32),
                      game_.MakePicture("tiny.png", 20, 20), game_.MakePicture("large.jpg", 1100, 700)};
-        QFile png(pictures_[0]);
-        png.open(QIODevice::ReadOnly);
-        const QByteArray bytes = png.readAll();
+        const QByteArray bytes = test::ReadFile(pictures_[0]);
         Write("truncated.png", bytes.left(bytes.size() / 2));
         QByteArray junk(3000, '\0');
         for (char& c : junk) c = char(Pick(256));

@@ -15,18 +15,9 @@ using namespace pz;
 class TestStateFile : public QObject, test::GameFixture {
     Q_OBJECT
 
-    QString Picture(const QString& name) {
-        QImage pic(480, 360, QImage::Format_RGB32);
-        for (int y = 0; y < 360; ++y)
-            for (int x = 0; x < 480; ++x) pic.setPixel(x, y, qRgb(x / 2, y / 2, 40));
-        const QString path = dir_.filePath(name);
-        pic.save(path);
-        return path;
-    }
     // A game with joins, a locked group and some time on the clock.
     void PlayABit() {
-        files_.answers.push_back(Picture("pic.png"));
-        w_->mnuFileOpen->trigger();
+        OpenWith(MakePicture("pic.png", 480, 360));
         QVERIFY(g_.PuzzleLoaded);
         PuzzleModel& m = w_->model();
         m.Pieces[1].X = 100, m.Pieces[1].Y = 100;
@@ -37,10 +28,6 @@ class TestStateFile : public QObject, test::GameFixture {
         QCOMPARE(m.Pieces[2].Group, m.Pieces[1].Group);
         w_->mnuFileHint->trigger();
         g_.ElapsedSeconds = 321;
-    }
-    QByteArray Read(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
 private slots:
@@ -59,7 +46,7 @@ private slots:
         QCOMPARE(files_.filters.last(), QString("Puzzle State Files|*.psf"));
         QVERIFY(prompts_.messages.isEmpty());
         QVERIFY(QFile::exists(path));
-        const QByteArray saved = Read(path);
+        const QByteArray saved = test::ReadFile(path);
 
         w_->mnuFileScramble->trigger();   // lose the game...
         files_.answers.push_back(path);
@@ -76,7 +63,7 @@ private slots:
         // Saved again at the same size: the same bytes.
         files_.answers.push_back(dir_.filePath("again.psf"));
         w_->mnuFileSavePuzzleState->trigger();
-        QVERIFY(Read(dir_.filePath("again.psf")) == saved);
+        QVERIFY(test::ReadFile(dir_.filePath("again.psf")) == saved);
     }
 
     void openCommandTakesStateFilesToo() {
@@ -101,15 +88,12 @@ private slots:
         const QString path = dir_.filePath("good.psf");
         files_.answers.push_back(path);
         w_->mnuFileSavePuzzleState->trigger();
-        const QByteArray good = Read(path);
+        const QByteArray good = test::ReadFile(path);
         const PuzzleModel before = w_->model();
         const int16_t n = g_.NumberOfPieces;
 
         auto tryLoad = [&](const QByteArray& bytes, const QString& name) {
-            QFile f(dir_.filePath(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(bytes);
-            f.close();
+            QVERIFY(test::WriteFile(dir_.filePath(name), bytes));
             prompts_.messages.clear();
             files_.answers.push_back(dir_.filePath(name));
             w_->mnuFileLoadPuzzleState->trigger();
@@ -139,16 +123,13 @@ private slots:
     void aFailedSaveKeepsTheOldFile() {
         PlayABit();
         const QString path = dir_.filePath("keep.psf");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("precious");
-        f.close();
+        QVERIFY(test::WriteFile(path, "precious"));
         w_->model().ImageFileName = "/" + std::string(200, 'x') + ".png";   // cannot be stored
         files_.answers.push_back(path);
         w_->mnuFileSavePuzzleState->trigger();
         QCOMPARE(prompts_.messages.size(), 1);
         QVERIFY(prompts_.messages[0].contains("keep.psf"));
-        QCOMPARE(Read(path), QByteArray("precious"));
+        QCOMPARE(test::ReadFile(path), QByteArray("precious"));
         // A folder that is not there.
         files_.answers.push_back(dir_.filePath("no/such/folder/x.psf"));
         w_->mnuFileSavePuzzleState->trigger();
@@ -178,34 +159,26 @@ private slots:
         QVERIFY(g_.PuzzleLoaded);
         QCOMPARE(g_.ElapsedSeconds, 321);
         QVERIFY(w_->mnuFileClose->isEnabled());
-        const QByteArray recent = Read(xbel);
+        const QByteArray recent = test::ReadFile(xbel);
         QVERIFY(recent.contains(QUrl::fromLocalFile(path).toEncoded()));
         QVERIFY(recent.contains(desktop::kStateMimeType));
     }
 
-    void registrationIsWrittenOnceAndFollowsTheProgram() {
+    void registrationIsWrittenAndFollowsTheProgram() {
         const QString data = desktop::DataHome();
         const QString entry = data + "/applications/" + desktop::kAppId + ".desktop";
         const QString mime = data + "/mime/packages/puzzora-state.xml";
-        QVERIFY(QFile::exists(entry));
-        QVERIFY(QFile::exists(mime));
-        QVERIFY(Read(mime).contains("<comment>Puzzora Puzzle State File</comment>"));
-        QVERIFY(Read(mime).contains("<glob pattern=\"*.psf\" weight=\"80\"/>"));
-        const QByteArray desktopFile = Read(entry);
-        QVERIFY(desktopFile.contains(
-            "\nExec=" + desktop::ExecArgument(QCoreApplication::applicationFilePath()).toUtf8() + " %f\n"));
+        QVERIFY(test::ReadFile(mime).contains("<comment>Puzzora Puzzle State File</comment>"));
+        QVERIFY(test::ReadFile(mime).contains("<glob pattern=\"*.psf\" weight=\"80\"/>"));
+        const QByteArray exec = "\nExec=" + desktop::ExecArgument(QCoreApplication::applicationFilePath()).toUtf8();
+        QVERIFY(test::ReadFile(entry).contains(exec + " %f\n"));
         const QDateTime stamp = QFileInfo(entry).lastModified();
-        desktop::Registration r{data, QCoreApplication::applicationFilePath(), {}};
-        QFile icon(":/icons/puzzora.png");
-        QVERIFY(icon.open(QIODevice::ReadOnly));
-        r.iconPng = icon.readAll();
-        QVERIFY(!desktop::WriteRegistration(r));   // already current: nothing written
+        Start(1000, 760);   // already current: nothing written
         QCOMPARE(QFileInfo(entry).lastModified(), stamp);
-        r.executable = "/opt/other place/puzzora";
-        QVERIFY(desktop::WriteRegistration(r));
-        QVERIFY(Read(entry).contains("Exec=\"/opt/other place/puzzora\" %f"));
-        Start(1000, 760);   // a start from here puts it back
-        QVERIFY(!Read(entry).contains("other place"));
+        // Registered for a program elsewhere: a start from here puts it back.
+        QVERIFY(test::WriteFile(entry, "[Desktop Entry]\nExec=\"/opt/other place/puzzora\" %f\n"));
+        Start(1000, 760);
+        QVERIFY(test::ReadFile(entry).contains(exec + " %f\n"));
     }
 };
 

@@ -20,11 +20,7 @@ private slots:
         Reset({{"Number of Pieces", "12"}});
         QFile::remove(dir_.filePath("program/besttimes.txt"));
         QVERIFY(Start(1000, 760));
-        QImage pic(480, 360, QImage::Format_RGB32);
-        for (int y = 0; y < 360; ++y)
-            for (int x = 0; x < 480; ++x) pic.setPixel(x, y, qRgb(x / 2, y / 2, (x + y) / 4));
-        pic.save(dir_.filePath("game.png"));
-        OpenWith(dir_.filePath("game.png"));
+        OpenWith(MakePicture("game.png", 480, 360));
         QVERIFY(g_.PuzzleLoaded);
         QCOMPARE(g_.NumberOfPieces, int16_t(12));
     }
@@ -79,9 +75,7 @@ private slots:
         QCOMPARE(prompts_.inputPrompts, QStringList{"You have achieved a new best time, please enter you name."});
         QCOMPARE(g_.BestTimes[1].PlayerName, std::string("Tester"));
         QCOMPARE(g_.BestTimes[1].Seconds, int16_t(2));
-        QFile f(ProgramFile("besttimes.txt"));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray text = f.readAll();
+        const QByteArray text = test::ReadFile(ProgramFile("besttimes.txt"));
         QVERIFY(text.startsWith("\"Tester\"\r\n0\r\n0\r\n2\r\n12\r\n\"game.png\"\r\n"));
         QCOMPARE(text.count("\r\n"), 120);
         // The finished picture stands without its frame; a press picks nothing.

@@ -10,13 +10,12 @@ namespace pz {
 
 namespace {
 
-// Lays the puzzle out with every piece far from every other, so that only
+// The puzzle laid out with every piece far from every other, so that only
 // what a test moves can meet.
-void Spread(test::CutPuzzle& c) {
+test::CutPuzzle Spread(test::CutPuzzle c = test::MakeCut(4, 3, 400, 300, 800, 600)) {
     const int step = c.m.PieceWidth * 3;
-    for (int p = 1; p <= c.g.NumberOfPieces; ++p) {
-        test::Place(c.m, p, 10000 + p * step, 10000 + p * step);
-    }
+    for (int p = 1; p <= c.g.NumberOfPieces; ++p) test::Place(c.m, p, 10000 + p * step, 10000 + p * step);
+    return c;
 }
 
 void Release(test::CutPuzzle& c, int16_t piece, double sw = 800, double sh = 600) {
@@ -32,8 +31,7 @@ using Host = test::CountingHost;
 TEST(Join, FourPixelsOffJoinsFiveDoesNot) {
     for (int off : {4, -4, 5, -5}) {
         for (bool alongX : {true, false}) {
-            auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-            Spread(c);
+            auto c = Spread();
             const int W = c.m.PieceWidth;
             test::Place(c.m, 1, 100, 100);
             test::Place(c.m, 2, 100 + W + (alongX ? off : 4), 100 + (alongX ? 4 : off));
@@ -59,8 +57,7 @@ TEST(Join, ToleranceAndHomeGrowWithThePixelRatio) {
     // Strictly under 5 x ratio: the last offset that joins and the first that does not.
     for (auto [ratio, joins, misses] : {std::tuple{1.25, 6, 7}, {1.5, 7, 8}, {2.0, 9, 10}}) {
         for (int off : {joins, misses}) {
-            auto c = test::MakeCut(4, 3, 400, 300, 800, 600, nullptr, ratio);
-            Spread(c);
+            auto c = Spread(test::MakeCut(4, 3, 400, 300, 800, 600, nullptr, ratio));
             test::Place(c.m, 1, 100, 100);
             test::Place(c.m, 2, 100 + c.m.PieceWidth - off, 100 + off);
             Release(c, 2);
@@ -74,8 +71,7 @@ TEST(Join, ToleranceAndHomeGrowWithThePixelRatio) {
 }
 
 TEST(Join, VerticalNeighboursJoinUpAndDown) {
-    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-    Spread(c);
+    auto c = Spread();
     const int H = c.m.PieceHeight;
     test::Place(c.m, 2, 200, 100);
     test::Place(c.m, 10, 203, 100 + 2 * H + 2);
@@ -92,8 +88,7 @@ TEST(Join, VerticalNeighboursJoinUpAndDown) {
 }
 
 TEST(Join, ReleasedGroupTouchingTwoGroupsMergesAllThree) {
-    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-    Spread(c);
+    auto c = Spread();
     const int W = c.m.PieceWidth;
     // A dragged pair 6-7; piece 5 left of 6, piece 8 right of 7.
     c.m.Pieces[6].X = 300, c.m.Pieces[6].Y = 200;
@@ -114,8 +109,7 @@ TEST(Join, ReleasedGroupTouchingTwoGroupsMergesAllThree) {
 }
 
 TEST(Join, NeverAcrossTheEndOfARow) {
-    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-    Spread(c);
+    auto c = Spread();
     const int W = c.m.PieceWidth;
     // Piece 5 (first column) placed exactly right of piece 4 (last column),
     // and exactly where 4's right neighbour would be.
@@ -129,8 +123,7 @@ TEST(Join, NeverAcrossTheEndOfARow) {
 }
 
 TEST(Join, ClosingARingOnlySetsFlags) {
-    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-    Spread(c);
+    auto c = Spread();
     const int W = c.m.PieceWidth, H = c.m.PieceHeight;
     // 1-2 on top, 5-6 below, joined as an L: 1-2, 1-5, 5-6; 2-6 still open.
     auto put = [&](int p, int col, int row) { c.m.Pieces[p].X = 100 + col * W, c.m.Pieces[p].Y = 100 + row * H; };
@@ -155,8 +148,7 @@ TEST(Join, ClosingARingOnlySetsFlags) {
 }
 
 TEST(Join, NeighbourLockedHomeIsLeftAlone) {
-    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-    Spread(c);
+    auto c = Spread();
     Host host;
     test::Place(c.m, 1, c.m.Pieces[1].HomeX, c.m.Pieces[1].HomeY);
     SetGroupInPlace(c.g, c.m, 1, host);
@@ -181,8 +173,7 @@ TEST(Placing, AtHomeWithinFourPixels) {
 }
 
 TEST(Placing, LockingMovesTheGroupHomeAndCompletesAtTheLast) {
-    auto c = test::MakeCut(2, 2, 300, 300, 800, 600);
-    Spread(c);
+    auto c = Spread(test::MakeCut(2, 2, 300, 300, 800, 600));
     Host host;
     c.g.TimePuzzle = true;
     c.g.ElapsedSeconds = 30;
@@ -223,8 +214,7 @@ TEST(Placing, UntimedCompletionAsksForNoName) {
 }
 
 TEST(Drag, PickedPieceCentresUnderTheCursorAndAxesFreezeAtEdges) {
-    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-    Spread(c);
+    auto c = Spread();
     const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
     const int cx = (2 * MX + W) / 2, cy = (2 * MY + H) / 2;
     // A group of 6 and 7 dragged by 7.
@@ -350,8 +340,7 @@ TEST(HitTest, EveryRowHitsItsTabsAndBodyAndMissesItsHoles) {
 }
 
 TEST(HitTest, TopmostGroupAndHighestPieceFirstAndNeverAtHome) {
-    auto c = test::MakeCut(3, 3, 300, 300, 2000, 2000);
-    Spread(c);
+    auto c = Spread(test::MakeCut(3, 3, 300, 300, 2000, 2000));
     const double cx = c.m.MarginX + c.m.PieceWidth / 2.0 + 0.5, cy = c.m.MarginY + c.m.PieceHeight / 2.0 + 0.5;
     test::Place(c.m, 2, 100, 100);
     test::Place(c.m, 7, 100, 100);

@@ -14,6 +14,7 @@
 #include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
 #include "shell/fakes.h"
+#include "testutil.h"
 
 namespace pz::test {
 
