@@ -10,7 +10,6 @@
 // for N seconds and prints the seed of any failure (make soak).
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSaveFile>
 #include <QTimer>
 #include <iostream>
 #include <random>
@@ -116,11 +115,8 @@ private:
         saved_ = game_.dir_.filePath("saved.psf");
     }
     QString Write(const QString& name, const QByteArray& bytes) {
-        QSaveFile f(game_.dir_.filePath(name));
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        f.commit();
-        return f.fileName();
+        test::WriteFile(game_.dir_.filePath(name), bytes);
+        return game_.dir_.filePath(name);
     }
 
     // A damaged copy of the last good state file: cut short, bits flipped,

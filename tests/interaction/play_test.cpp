@@ -91,13 +91,13 @@ TEST(Join, ReleasedGroupTouchingTwoGroupsMergesAllThree) {
     auto c = Spread();
     const int W = c.m.PieceWidth;
     // A dragged pair 6-7; piece 5 left of 6, piece 8 right of 7.
-    c.m.Pieces[6].X = 300, c.m.Pieces[6].Y = 200;
-    c.m.Pieces[7].X = 300 + W, c.m.Pieces[7].Y = 200;
+    test::Place(c.m, 6, 300, 200);
+    test::Place(c.m, 7, 300 + W, 200);
     Release(c, 6);   // 6 and 7 join; nothing else is near
     ASSERT_EQ(c.m.Pieces[7].Group, c.m.Pieces[6].Group);
-    c.m.Pieces[5].X = 300 - W + 2, c.m.Pieces[5].Y = 201;
+    test::Place(c.m, 5, 300 - W + 2, 201);
     // Joining 5 shifts the pair by 2 pixels; 8 is within reach after that.
-    c.m.Pieces[8].X = 300 + 2 * W + 1, c.m.Pieces[8].Y = 198;
+    test::Place(c.m, 8, 300 + 2 * W + 1, 198);
     Release(c, 7);
     const int g5 = c.m.Pieces[5].Group;
     for (int p : {5, 6, 7, 8}) EXPECT_EQ(c.m.Pieces[p].Group, g5) << p;
@@ -113,8 +113,8 @@ TEST(Join, NeverAcrossTheEndOfARow) {
     const int W = c.m.PieceWidth;
     // Piece 5 (first column) placed exactly right of piece 4 (last column),
     // and exactly where 4's right neighbour would be.
-    c.m.Pieces[4].X = 100, c.m.Pieces[4].Y = 100;
-    c.m.Pieces[5].X = 100 + W, c.m.Pieces[5].Y = 100;
+    test::Place(c.m, 4, 100, 100);
+    test::Place(c.m, 5, 100 + W, 100);
     Release(c, 5);
     EXPECT_NE(c.m.Pieces[5].Group, c.m.Pieces[4].Group);
     Release(c, 4);
@@ -126,7 +126,7 @@ TEST(Join, ClosingARingOnlySetsFlags) {
     auto c = Spread();
     const int W = c.m.PieceWidth, H = c.m.PieceHeight;
     // 1-2 on top, 5-6 below, joined as an L: 1-2, 1-5, 5-6; 2-6 still open.
-    auto put = [&](int p, int col, int row) { c.m.Pieces[p].X = 100 + col * W, c.m.Pieces[p].Y = 100 + row * H; };
+    auto put = [&](int p, int col, int row) { test::Place(c.m, p, 100 + col * W, 100 + row * H); };
     put(1, 0, 0);
     put(2, 1, 0);
     Release(c, 2);
@@ -218,8 +218,8 @@ TEST(Drag, PickedPieceCentresUnderTheCursorAndAxesFreezeAtEdges) {
     const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
     const int cx = (2 * MX + W) / 2, cy = (2 * MY + H) / 2;
     // A group of 6 and 7 dragged by 7.
-    c.m.Pieces[6].X = 300, c.m.Pieces[6].Y = 200;
-    c.m.Pieces[7].X = 300 + W + 1, c.m.Pieces[7].Y = 200;
+    test::Place(c.m, 6, 300, 200);
+    test::Place(c.m, 7, 300 + W + 1, 200);
     Release(c, 7);
     c.m.SelectedPiece = 7;
     DragGroupTo(c.m, 400, 300, 800, 600);
@@ -238,7 +238,6 @@ TEST(Drag, PickedPieceCentresUnderTheCursorAndAxesFreezeAtEdges) {
     DragGroupTo(c.m, W + cx, 330, 800, 600);   // Left = 0: frozen
     EXPECT_EQ(c.m.Pieces[7].X, 800 - cx - 1 - cx);
     DragGroupTo(c.m, W + cx + 1, 330, 800, 600);
-    EXPECT_EQ(c.m.Pieces[6].X, 1 - cx + cx);
     EXPECT_EQ(c.m.Pieces[6].X, 1);
     // Top edge frozen, x still follows.
     DragGroupTo(c.m, 400, cy, 800, 600);
@@ -270,7 +269,7 @@ TEST(HitTest, EachPieceOfACutUsesItsTableRow) {
     // Flags that fit no row: the piece cannot be picked.
     c.m.Pieces[8].LeftOut = c.m.Pieces[8].TopOut = false;
     EXPECT_EQ(HitTableRow(c.g, c.m, 8), 0);
-    c.m.Pieces[8].X = 0, c.m.Pieces[8].Y = 0;
+    test::Place(c.m, 8, 0, 0);
     EXPECT_FALSE(HitTestPiece(c.g, c.m, 8, c.m.MarginX + c.m.PieceWidth / 2, c.m.MarginY + c.m.PieceHeight / 2));
 }
 
@@ -351,12 +350,12 @@ TEST(HitTest, TopmostGroupAndHighestPieceFirstAndNeverAtHome) {
     // Inside one group the higher number is tested first.
     c.m.Pieces[2].RightJoined = c.m.Pieces[3].LeftJoined = true;
     test::Join(c.m, 3, 2);
-    c.m.Pieces[3].X = 100, c.m.Pieces[3].Y = 100;   // stacked for the test
+    test::Place(c.m, 3, 100, 100);   // stacked for the test
     EXPECT_EQ(FindPieceAt(c.g, c.m, 100 + cx, 100 + cy), 3);
     // A group at home is never picked.
     Host host;
     SetGroupInPlace(c.g, c.m, c.m.Pieces[3].Group, host);
-    c.m.Pieces[3].X = 100, c.m.Pieces[3].Y = 100;
+    test::Place(c.m, 3, 100, 100);
     EXPECT_EQ(FindPieceAt(c.g, c.m, 100 + cx, 100 + cy), 7);
     EXPECT_EQ(FindPieceAt(c.g, c.m, 5, 5), 0);
 }

@@ -21,7 +21,7 @@ struct Frame : test::CutPuzzle {
     Frame() : test::CutPuzzle(test::MakeCut(4, 3, 400, 300, 800, 600)) {
         W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY;
         // Park every piece in the bottom-left corner, away from what is looked at.
-        for (int p = 1; p <= 12; ++p) m.Pieces[p].X = 2, m.Pieces[p].Y = 440;
+        for (int p = 1; p <= 12; ++p) test::Place(m, p, 2, 440);
         g.ViewPreview = false;
     }
     void Compose() { ComposeFrame(g, m, images, cache, bb); }
@@ -145,7 +145,7 @@ TEST(Compose, TwoBandsGiveTheFrameOfOne) {
     // row 300, with outlines on either row next to it.
     const int seam = 300;
     const int ys[] = {seam - f.MY - f.H / 2, seam - f.MY - f.H, seam - f.MY - f.H - 1, seam + 1 - f.MY, seam - f.MY};
-    for (int i = 0; i < 5; ++i) f.m.Pieces[i + 1].X = 20 + i * 130, f.m.Pieces[i + 1].Y = ys[i];
+    for (int i = 0; i < 5; ++i) test::Place(f.m, i + 1, 20 + i * 130, ys[i]);
     f.m.Pieces[6].Y = f.m.Pieces[1].Y + 2;   // lies over piece 1, covering its outline
     f.m.Pieces[6].X = f.m.Pieces[1].X + 7;
     f.m.PreviewCaptionRect = RectL{640, seam - 8, 780, seam + 9};
