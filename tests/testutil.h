@@ -2,6 +2,7 @@
 // Small builders shared by the unit tests.
 #include <QImage>
 
+#include "game/interaction/groups.h"
 #include "game/interaction/scatter.h"
 #include "game/model/cutting.h"
 #include "game/model/grid.h"
@@ -46,6 +47,23 @@ inline CutPuzzle MakeCut(int cols, int rows, int imageW, int imageH, float scale
     c.g.PuzzleLoaded = true;
     ClearSettings(c.g, c.m);
     return c;
+}
+
+// Joins the group of piece moving into the group of stationary, as a drop
+// does once the joined flags are set.
+inline void Join(PuzzleModel& m, int16_t moving, int16_t stationary) {
+    m.SelectedPiece = moving;
+    m.SelectedGroup = m.Pieces[moving].Group;
+    SetPieceGroup(m, stationary);
+}
+
+// Locks the one-piece group of piece p at home, where it lies, telling no one.
+inline void LockHome(PuzzleModel& m, int16_t p) {
+    m.Pieces[p].Group = 0;
+    m.Groups[p].InPlace = true;
+    RemoveGroup(m, p);
+    m.PiecesInPlace.push_back(p);
+    ++m.InPlaceCount;
 }
 
 }  // namespace pz::test

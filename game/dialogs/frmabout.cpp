@@ -24,7 +24,7 @@ frmAbout::frmAbout(Services services, QWidget* parent) : QDialog(parent), svc_(s
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
     lblTitle->setFont(big);
-    lblVersion = new QLabel(QStringLiteral("Version %1.%2.%3").arg(1).arg(2).arg(106), this);
+    lblVersion = new QLabel(QStringLiteral("Version " PUZZORA_VERSION), this);
     lblDescription = new QLabel(
         QStringLiteral("Puzzora cuts any picture you like into a jigsaw puzzle with real tabs and holes. "
                        "Drag the pieces together: neighbours snap and join, and pieces dropped where they "

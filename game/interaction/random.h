@@ -2,13 +2,10 @@
 #include <chrono>
 #include <cstdint>
 #include <random>
-#include <vector>
-#include <algorithm>
-#include <initializer_list>
 
 namespace pz {
 
-// Uniform draws in [0, 1), re-seedable from the clock. Tests fix the seed.
+// Uniform draws in [0, 1), re-seedable from the clock.
 class Random {
 public:
     virtual ~Random() = default;
@@ -26,23 +23,6 @@ public:
 
 private:
     std::mt19937 gen_;
-};
-
-// Replays a list of draws, then repeats the last one; never reseeds.
-class FixedRandom : public Random {
-public:
-    explicit FixedRandom(std::initializer_list<float> v) : values_(v) {}
-    float Next() override {
-        if (values_.empty()) return 0.0f;
-        float v = values_[std::min(pos_, values_.size() - 1)];
-        ++pos_;
-        return v;
-    }
-    void ReseedFromClock() override {}
-
-private:
-    std::vector<float> values_;
-    size_t pos_ = 0;
 };
 
 }  // namespace pz

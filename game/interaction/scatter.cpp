@@ -33,29 +33,4 @@ void Scramble(Globals& g, PuzzleModel& m, float scaleWidth, float scaleHeight, R
     }
 }
 
-void ScalePiecesPosition(PuzzleModel& m, float scaleWidth, float scaleHeight) {
-    const int16_t newH = CInt(scaleHeight), newW = CInt(scaleWidth);
-    const int32_t prevW = CLng(m.PreviousWidth), prevH = CLng(m.PreviousHeight);
-    const int16_t W = m.PieceWidth, H = m.PieceHeight;
-    for (int i = 1; i <= m.GroupCount; ++i) {
-        const GroupInfo& grp = m.Groups[m.GroupOrder[i]];
-        for (int k = 1; k <= grp.PieceCount; ++k) {
-            PieceInfo& pc = m.Pieces[grp.PieceList[k]];
-            // A previous size of 0 cannot scale anything: keep the position
-            // and let the clamps below act.
-            if (prevW > 0) pc.X = CheckI32(IDiv(int64_t(newW) * pc.X, prevW));
-            if (pc.X < 1) pc.X = 1;
-            if (scaleWidth - W < pc.X) pc.X = CLng(scaleWidth - W);
-            if (prevH > 0) pc.Y = CheckI32(IDiv(int64_t(newH) * pc.Y, prevH));
-            if (pc.Y < 1) pc.Y = 1;
-            if (scaleHeight - H < pc.Y) pc.Y = CLng(scaleHeight - H);
-        }
-    }
-    for (int i = 1; i <= m.InPlaceCount; ++i) {
-        PieceInfo& pc = m.Pieces[m.PiecesInPlace[i]];
-        pc.X = pc.HomeX;
-        pc.Y = pc.HomeY;
-    }
-}
-
 }  // namespace pz

@@ -10,8 +10,4 @@ namespace pz {
 // nothing without a loaded puzzle.
 void Scramble(Globals& g, PuzzleModel& m, float scaleWidth, float scaleHeight, Random& rnd);
 
-// Rescales loose pieces from the previous play-area size to the new one and
-// puts pieces at home onto their (new) home positions.
-void ScalePiecesPosition(PuzzleModel& m, float scaleWidth, float scaleHeight);
-
 }  // namespace pz

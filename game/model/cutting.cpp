@@ -12,6 +12,17 @@ namespace pz {
 using display::Rect;
 using display::RunMask;
 
+namespace {
+
+// Throws OverflowError when a piece image, (W + 2 MX) x (H + 2 MY), would not
+// measure in Integers.
+void CheckPieceImageSize(const PuzzleModel& m) {
+    CheckI16(m.PieceWidth + 2 * m.MarginX);
+    CheckI16(m.PieceHeight + 2 * m.MarginY);
+}
+
+}  // namespace
+
 void ComputeCutGeometry(const Globals& g, PuzzleModel& m, float scaleWidth, float scaleHeight) {
     if (g.NumColumns < 1 || g.NumRows < 1) throw DivisionByZero();
     int64_t ph = m.ImageHeight, pw = m.ImageWidth;
@@ -41,9 +52,7 @@ void ComputeCutGeometry(const Globals& g, PuzzleModel& m, float scaleWidth, floa
     m.PuzzleRect = RectL{m.PuzzleLeft, m.PuzzleTop,
                          int32_t(Mul16(g.NumColumns, m.PieceWidth)) + m.PuzzleLeft,
                          int32_t(Mul16(g.NumRows, m.PieceHeight)) + m.PuzzleTop};
-    // The image size is an Integer too.
-    Add16(Mul16(2, m.MarginX), m.PieceWidth);
-    Add16(Mul16(2, m.MarginY), m.PieceHeight);
+    CheckPieceImageSize(m);
 
     const int16_t W = m.PieceWidth, H = m.PieceHeight;
     for (int p = 1; p <= g.NumberOfPieces; ++p) {
@@ -52,6 +61,31 @@ void ComputeCutGeometry(const Globals& g, PuzzleModel& m, float scaleWidth, floa
         pc.ImageRect = RectL{cx, cy, int32_t(Add16(cx, W)), int32_t(Add16(cy, H))};
         pc.HomeX = Sub16(Add16(cx, Add16(m.PuzzleLeft, 1)), m.MarginX);
         pc.HomeY = Sub16(Add16(cy, Add16(m.PuzzleTop, 1)), m.MarginY);
+    }
+}
+
+void ScalePiecesPosition(PuzzleModel& m, float scaleWidth, float scaleHeight) {
+    const int16_t newH = CInt(scaleHeight), newW = CInt(scaleWidth);
+    const int32_t prevW = CLng(m.PreviousWidth), prevH = CLng(m.PreviousHeight);
+    const int16_t W = m.PieceWidth, H = m.PieceHeight;
+    for (int i = 1; i <= m.GroupCount; ++i) {
+        const GroupInfo& grp = m.Groups[m.GroupOrder[i]];
+        for (int k = 1; k <= grp.PieceCount; ++k) {
+            PieceInfo& pc = m.Pieces[grp.PieceList[k]];
+            // A previous size of 0 cannot scale anything: keep the position
+            // and let the clamps below act.
+            if (prevW > 0) pc.X = CheckI32(IDiv(int64_t(newW) * pc.X, prevW));
+            if (pc.X < 1) pc.X = 1;
+            if (scaleWidth - W < pc.X) pc.X = CLng(scaleWidth - W);
+            if (prevH > 0) pc.Y = CheckI32(IDiv(int64_t(newH) * pc.Y, prevH));
+            if (pc.Y < 1) pc.Y = 1;
+            if (scaleHeight - H < pc.Y) pc.Y = CLng(scaleHeight - H);
+        }
+    }
+    for (int i = 1; i <= m.InPlaceCount; ++i) {
+        PieceInfo& pc = m.Pieces[m.PiecesInPlace[i]];
+        pc.X = pc.HomeX;
+        pc.Y = pc.HomeY;
     }
 }
 

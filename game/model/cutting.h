@@ -17,6 +17,10 @@ using display::Surface;
 // std::range_error when the play area leaves no pixel for a piece.
 void ComputeCutGeometry(const Globals& g, PuzzleModel& m, float scaleWidth, float scaleHeight);
 
+// Rescales loose pieces from the previous play-area size to the new one and
+// puts pieces at home onto their (new) home positions.
+void ScalePiecesPosition(PuzzleModel& m, float scaleWidth, float scaleHeight);
+
 // Insets s(j) of the knob curve for an edge of length k and depth d: one
 // entry per drawn line, j = 0 first. A hole has d lines; a tab stops early
 // when the curve closes (at most d + 1 lines, the last outside the image).

@@ -6,7 +6,7 @@
 namespace pz {
 
 // The settings store on this platform: an INI file in the user's config
-// folder ("Puzzora/Puzzora.conf"), group "Settings".
+// folder ("Puzzora/Puzzora.ini"), group "Settings".
 class QtSettingsStore : public SettingsStore {
 public:
     QtSettingsStore()

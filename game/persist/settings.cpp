@@ -134,13 +134,6 @@ void SaveInitDir(SettingsStore& st, const Settings& s) { st.Save("InitDir", s.In
 
 void SaveViewPreview(SettingsStore& st, const Settings& s) { st.Save("View Preview", BoolText(s.ViewPreview)); }
 
-void SaveOptionKeys(SettingsStore& st, const Settings& s) {
-    st.Save("List Index", Num(s.PiecesListIndex));
-    st.Save("Outline Pieces", BoolText(s.OutlinePieces));
-    st.Save("System Memory", BoolText(s.SystemMemory));
-    st.Save("Time Puzzle", BoolText(s.TimePuzzle));
-}
-
 void SaveNumberOfPieces(SettingsStore& st, const Settings& s) { st.Save("Number of Pieces", Num(s.NumberOfPieces)); }
 
 void SavePreviewSize(SettingsStore& st, const Settings& s) { st.Save("Preview Size", Num(s.PreviewSize)); }

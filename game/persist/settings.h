@@ -48,7 +48,6 @@ bool IsCuttablePieceCount(long long n);
 // Writers, each storing its keys from the current values at once.
 void SaveInitDir(SettingsStore& store, const Settings& s);
 void SaveViewPreview(SettingsStore& store, const Settings& s);
-void SaveOptionKeys(SettingsStore& store, const Settings& s);   // List Index, Outline Pieces, System Memory, Time Puzzle
 void SaveNumberOfPieces(SettingsStore& store, const Settings& s);
 void SavePreviewSize(SettingsStore& store, const Settings& s);
 void SaveBackgroundColor(SettingsStore& store, const Settings& s);

@@ -319,25 +319,12 @@ bool frmMain::LoadPuzzleState() {
 }
 
 void frmMain::LoadBestTimes() {
-    QFile f(ProgramFile(QStringLiteral("besttimes.txt")));
-    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return;
-    // A damaged file gives what can be read of it; nothing stops the game.
-    const QByteArray text = f.read(1 << 20);
-    g_.BestTimes = ParseBestTimes(text.toStdString());
+    if (auto table = bestTimesFile_.Read()) g_.BestTimes = *table;
 }
 
 void frmMain::SaveBestTimes() {
-    QSaveFile f(ProgramFile(QStringLiteral("besttimes.txt")));
-    const std::string text = FormatBestTimes(g_.BestTimes);
-    const bool ok = f.open(QIODevice::WriteOnly) && f.write(text.data(), qint64(text.size())) == qint64(text.size()) &&
-                    f.commit();
-    // Say so once; the table itself lives on in memory.
-    if (!ok && !bestTimesWriteFailed_) {
-        bestTimesWriteFailed_ = true;
-        svc_.prompts.Message(this, QStringLiteral("Error:"),
-                             QStringLiteral("The best times could not be written to \"%1\": %2")
-                                 .arg(QDir::toNativeSeparators(f.fileName()), f.errorString()));
-    }
+    const QString failure = bestTimesFile_.Write(g_.BestTimes);
+    if (!failure.isEmpty()) svc_.prompts.Message(this, QStringLiteral("Error:"), failure);
 }
 
 void frmMain::BestTimeEntry() {

@@ -12,6 +12,7 @@
 #include "game/interaction/random.h"
 #include "game/model/globals.h"
 #include "game/model/puzzlemodel.h"
+#include "game/persist/besttimesfile.h"
 #include "game/persist/settings.h"
 #include "game/persist/workingimage.h"
 #include "game/render/compose.h"
@@ -154,7 +155,7 @@ private:
     bool unloaded_ = false;
     winmsg::HWND hwnd_ = 0;
     std::map<QString, std::unique_ptr<forms::HostedControl>> controls_;
-    bool bestTimesWriteFailed_ = false;
+    BestTimesFile bestTimesFile_;
 };
 
 }  // namespace pz

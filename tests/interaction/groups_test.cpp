@@ -3,22 +3,16 @@
 #include "game/interaction/groups.h"
 #include "game/interaction/scatter.h"
 #include "game/model/invariants.h"
+
+#include "fakerandom.h"
 #include "testutil.h"
 
 namespace pz {
 
-namespace {
-void Join(test::CutPuzzle& c, int16_t moving, int16_t stationary) {
-    c.m.SelectedPiece = moving;
-    c.m.SelectedGroup = c.m.Pieces[moving].Group;
-    SetPieceGroup(c.m, stationary);
-}
-}  // namespace
-
 TEST(Groups, MergeKeepsTheStationaryNumberAndAscendingList) {
     auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
     c.m.Pieces[6].LeftJoined = c.m.Pieces[5].RightJoined = true;
-    Join(c, 6, 5);
+    test::Join(c.m, 6, 5);
     EXPECT_EQ(c.m.Groups[5].PieceCount, 2);
     EXPECT_EQ(c.m.Groups[5].PieceList, (std::vector<int16_t>{0, 5, 6}));
     EXPECT_EQ(c.m.Groups[6].PieceCount, 0);
@@ -27,7 +21,7 @@ TEST(Groups, MergeKeepsTheStationaryNumberAndAscendingList) {
     EXPECT_EQ(c.m.Groups[5].RightColumn, 1);
     // A larger group merging into a smaller-numbered one stays sorted.
     c.m.Pieces[2].BottomJoined = c.m.Pieces[6].TopJoined = true;
-    Join(c, 2, 6);
+    test::Join(c.m, 2, 6);
     EXPECT_EQ(c.m.Groups[5].PieceList, (std::vector<int16_t>{0, 2, 5, 6}));
     EXPECT_EQ(c.m.Groups[5].TopRow, 0);
     EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
@@ -44,7 +38,7 @@ TEST(AlignGroup, ClampsTheAnchorAndMeasuresBodiesOnTheRight) {
     auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
     const int W = c.m.PieceWidth, H = c.m.PieceHeight;
     c.m.Pieces[6].LeftJoined = c.m.Pieces[5].RightJoined = true;
-    Join(c, 6, 5);
+    test::Join(c.m, 6, 5);
     // Off the left and top: the leftmost image starts at 0.
     c.m.Pieces[5].X = -30;
     c.m.Pieces[5].Y = -10;
@@ -70,67 +64,36 @@ TEST(AlignGroup, ClampsTheAnchorAndMeasuresBodiesOnTheRight) {
     EXPECT_EQ(c.m.Pieces[1].X, -50);
 }
 
-TEST(Scramble, ScattersEveryImageInsideThePlayArea) {
+TEST(Scramble, ScattersFromAFreshSeedEveryImageInsideThePlayArea) {
     auto c = test::MakeCut(8, 8, 640, 480, 900, 700);
-    ClockRandom rnd(42);
-    const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
+    c.g.ElapsedSeconds = 50;
+    c.m.Pieces[1].RightJoined = true;
+    // Draws of 0 and just below 1 land on both ends of the range; the rest
+    // spread over [0, 1).
+    std::vector<float> draws{0.0f, 0.0f, 0.99999994f, 0.99999994f};
+    for (int i = 0; i < 124; ++i) draws.push_back(float((i * 37) % 124) / 124.0f);
+    test::FixedRandom rnd(draws);
     Scramble(c.g, c.m, 900, 700, rnd);
+    EXPECT_EQ(rnd.reseededAfter, std::vector<size_t>{0});   // from the clock, before drawing
+    EXPECT_EQ(rnd.draws, 128u);
+    const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
+    EXPECT_EQ(c.m.Pieces[1].X, MX + 1);
+    EXPECT_EQ(c.m.Pieces[1].Y, MY + 1);
+    EXPECT_EQ(c.m.Pieces[2].X, 900 - W - 2 * MX - 1);
+    EXPECT_EQ(c.m.Pieces[2].Y, 700 - H - 2 * MY - 1);
     for (int p = 1; p <= 64; ++p) {
         EXPECT_GE(c.m.Pieces[p].X, MX + 1);
         EXPECT_GE(c.m.Pieces[p].Y, MY + 1);
         EXPECT_LE(c.m.Pieces[p].X + W + 2 * MX, 900 - 1);
         EXPECT_LE(c.m.Pieces[p].Y + H + 2 * MY, 700 - 1);
     }
-    EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
-}
-
-TEST(Scramble, UsesTheFullRangeAndResets) {
-    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-    c.g.ElapsedSeconds = 50;
-    c.m.Pieces[1].RightJoined = true;
-    // Draws of 0 and just below 1 land on both ends of the range.
-    FixedRandom rnd{0.0f, 0.0f, 0.99999994f, 0.99999994f};
-    Scramble(c.g, c.m, 800, 600, rnd);
-    const int W = c.m.PieceWidth, MX = c.m.MarginX, H = c.m.PieceHeight, MY = c.m.MarginY;
-    EXPECT_EQ(c.m.Pieces[1].X, MX + 1);
-    EXPECT_EQ(c.m.Pieces[1].Y, MY + 1);
-    EXPECT_EQ(c.m.Pieces[2].X, 800 - W - 2 * MX - 1);
-    EXPECT_EQ(c.m.Pieces[2].Y, 600 - H - 2 * MY - 1);
     EXPECT_EQ(c.g.ElapsedSeconds, 0);
     EXPECT_FALSE(c.m.Pieces[1].RightJoined);
+    EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
     c.g.PuzzleLoaded = false;
     c.m.Pieces[3].X = 5;
-    Scramble(c.g, c.m, 800, 600, rnd);
+    Scramble(c.g, c.m, 900, 700, rnd);
     EXPECT_EQ(c.m.Pieces[3].X, 5);   // nothing without a puzzle
-}
-
-TEST(ScalePiecesPosition, ScalesClampsAndSendsHomePiecesHome) {
-    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-    const int W = c.m.PieceWidth, H = c.m.PieceHeight;
-    c.m.PreviousWidth = 800;
-    c.m.PreviousHeight = 600;
-    c.m.Pieces[1].X = 400;
-    c.m.Pieces[1].Y = 300;
-    c.m.Pieces[2].X = 780;   // near the right edge
-    c.m.Pieces[3].X = 0;
-    // Lock piece 12.
-    c.m.Pieces[12].Group = 0;
-    c.m.Groups[12].InPlace = true;
-    RemoveGroup(c.m, 12);
-    c.m.PiecesInPlace = {0, 12};
-    c.m.InPlaceCount = 1;
-    c.m.Pieces[12].X = 3;
-    ScalePiecesPosition(c.m, 400, 300);
-    EXPECT_EQ(c.m.Pieces[1].X, 200);
-    EXPECT_EQ(c.m.Pieces[1].Y, 150);
-    EXPECT_EQ(c.m.Pieces[2].X, 400 - W);
-    EXPECT_EQ(c.m.Pieces[3].X, 1);
-    EXPECT_LE(c.m.Pieces[1].Y, 300 - H);
-    EXPECT_EQ(c.m.Pieces[12].X, c.m.Pieces[12].HomeX);
-    // A previous size of 0 never divides by zero.
-    c.m.PreviousWidth = 0;
-    c.m.PreviousHeight = 0;
-    EXPECT_NO_THROW(ScalePiecesPosition(c.m, 400, 300));
 }
 
 }  // namespace pz

@@ -107,7 +107,7 @@ TEST(Join, VerticalNeighboursJoinUpAndDown) {
 TEST(Join, ReleasedGroupTouchingTwoGroupsMergesAllThree) {
     auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
     Spread(c);
-    const int W = c.m.PieceWidth, H = c.m.PieceHeight;
+    const int W = c.m.PieceWidth;
     // A dragged pair 6-7; piece 5 left of 6, piece 8 right of 7.
     c.m.Pieces[6].X = 300, c.m.Pieces[6].Y = 200;
     c.m.Pieces[7].X = 300 + W, c.m.Pieces[7].Y = 200;
@@ -124,13 +124,12 @@ TEST(Join, ReleasedGroupTouchingTwoGroupsMergesAllThree) {
     EXPECT_EQ(c.m.Pieces[6].X - c.m.Pieces[5].X, W);
     EXPECT_EQ(c.m.Pieces[8].Y, c.m.Pieces[5].Y);
     EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
-    (void)H;
 }
 
 TEST(Join, NeverAcrossTheEndOfARow) {
     auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
     Spread(c);
-    const int W = c.m.PieceWidth, H = c.m.PieceHeight;
+    const int W = c.m.PieceWidth;
     // Piece 5 (first column) placed exactly right of piece 4 (last column),
     // and exactly where 4's right neighbour would be.
     c.m.Pieces[4].X = 100, c.m.Pieces[4].Y = 100;
@@ -140,7 +139,6 @@ TEST(Join, NeverAcrossTheEndOfARow) {
     Release(c, 4);
     EXPECT_NE(c.m.Pieces[5].Group, c.m.Pieces[4].Group);
     EXPECT_FALSE(c.m.Pieces[4].RightJoined || c.m.Pieces[5].LeftJoined);
-    (void)H;
 }
 
 TEST(Join, ClosingARingOnlySetsFlags) {
@@ -176,10 +174,8 @@ TEST(Join, NeighbourLockedHomeIsLeftAlone) {
     c.m.Pieces[1].X = c.m.Pieces[1].HomeX;
     c.m.Pieces[1].Y = c.m.Pieces[1].HomeY;
     SetGroupInPlace(c.g, c.m, 1, host);
-    c.m.Pieces[2].X = c.m.Pieces[1].X + c.m.PieceWidth + 30;   // not at home
+    c.m.Pieces[2].X = c.m.Pieces[1].X + c.m.PieceWidth + 4;
     c.m.Pieces[2].Y = c.m.Pieces[1].Y;
-    c.m.Pieces[2].X -= 30 - 4;
-    c.m.Pieces[2].X += 0;
     // 4 px off its left neighbour, but also 4 px off its home: only the
     // release's at-home test could lock it; the join pass must not join.
     Release(c, 2);
@@ -206,9 +202,7 @@ TEST(Placing, LockingMovesTheGroupHomeAndCompletesAtTheLast) {
     c.g.TimePuzzle = true;
     c.g.ElapsedSeconds = 30;
     c.m.Pieces[1].RightJoined = c.m.Pieces[2].LeftJoined = true;
-    c.m.SelectedPiece = 2;
-    c.m.SelectedGroup = 2;
-    SetPieceGroup(c.m, 1);
+    test::Join(c.m, 2, 1);
     SetGroupInPlace(c.g, c.m, 1, host);
     EXPECT_EQ(c.m.Pieces[1].X, c.m.Pieces[1].HomeX);
     EXPECT_EQ(c.m.Pieces[2].Y, c.m.Pieces[2].HomeY);
@@ -293,49 +287,79 @@ TEST(Drag, PreviewFollowsItsCaptionInsideTheArea) {
     EXPECT_FALSE(OnPreviewCaption(m, 300, 109));
 }
 
-TEST(HitTest, EachPieceKindUsesItsTableRow) {
-    auto rows = [](int cols, int nrows) {
-        auto c = test::MakeCut(cols, nrows, 100 * cols, 100 * nrows, 2000, 2000);
-        std::vector<int> r;
-        for (int p = 1; p <= cols * nrows; ++p) r.push_back(HitTableRow(c.g, c.m, p));
-        return r;
-    };
-    EXPECT_EQ(rows(3, 3), (std::vector<int>{1, 5, 6, 8, 2, 10, 13, 15, 17}));
-    EXPECT_EQ(rows(5, 4), (std::vector<int>{1, 5, 4, 5, 6, 8, 2, 3, 2, 10, 9, 3, 2, 3, 11, 12, 14, 15, 14, 16}));
-    EXPECT_EQ(rows(4, 2)[3], 7);   // top-right corner with a hole on its left
+TEST(HitTest, EachPieceOfACutUsesItsTableRow) {
+    auto c = test::MakeCut(5, 4, 500, 400, 2000, 2000);
+    std::vector<int> rows;
+    for (int p = 1; p <= 20; ++p) rows.push_back(HitTableRow(c.g, c.m, p));
+    EXPECT_EQ(rows, (std::vector<int>{1, 5, 4, 5, 6, 8, 2, 3, 2, 10, 9, 3, 2, 3, 11, 12, 14, 15, 14, 16}));
     // Flags that fit no row: the piece cannot be picked.
-    auto c = test::MakeCut(3, 3, 300, 300, 2000, 2000);
-    c.m.Pieces[5].LeftOut = false;
-    c.m.Pieces[5].TopOut = false;
-    EXPECT_EQ(HitTableRow(c.g, c.m, 5), 0);
-    c.m.Pieces[5].X = 0, c.m.Pieces[5].Y = 0;
-    EXPECT_FALSE(HitTestPiece(c.g, c.m, 5, c.m.MarginX + c.m.PieceWidth / 2, c.m.MarginY + c.m.PieceHeight / 2));
+    c.m.Pieces[8].LeftOut = c.m.Pieces[8].TopOut = false;
+    EXPECT_EQ(HitTableRow(c.g, c.m, 8), 0);
+    c.m.Pieces[8].X = 0, c.m.Pieces[8].Y = 0;
+    EXPECT_FALSE(HitTestPiece(c.g, c.m, 8, c.m.MarginX + c.m.PieceWidth / 2, c.m.MarginY + c.m.PieceHeight / 2));
 }
 
-TEST(HitTest, BodiesHitHolesAndBordersMiss) {
-    for (auto [cols, rows] : {std::pair{3, 3}, std::pair{5, 4}}) {
-        auto c = test::MakeCut(cols, rows, 120 * cols, 100 * rows, 3000, 3000);
-        const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
-        for (int p = 1; p <= cols * rows; ++p) {
-            PieceInfo& pc = c.m.Pieces[p];
-            pc.X = 500, pc.Y = 700;
-            EXPECT_TRUE(HitTestPiece(c.g, c.m, p, 500 + MX + W / 2.0 + 0.5, 700 + MY + H / 2.0 + 0.5)) << p;
-            // Outside the image altogether.
-            EXPECT_FALSE(HitTestPiece(c.g, c.m, p, 499, 700 + MY + H / 2.0)) << p;
-            // Inside the hole of a top edge that has one (centre, first line).
-            if (!pc.TopOut) {
-                EXPECT_FALSE(HitTestPiece(c.g, c.m, p, 500 + MX + W / 2.0, 700 + MY + 1)) << p;
-            }
-            if (!pc.LeftOut) {
-                EXPECT_FALSE(HitTestPiece(c.g, c.m, p, 500 + MX + 1, 700 + MY + H / 2.0)) << p;
-            }
-        }
-        // Piece 5 of a 3 x 3 grid (row 2 of the table): its left tab hits,
-        // the border v = 2 MY of the only rectangle there misses.
-        if (cols == 3) {
-            EXPECT_TRUE(HitTestPiece(c.g, c.m, 5, 500 + MX / 2.0, 700 + MY * 2 + 1));
-            EXPECT_FALSE(HitTestPiece(c.g, c.m, 5, 500 + MX / 2.0, 700 + MY * 2));
-            EXPECT_FALSE(HitTestPiece(c.g, c.m, 5, 500 + 0, 700 + MY * 2 + 1));   // u = 0 border
+TEST(HitTest, EveryRowHitsItsTabsAndBodyAndMissesItsHoles) {
+    // Each kind of piece by its edges (top, right, bottom, left): a tab or a
+    // hole spans the body from 2 margins to the body's length along its
+    // edge and is one margin deep. Probes lie half a pixel inside or outside
+    // each feature (flat edges: the body's line and beyond it; tabs: both
+    // ends, the tip and a border, which misses; holes: both ends, the
+    // bottom, the shoulders and the body below).
+    enum Edge { Flat, Out, In };
+    struct Kind {
+        int row, column, line;   // grid cell of a 3 x 3 puzzle, expected table row
+        Edge top, right, bottom, left;
+    };
+    const Kind kinds[] = {
+        {0, 0, 1, Flat, Out, In, Flat},    {1, 1, 2, In, Out, In, Out},    {1, 1, 3, Out, In, Out, In},
+        {0, 1, 4, Flat, Out, In, Out},     {0, 1, 5, Flat, In, Out, In},   {0, 2, 6, Flat, Flat, In, Out},
+        {0, 2, 7, Flat, Flat, Out, In},    {1, 0, 8, Out, In, Out, Flat},  {1, 0, 9, In, Out, In, Flat},
+        {1, 2, 10, Out, Flat, Out, In},    {1, 2, 11, In, Flat, In, Out},  {2, 0, 12, Out, In, Flat, Flat},
+        {2, 0, 13, In, Out, Flat, Flat},   {2, 1, 14, In, Out, Flat, Out}, {2, 1, 15, Out, In, Flat, In},
+        {2, 2, 16, Out, Flat, Flat, In},   {2, 2, 17, In, Flat, Flat, Out},
+    };
+    Globals g;
+    g.NumColumns = g.NumRows = 3;
+    g.NumberOfPieces = 9;
+    PuzzleModel m;
+    m.Pieces.resize(10);
+    m.PieceWidth = 83, m.PieceHeight = 78, m.MarginX = 27, m.MarginY = 26;
+    const double W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY, e = 0.5;
+    for (const Kind& k : kinds) {
+        const int p = k.row * 3 + k.column + 1;
+        PieceInfo& pc = m.Pieces[p];
+        pc = PieceInfo{};
+        pc.Row = int16_t(k.row), pc.Column = int16_t(k.column);
+        pc.TopOut = k.top != In, pc.RightOut = k.right != In, pc.BottomOut = k.bottom != In, pc.LeftOut = k.left != In;
+        pc.X = 300, pc.Y = 200;
+        ASSERT_EQ(HitTableRow(g, m, p), k.line);
+        // Probes on the top edge as (a, b): a along the edge from the image's
+        // corner, b the depth from the image's outer side; the other edges
+        // are the same turned round.
+        const struct { Edge edge; double length, margin, depth; int side; } sides[] = {
+            {k.top, W, MX, MY, 0}, {k.right, H, MY, MX, 1}, {k.bottom, W, MX, MY, 2}, {k.left, H, MY, MX, 3}};
+        for (const auto& s : sides) {
+            auto hit = [&](double a, double b) {
+                double u = a, v = b;
+                if (s.side == 1) u = W + 2 * MX - b, v = a;
+                if (s.side == 2) v = H + 2 * MY - b;
+                if (s.side == 3) u = b, v = a;
+                return HitTestPiece(g, m, p, pc.X + u, pc.Y + v);
+            };
+            const double A = s.margin, K = s.length, D = s.depth;
+            struct Probe { double a, b; bool hit; };
+            const std::vector<Probe> probes =
+                s.edge == Flat ? std::vector<Probe>{{A + K / 2 + 0.25, D + e, true}, {A + K / 2 + 0.25, D - e, false}}
+                : s.edge == Out
+                    ? std::vector<Probe>{{2 * A + e, D - e, true},  {K - e, D - e, true},  {2 * A + e, e, true},
+                                         {2 * A - e, D - e, false}, {K + e, D - e, false}, {2 * A, D - e, false}}
+                    : std::vector<Probe>{{2 * A + e, D + e, false}, {K - e, D + e, false}, {2 * A + e, 2 * D - e, false},
+                                         {2 * A + e, D - e, false}, {2 * A - e, D + e, true}, {K + e, D + e, true},
+                                         {2 * A + e, 2 * D + e, true}};
+            for (const Probe& pr : probes)
+                EXPECT_EQ(hit(pr.a, pr.b), pr.hit)
+                    << "row " << k.line << ", side " << s.side << " at " << pr.a << ", " << pr.b;
         }
     }
 }
@@ -352,9 +376,7 @@ TEST(HitTest, TopmostGroupAndHighestPieceFirstAndNeverAtHome) {
     EXPECT_EQ(FindPieceAt(c.g, c.m, 100 + cx, 100 + cy), 2);
     // Inside one group the higher number is tested first.
     c.m.Pieces[2].RightJoined = c.m.Pieces[3].LeftJoined = true;
-    c.m.SelectedPiece = 3;
-    c.m.SelectedGroup = 3;
-    SetPieceGroup(c.m, 2);
+    test::Join(c.m, 3, 2);
     c.m.Pieces[3].X = 100, c.m.Pieces[3].Y = 100;   // stacked for the test
     EXPECT_EQ(FindPieceAt(c.g, c.m, 100 + cx, 100 + cy), 3);
     // A group at home is never picked.

@@ -45,12 +45,9 @@ TEST(CutGeometry, FitsTallAndWidePicturesIntoThePlayArea) {
 
 TEST(CutGeometry, SixteenBitOverflowIsRaised) {
     Globals g;
-    g.NumberOfPieces = 4;
-    g.NumColumns = 2;
-    g.NumRows = 2;
+    g.NumberOfPieces = 4, g.NumColumns = g.NumRows = 2;
     PuzzleModel m;
-    m.ImageWidth = 32000;
-    m.ImageHeight = 100;
+    m.ImageWidth = 32000, m.ImageHeight = 100;
     InitPieceRecords(g, m);
     EXPECT_THROW(ComputeCutGeometry(g, m, 100000.0f, 200.0f), OverflowError);
     // A play area too small for any piece is refused rather than cut.
@@ -59,18 +56,50 @@ TEST(CutGeometry, SixteenBitOverflowIsRaised) {
     EXPECT_THROW(ComputeCutGeometry(g, m, 5.0f, 5.0f), std::exception);
 }
 
-TEST(Curve, DepthTwentySixOnAnEdgeOf83) {
-    const std::vector<int> hole = CurveInsets(83, 26, false);
-    const std::vector<int> tab = CurveInsets(83, 26, true);
-    const std::vector<int> first13 = {8, 7, 6, 5, 5, 4, 4, 4, 3, 3, 3, 3, 2};
-    ASSERT_EQ(hole.size(), 26u);
-    EXPECT_EQ(std::vector<int>(hole.begin(), hole.begin() + 13), first13);
-    EXPECT_EQ(std::vector<int>(tab.begin(), tab.begin() + 13), first13);
-    // From line 13 f falls by 1.7 a line: 16.8 -> 25.8 -> 26.
-    EXPECT_EQ(hole[13], 83 / 26);
-    EXPECT_EQ(tab.size(), 27u);   // lines 0..26, the last outside the image
-    // A hole's inset stops shrinking at f = -4 (f + 9 = 5).
-    EXPECT_EQ(hole.back(), 83 / 5);
+TEST(ScalePiecesPosition, ScalesClampsAndSendsHomePiecesHome) {
+    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
+    const int W = c.m.PieceWidth, H = c.m.PieceHeight;
+    c.m.PreviousWidth = 800;
+    c.m.PreviousHeight = 600;
+    c.m.Pieces[1].X = 400;
+    c.m.Pieces[1].Y = 300;
+    c.m.Pieces[2].X = 780;   // near the right edge
+    c.m.Pieces[3].X = 0;
+    test::LockHome(c.m, 12);
+    c.m.Pieces[12].X = 3;
+    ScalePiecesPosition(c.m, 400, 300);
+    EXPECT_EQ(c.m.Pieces[1].X, 200);
+    EXPECT_EQ(c.m.Pieces[1].Y, 150);
+    EXPECT_EQ(c.m.Pieces[2].X, 400 - W);
+    EXPECT_EQ(c.m.Pieces[3].X, 1);
+    EXPECT_LE(c.m.Pieces[1].Y, 300 - H);
+    EXPECT_EQ(c.m.Pieces[12].X, c.m.Pieces[12].HomeX);
+    // A previous size of 0 never divides by zero.
+    c.m.PreviousWidth = 0;
+    c.m.PreviousHeight = 0;
+    EXPECT_NO_THROW(ScalePiecesPosition(c.m, 400, 300));
+}
+
+TEST(Curve, InsetsOfTheFourByThreeExample) {
+    // Top and bottom edges are 83 long and 26 deep, left and right edges 78
+    // long and 27 deep. Line 22 of the 83 edge has f + 9 = 10.5 exactly in
+    // single precision, which rounds to 10 (inset 8); worked in double it
+    // lies a hair above 10.5 and gives 7. Line 26 of the 78 edge's hole has
+    // f = -5.3 held at -4 (78 \ 5 = 15); the tab's is not held (78 \ 4 = 19),
+    // and the tab closes before line 27.
+    struct Case {
+        int k, d;
+        bool tab;
+        std::vector<int> insets;
+    };
+    const Case cases[] = {
+        {83, 26, false, {8, 7, 6, 5, 5, 4, 4, 4, 3, 3, 3, 3, 2, 3, 3, 3, 3, 4, 4, 5, 5, 6, 8, 9, 11, 16}},
+        {83, 26, true, {8, 7, 6, 5, 5, 4, 4, 4, 3, 3, 3, 3, 2, 3, 3, 3, 3, 4, 4, 5, 5, 6, 8, 9, 11, 16, 20}},
+        {78, 27, false, {7, 7, 6, 5, 4, 4, 4, 3, 3, 3, 3, 3, 2, 3, 3, 3, 3, 4, 4, 4, 5, 6, 7, 8, 11, 15, 15}},
+        {78, 27, true, {7, 7, 6, 5, 4, 4, 4, 3, 3, 3, 3, 3, 2, 3, 3, 3, 3, 4, 4, 4, 5, 6, 7, 8, 11, 15, 19}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CurveInsets(c.k, c.d, c.tab), c.insets) << c.k << " x " << c.d << (c.tab ? " tab" : " hole");
 }
 
 TEST(Curve, TabClosesWhenTheCurveRunsOut) {
@@ -147,15 +176,16 @@ TEST(Cut, CornerPieceHasFlatTopLeftHoleBelowTabRight) {
 
 TEST(Cut, HoleAndTabInterlock) {
     // Pieces 1 and 2 share an edge: piece 2's left edge is a hole, piece 1's
-    // right edge a tab; drawn at home they cover the seam exactly once. (At
-    // the very last depth the hole's curve is clamped and the tab's is not,
-    // which leaves a sliver at the tip; that line is not looked at.)
+    // right edge a tab; drawn at home they cover the seam exactly once, to
+    // the knob's tip. (Where the hole's curve is held at f = -4 and the
+    // tab's is not, a sliver opens only on edges of at most 29 pixels; on
+    // longer ones the hole's shoulders meet at those depths.)
     auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
     const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
     const Surface& a = c.images.PieceImages[1];
     const Surface& b = c.images.PieceImages[2];
     for (int y = MY; y < MY + H; ++y) {
-        for (int x = W - MX; x < W + MX - 1; ++x) {   // picture x across the seam
+        for (int x = W - MX; x < W + MX; ++x) {   // picture x across the seam
             const bool inA = x < W + MX && !a.IsTransparent(MX + x, y);
             const bool inB = x >= W - MX && !b.IsTransparent(MX + x - W, y);
             EXPECT_TRUE(inA != inB) << "picture pixel " << x << "," << y - MY;

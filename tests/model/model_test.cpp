@@ -13,11 +13,8 @@ test::CutPuzzle Small() { return test::MakeCut(4, 3, 400, 300, 800, 600); }
 
 // Joins piece a with its right neighbour a + 1 the way a drop does.
 void JoinRight(test::CutPuzzle& c, int16_t a) {
-    c.m.Pieces[a].RightJoined = true;
-    c.m.Pieces[a + 1].LeftJoined = true;
-    c.m.SelectedPiece = a;
-    c.m.SelectedGroup = c.m.Pieces[a].Group;
-    SetPieceGroup(c.m, a + 1);
+    c.m.Pieces[a].RightJoined = c.m.Pieces[a + 1].LeftJoined = true;
+    test::Join(c.m, a, int16_t(a + 1));
 }
 }  // namespace
 
@@ -62,12 +59,7 @@ TEST(Invariants, AcceptAJoinedAndPartlyLockedPuzzle) {
     auto c = Small();
     JoinRight(c, 1);
     JoinRight(c, 2);
-    // Lock piece 12 at home.
-    c.m.Pieces[12].Group = 0;
-    c.m.PiecesInPlace = {0, 12};
-    c.m.InPlaceCount = 1;
-    c.m.Groups[12].InPlace = true;
-    RemoveGroup(c.m, 12);
+    test::LockHome(c.m, 12);
     auto f = CheckInvariants(c.g, c.m);
     EXPECT_FALSE(f.has_value()) << f->message;
 }

@@ -1,6 +1,9 @@
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "game/persist/besttimes.h"
+#include "game/persist/besttimesfile.h"
 
 namespace pz {
 
@@ -69,20 +72,6 @@ TEST(BestTimes, AResultOfNoSecondsIsNeverEntered) {
     EXPECT_TRUE(EntersBestTimes(t, 51, 1));
 }
 
-TEST(BestTimes, FileRoundTripKeepsTheFormat) {
-    BestTimesTable t{};
-    t[1] = Entry("Ann", 3725, 64);
-    t[1].PictureName = "Meadow.png";
-    const std::string text = FormatBestTimes(t);
-    const std::string start = "\"Ann\"\r\n1\r\n2\r\n5\r\n64\r\n\"Meadow.png\"\r\n\"\"\r\n0\r\n";
-    EXPECT_EQ(text.substr(0, start.size()), start);
-    int lines = 0;
-    for (size_t i = 0; i + 1 < text.size(); ++i) lines += text[i] == '\r' && text[i + 1] == '\n';
-    EXPECT_EQ(lines, 120);
-    EXPECT_EQ(ParseBestTimes(text)[1].PlayerName, "Ann");
-    EXPECT_EQ(ParseBestTimes(text)[1].Seconds, 5);
-}
-
 TEST(BestTimes, QuotesInNamesReadBackUnchanged) {
     BestTimesTable t{};
     t[1] = Entry("Jo \"the fox\" \"", 10, 12);
@@ -120,6 +109,32 @@ TEST(BestTimes, ClearAllEmptiesEveryEntry) {
     ClearBestTimes(t);
     for (int i = 1; i <= 20; ++i) EXPECT_EQ(t[i].PieceTotal, 0);
     EXPECT_EQ(FormatBestTimes(t), FormatBestTimes(BestTimesTable{}));
+}
+
+TEST(BestTimes, TheFileKeepsItsFormatAndAFailureIsToldOnce) {
+    QTemporaryDir dir;
+    BestTimesFile file(dir.filePath("besttimes.txt"));
+    EXPECT_FALSE(file.Read().has_value());
+    BestTimesTable t{};
+    t[1] = Entry("Ann", 3725, 64);
+    t[1].PictureName = "Meadow.png";
+    EXPECT_EQ(file.Write(t).toStdString(), "");
+    // Six lines an entry, each ended by CRLF: 120 lines.
+    QFile written(dir.filePath("besttimes.txt"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray text = written.readAll();
+    EXPECT_TRUE(text.startsWith("\"Ann\"\r\n1\r\n2\r\n5\r\n64\r\n\"Meadow.png\"\r\n\"\"\r\n0\r\n"));
+    EXPECT_EQ(text.count("\r\n"), 120);
+    EXPECT_EQ(text.count('\n'), 120);
+    EXPECT_EQ(file.Read().value()[1].PlayerName, "Ann");
+    EXPECT_EQ(file.Read().value()[1].Seconds, 5);
+
+    // Its folder is gone: the first failure says where, the rest say nothing.
+    BestTimesFile lost(dir.filePath("gone/besttimes.txt"));
+    const QString told = lost.Write(t);
+    EXPECT_TRUE(told.startsWith("The best times could not be written to \"" + dir.filePath("gone/besttimes.txt") + "\": "))
+        << told.toStdString();
+    EXPECT_EQ(lost.Write(t).toStdString(), "");
 }
 
 }  // namespace pz

@@ -1,5 +1,8 @@
+#include <QFile>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
+#include "game/persist/qtsettingsstore.h"
 #include "game/persist/settings.h"
 
 namespace pz {
@@ -91,27 +94,43 @@ TEST(Settings, BadValuesFallBackToTheirDefaults) {
     EXPECT_EQ(s.NumberOfPieces, 4);
 }
 
-TEST(Settings, WritersStoreTrueFalseAndPlainNumbers) {
-    MemorySettingsStore store;
+TEST(Settings, TheUsersStoreKeepsEveryKeyForTheNextRun) {
+    const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/Puzzora/Puzzora.ini");
+    QFile::remove(file);
     Settings s;
-    s.OutlinePieces = false;
-    s.PiecesListIndex = 40;
-    SaveOptionKeys(store, s);
-    SaveBackgroundColor(store, s);
-    SaveViewPreview(store, s);
-    EXPECT_EQ(store.values["Outline Pieces"], "False");
-    EXPECT_EQ(store.values["Time Puzzle"], "True");
-    EXPECT_EQ(store.values["List Index"], "40");
-    EXPECT_EQ(store.values["Background Color"], "13160660");
-    EXPECT_EQ(store.values["Background Red"], "212");
-    EXPECT_EQ(store.values["View Preview"], "True");
-    EXPECT_EQ(store.values.count("Number of Pieces"), 0u);   // only when it changed
-    // What is written reads back the same.
+    s.BackgroundRed = 7, s.BackgroundGreen = 8, s.BackgroundBlue = 9;
+    s.BackgroundColor = 7 + 256 * 8 + 65536 * 9, s.BackgroundColorFill = 9 + 256 * 8 + 65536 * 7;
+    s.ViewPreview = false;
+    s.NumberOfPieces = 100;
+    s.InitDir = "/home/a b/p, q; r=\"s\" \xc3\xa9t\xc3\xa9/";
+    {
+        QtSettingsStore first;
+        SaveBackgroundColor(first, s);
+        SaveViewPreview(first, s);
+        SaveNumberOfPieces(first, s);
+        SaveInitDir(first, s);
+    }
+    // Booleans as "True"/"False", numbers as plain decimals.
+    QtSettingsStore second;
+    EXPECT_EQ(second.Get("View Preview"), "False");
+    EXPECT_EQ(second.Get("Background Color"), "591879");
+    EXPECT_EQ(second.Get("Outline Color"), std::nullopt);
     Settings back;
-    back.OutlinePieces = true;
-    LoadSettings(store, back);
-    EXPECT_FALSE(back.OutlinePieces);
-    EXPECT_EQ(back.PiecesListIndex, 40);
+    LoadSettings(second, back);
+    EXPECT_EQ(back.BackgroundRed, 7);
+    EXPECT_EQ(back.BackgroundColor, s.BackgroundColor);
+    EXPECT_EQ(back.BackgroundColorFill, s.BackgroundColorFill);
+    EXPECT_FALSE(back.ViewPreview);
+    EXPECT_EQ(back.NumberOfPieces, 100);
+    EXPECT_EQ(back.InitDir, s.InitDir);
+    EXPECT_EQ(back.OutlineColor, 16777215);   // never written: the default
+    // An INI file in the user's config folder, section "Settings".
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
+    const QByteArray text = f.readAll();
+    EXPECT_TRUE(text.startsWith("[Settings]\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\nView%20Preview=False\n")) << text.toStdString();
 }
 
 }  // namespace pz

@@ -3,6 +3,8 @@
 #include "game/interaction/groups.h"
 #include "game/interaction/play.h"
 #include "game/persist/statefile.h"
+
+#include "fakerandom.h"
 #include "testutil.h"
 
 namespace pz {
@@ -18,13 +20,11 @@ struct NoHost : PlacingHost {
 // A game in progress: scattered, some pieces joined, one group at home.
 test::CutPuzzle Game(int cols = 4, int rows = 3) {
     auto c = test::MakeCut(cols, rows, 100 * cols, 100 * rows, 1200, 900);
-    ClockRandom rnd(9);
+    test::FixedRandom rnd({0.3f, 0.8f, 0.1f, 0.6f, 0.95f, 0.45f, 0.7f});
     Scramble(c.g, c.m, 1200, 900, rnd);
     c.m.ImageFileName = "/home/player/Pictures/Meadow.png";
     auto join = [&](int16_t moving, int16_t stay) {
-        c.m.SelectedPiece = moving;
-        c.m.SelectedGroup = c.m.Pieces[moving].Group;
-        SetPieceGroup(c.m, stay);
+        test::Join(c.m, moving, stay);
         AlignGroup(c.m, c.m.Pieces[stay].Group, 1200, 900);
     };
     c.m.Pieces[2].LeftJoined = c.m.Pieces[1].RightJoined = true;
@@ -188,9 +188,7 @@ test::CutPuzzle BigGroup(int size) {
         } else {
             c.m.Pieces[p].TopJoined = c.m.Pieces[left].BottomJoined = true;
         }
-        c.m.SelectedPiece = p;
-        c.m.SelectedGroup = c.m.Pieces[p].Group;
-        SetPieceGroup(c.m, left);
+        test::Join(c.m, p, left);
     }
     AlignGroup(c.m, 1, 2000, 2000);
     return c;

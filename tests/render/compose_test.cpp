@@ -4,6 +4,7 @@
 #include <random>
 
 #include "game/interaction/groups.h"
+#include "game/render/bandworker.h"
 #include "game/interaction/play.h"
 #include "game/model/scale.h"
 #include "testutil.h"
@@ -86,9 +87,7 @@ TEST(Compose, RimEdgesAreFullLinesAndJoinedEdgesAreBare) {
 
     // Join 1 and 2: the shared edge loses its stubs on both pieces.
     f.m.Pieces[1].RightJoined = f.m.Pieces[2].LeftJoined = true;
-    f.m.SelectedPiece = 2;
-    f.m.SelectedGroup = 2;
-    SetPieceGroup(f.m, 1);
+    test::Join(f.m, 2, 1);
     AlignGroup(f.m, 1, 800, 600);
     f.Compose();
     EXPECT_EQ(f.m.Pieces[2].X, 100 + W);
@@ -105,11 +104,7 @@ TEST(Compose, DrawOrderHomePreviewLooseGroups) {
     f.g.ViewPreview = true;
     const RectL& pr = f.m.PreviewRect;
     // Piece 12 locked home, then moved under the preview; piece 7 loose on it.
-    f.m.Pieces[12].Group = 0;
-    f.m.Groups[12].InPlace = true;
-    RemoveGroup(f.m, 12);
-    f.m.PiecesInPlace = {0, 12};
-    f.m.InPlaceCount = 1;
+    test::LockHome(f.m, 12);
     f.m.Pieces[12].X = pr.Left - f.MX;
     f.m.Pieces[12].Y = pr.Top - f.MY;
     f.Compose();
@@ -145,6 +140,38 @@ TEST(Compose, PiecesAtTheEdgeAreClippedNotDropped) {
     f.m.Pieces[5].Y = 200;
     f.Compose();
     EXPECT_EQ(f.bb.Pixel(799, 200 + f.MY + f.H / 2), f.Body(5, f.W - f.MX - 1, f.H / 2));
+}
+
+TEST(Compose, TwoBandsGiveTheFrameOfOne) {
+    Frame f;
+    f.g.ViewPreview = true;
+    // Pieces, outlines, the home frame and the preview across the seam at
+    // row 300, with outlines on either row next to it.
+    const int seam = 300;
+    const int ys[] = {seam - f.MY - f.H / 2, seam - f.MY - f.H, seam - f.MY - f.H - 1, seam + 1 - f.MY, seam - f.MY};
+    for (int i = 0; i < 5; ++i) f.m.Pieces[i + 1].X = 20 + i * 130, f.m.Pieces[i + 1].Y = ys[i];
+    f.m.Pieces[6].Y = f.m.Pieces[1].Y + 2;   // lies over piece 1, covering its outline
+    f.m.Pieces[6].X = f.m.Pieces[1].X + 7;
+    f.m.PreviewCaptionRect = RectL{640, seam - 8, 780, seam + 9};
+    f.m.PreviewRect = RectL{640, seam + 10, 780, seam + 10 + f.m.PreviewHeight};
+    Surface one(800, 600), two(800, 600);
+    one.Fill(0x123456);
+    two.Fill(0x654321);
+    BandWorker worker;
+    ComposeFrame(f.g, f.m, f.images, f.cache, one);
+    ComposeFrame(f.g, f.m, f.images, f.cache, two, &worker);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) ASSERT_EQ(one.Pixel(x, y), two.Pixel(x, y)) << x << "," << y;
+    // The rows at the seam hold lines and pictures, not just background.
+    for (int y : {seam - 1, seam}) {
+        int lines = 0, pictures = 0;
+        for (int x = 0; x < 800; ++x) {
+            lines += one.Pixel(x, y) == kWhite;
+            pictures += one.Pixel(x, y) != kWhite && one.Pixel(x, y) != kBackground;
+        }
+        EXPECT_GT(lines, 50) << y;
+        EXPECT_GT(pictures, 200) << y;
+    }
 }
 
 TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <QCoreApplication>
+#include <array>
+#include <gtest/gtest.h>
 #include <map>
 
 #include "platform/forms/qtforms.h"
@@ -284,16 +284,23 @@ TEST(SizeRules, SizingSnapsFromTheMinimum) {
     s.IncrementX = 7;
     EXPECT_EQ(width(330), 327);
     EXPECT_EQ(width(331), 334);
-    // Top-left keeps right and bottom.
-    s.IncrementX = 10, s.IncrementY = 10, s.MinimumHeight = 200;
-    winmsg::RECT r{100, 100, 434, 334};
-    ApplySizingRect(s, r, winmsg::WMSZ_TOPLEFT);
-    EXPECT_EQ(r.right, 434);
-    EXPECT_EQ(r.bottom, 334);
-    EXPECT_EQ(r.right - r.left, 330);
-    EXPECT_EQ(r.bottom - r.top, 230);
+    // Every edge code with both increments above 1: the width 334 snaps to
+    // 330, the height 213 to 214, and only the dragged sides move.
+    s.IncrementX = 10, s.IncrementY = 7, s.MinimumHeight = 200;
+    const struct { uint32_t edge; int32_t left, top, right, bottom; } edges[] = {
+        {winmsg::WMSZ_LEFT, 104, 50, 434, 263},       {winmsg::WMSZ_RIGHT, 100, 50, 430, 263},
+        {winmsg::WMSZ_TOP, 100, 49, 434, 263},        {winmsg::WMSZ_TOPLEFT, 104, 49, 434, 263},
+        {winmsg::WMSZ_TOPRIGHT, 100, 49, 430, 263},   {winmsg::WMSZ_BOTTOM, 100, 50, 434, 264},
+        {winmsg::WMSZ_BOTTOMLEFT, 104, 50, 434, 264}, {winmsg::WMSZ_BOTTOMRIGHT, 100, 50, 430, 264},
+    };
+    for (const auto& x : edges) {
+        winmsg::RECT r{100, 50, 434, 263};
+        ApplySizingRect(s, r, x.edge);
+        EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}), (std::array{x.left, x.top, x.right, x.bottom}))
+            << "edge " << x.edge;
+    }
     // An unknown edge changes nothing; increments of 1 keep the size.
-    r = {0, 0, 333, 333};
+    winmsg::RECT r{0, 0, 333, 333};
     ApplySizingRect(s, r, 9);
     EXPECT_EQ(r.right, 333);
     SizeLimits plain;
