@@ -325,8 +325,9 @@ private:
         }
         if (recut.PieceWidth != m.PieceWidth || recut.PieceHeight != m.PieceHeight || !(recut.PuzzleRect == m.PuzzleRect))
             return QString("the kept play-area size %1x%2 is not the cut's").arg(m.PreviousWidth).arg(m.PreviousHeight);
-        // The frame shown is the puzzle as it stands, in the colours in force.
-        if (!W().isMinimized()) {
+        // The frame shown is the puzzle as it stands, in the colours in force
+        // (a group lifted by a press shows at the next move or release).
+        if (!W().isMinimized() && !m.DraggingGroup) {
             const Surface& shown = W().backBuffer();
             Surface fresh(shown.Width(), shown.Height());
             fresh.SetDevicePixelRatio(shown.Image().devicePixelRatio());
