@@ -8,31 +8,17 @@
 #include "game/interaction/groups.h"
 #include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
-#include "shell/fakes.h"
+#include "shell/harness.h"
 
 using namespace pz;
 
-class TestScaled : public QObject {
+class TestScaled : public QObject, test::GameFixture {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    Globals g_;
-    MemorySettingsStore store_;
-    test::ScriptedFileDialogs files_;
-    test::RecordingPrompts prompts_;
-    ClockRandom random_{11};
-    std::unique_ptr<frmMain> w_;
     double s_ = 1;
 
     void Open(int w, int h) {
-        QImage img(w, h, QImage::Format_RGB32);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb((x * 7) & 0xff, (y * 5) & 0xff, (x + y) & 0xff));
-        const QString path = dir_.filePath("picture.png");
-        img.save(path);
-        files_.answers.push_back(path);
-        w_->mnuFileOpen->trigger();
-        w_->FlushWorkingFile();
+        OpenWith(MakePicture("picture.png", w, h));
         QVERIFY(g_.PuzzleLoaded);
     }
     // A point of the play area in layout pixels, as the mouse gives it.
@@ -47,13 +33,8 @@ class TestScaled : public QObject {
 
 private slots:
     void init() {
-        SetProgramDirectory(dir_.filePath("program"));
-        QDir().mkpath(dir_.filePath("program"));
-        g_ = Globals();
-        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
-        w_->resize(900, 700);
-        w_->Form_Load();
-        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+        Reset();
+        QVERIFY(Start());
         s_ = w_->picPuzzle()->devicePixelRatio();
         QVERIFY2(s_ > 1, "run with QT_SCALE_FACTOR above 1");
     }
