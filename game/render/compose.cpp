@@ -42,14 +42,21 @@ void DrawOutline(const Globals& g, const PuzzleModel& m, const LineImages& li, i
     }
 }
 
-Rect PieceFootprint(const PuzzleModel& m, int piece) {
+namespace {
+
+// Outlines stay within two line widths of the image, even on pieces too
+// small to have margins.
+int FootprintPad(const PuzzleModel& m) { return 2 * OutlineWidth(m); }
+
+Rect Footprint(const PuzzleModel& m, int piece, int pad) {
     const PieceInfo& p = m.Pieces[piece];
-    // Outlines stay within two line widths of the image, even on pieces too
-    // small to have margins.
-    const int pad = 2 * OutlineWidth(m);
     return Rect{p.X - pad, p.Y - pad, p.X + m.PieceWidth + 2 * m.MarginX + pad,
                 p.Y + m.PieceHeight + 2 * m.MarginY + pad};
 }
+
+}  // namespace
+
+Rect PieceFootprint(const PuzzleModel& m, int piece) { return Footprint(m, piece, FootprintPad(m)); }
 
 void DrawCache::Prepare(const Globals& g, const PuzzleModel& m, const PuzzleImages& images) {
     for (const Surface& s : images.PieceImages) s.PrepareRuns();
@@ -114,6 +121,7 @@ void ComposeArea(const Globals& g, const PuzzleModel& m, const PuzzleImages& ima
         copy(m.PreviewRect.Left, m.PreviewRect.Top, images.PreviewImage, false);
         copy(m.PreviewCaptionRect.Left, m.PreviewCaptionRect.Top, cache.CaptionBar(), false);
     }
+    const int pad = FootprintPad(m);
     for (int i = 1; i <= m.GroupCount; ++i) {
         const GroupInfo& grp = m.Groups[m.GroupOrder[i]];
         if (grp.InPlace) continue;
@@ -121,7 +129,7 @@ void ComposeArea(const Globals& g, const PuzzleModel& m, const PuzzleImages& ima
             const int p = grp.PieceList[k];
             if (const Surface* s = pieceImage(p)) copy(m.Pieces[p].X, m.Pieces[p].Y, *s, true);
             if (!g.OutlinePieces) continue;
-            const Rect f = PieceFootprint(m, p);
+            const Rect f = Footprint(m, p, pad);
             for (const Rect* c = clips; c != end; ++c)
                 if (Meets(*c, f)) DrawOutline(g, m, li, p, bb, c);
         }
@@ -173,9 +181,10 @@ void Damage::AddGroup(const PuzzleModel& m, int group) {
     if (group < 1 || size_t(group) >= m.Groups.size()) return;
     const GroupInfo& grp = m.Groups[group];
     if (grp.PieceCount < 1) return;
-    Rect box = PieceFootprint(m, grp.PieceList[1]);
+    const int pad = FootprintPad(m);
+    Rect box = Footprint(m, grp.PieceList[1], pad);
     for (int k = 2; k <= grp.PieceCount; ++k) {
-        const Rect f = PieceFootprint(m, grp.PieceList[k]);
+        const Rect f = Footprint(m, grp.PieceList[k], pad);
         box = Rect{std::min(box.Left, f.Left), std::min(box.Top, f.Top), std::max(box.Right, f.Right),
                    std::max(box.Bottom, f.Bottom)};
     }

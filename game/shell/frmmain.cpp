@@ -1,36 +1,28 @@
 #include "game/shell/frmmain.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMenuBar>
-#include <QDateTime>
-#include <QDesktopServices>
 #include <QProcess>
-#include <QMouseEvent>
 #include <QSaveFile>
 
 #include "game/dialogs/frmabout.h"
 #include "game/dialogs/frmbesttimes.h"
 #include "game/interaction/groups.h"
 #include "game/interaction/hittest.h"
-#include "game/persist/besttimes.h"
-#include "game/persist/statefile.h"
-#include "platform/desktop/desktop.h"
-#include "platform/winmsg/qtwindowsystem.h"
-#include <iostream>
 #include "game/interaction/scatter.h"
 #include "game/model/cutting.h"
 #include "game/model/grid.h"
+#include "game/persist/besttimes.h"
 #include "game/persist/programdir.h"
+#include "game/persist/statefilereader.h"
 #include "game/persist/workingimage.h"
 #include "game/render/preview.h"
 #include "game/render/puzzlecut.h"
-
-// The icons live in a static library; pull its resources in.
-static void InitShellResources() { Q_INIT_RESOURCE(resources); }
+#include "platform/desktop/desktop.h"
 
 namespace pz {
 
@@ -44,148 +36,6 @@ bool FolderHasFile(const QString& dir) {
 }
 
 }  // namespace
-
-frmMain::frmMain(Globals& g, MainServices services, QWidget* parent)
-    : QMainWindow(parent), g_(g), svc_(services) {
-    InitShellResources();
-    setWindowTitle(QStringLiteral("Puzzora"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/puzzora.png")));
-    BuildMenus();
-
-    picPuzzle_ = new PlayArea(this);
-    picPuzzle_->setObjectName(QStringLiteral("picPuzzle"));
-    picPuzzle_->frame = [this]() -> const QImage* {
-        return g_.PuzzleLoaded && !backBuffer_.IsNull() ? &frameView_ : nullptr;
-    };
-    picPuzzle_->background = [this] {
-        const uint32_t c = uint32_t(g_.BackgroundColorFill);
-        return QColor((c >> 16) & 0xff, (c >> 8) & 0xff, c & 0xff);
-    };
-    picPuzzle_->onResize = [this] { Form_Resize(); };
-    auto button = [](QMouseEvent* e) {
-        switch (e->button()) {
-            case Qt::LeftButton: return 1;
-            case Qt::RightButton: return 2;
-            case Qt::MiddleButton: return 4;
-            default: return 0;
-        }
-    };
-    // The game plays in screen pixels.
-    picPuzzle_->onPress = [this, button](QMouseEvent* e) {
-        const QPointF d = picPuzzle_->ToDevice(e->position());
-        picPuzzle_MouseDown(button(e), d.x(), d.y());
-    };
-    picPuzzle_->onMove = [this](QMouseEvent* e) {
-        const QPointF d = picPuzzle_->ToDevice(e->position());
-        picPuzzle_MouseMove(d.x(), d.y());
-    };
-    picPuzzle_->onRelease = [this, button](QMouseEvent* e) {
-        const QPointF d = picPuzzle_->ToDevice(e->position());
-        picPuzzle_MouseUp(button(e), d.x(), d.y());
-    };
-    setCentralWidget(picPuzzle_);
-
-    tmrPuzzle_.setInterval(1000);
-    connect(&tmrPuzzle_, &QTimer::timeout, this, [this] { tmrPuzzle_Timer(); });
-    resize(800, 600);
-
-    hwnd_ = winmsg::QtWindowSystem::Instance().Register(this);
-    LoadFormControls();
-}
-
-frmMain::~frmMain() {
-    bitmapWriter_.Wait();
-    winmsg::QtWindowSystem::Instance().Destroy(hwnd_);
-    controls_.clear();   // each control terminates and detaches
-}
-
-void frmMain::LoadFormControls() {
-    // The window's saved form data names its controls and their properties.
-    QFile f(QStringLiteral(":/forms/frmMain.frm"));
-    if (!f.open(QIODevice::ReadOnly)) return;
-    const auto sections = forms::ParseFormData(f.readAll());
-    for (auto it = sections.begin(); it != sections.end(); ++it) {
-        const QString classId = it.value().value(QStringLiteral("Class"));
-        if (classId.isEmpty()) continue;
-        forms::SectionBag bag(it.value());
-        QString error;
-        auto control = forms::CreateControl(classId, bag, hwnd_, winmsg::QtWindowSystem::Instance(), &error);
-        if (!control) {
-            std::cerr << "Puzzora: the control " << it.key().toStdString() << " (" << classId.toStdString()
-                      << ") could not be created: " << error.toStdString()
-                      << "; the window goes on without it." << std::endl;
-            continue;
-        }
-        controls_[it.key()] = std::move(control);
-    }
-}
-
-forms::HostedControl* frmMain::FormControl(const QString& name) const {
-    auto it = controls_.find(name);
-    return it == controls_.end() ? nullptr : it->second.get();
-}
-
-void frmMain::BuildMenus() {
-    auto add = [this](QMenu* menu, const QString& text, const char* name, void (frmMain::*slot)()) {
-        QAction* a = menu->addAction(text);
-        a->setObjectName(QString::fromLatin1(name));
-        if (slot) connect(a, &QAction::triggered, this, [this, slot] {
-            EndDragForCommand();
-            (this->*slot)();
-        });
-        return a;
-    };
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuFileOpen = add(mnuFile, QStringLiteral("&Open..."), "mnuFileOpen", &frmMain::mnuFileOpen_Click);
-    mnuFileClose = add(mnuFile, QStringLiteral("Close"), "mnuFileClose", &frmMain::mnuFileClose_Click);
-    mnuFile->addSeparator();
-    mnuFileLoadPuzzleState = add(mnuFile, QStringLiteral("Load Puzzle State"), "mnuFileLoadPuzzleState",
-                                 &frmMain::mnuFileLoadPuzzleState_Click);
-    mnuFileSavePuzzleState = add(mnuFile, QStringLiteral("Save Puzzle State"), "mnuFileSavePuzzleState",
-                                 &frmMain::mnuFileSavePuzzleState_Click);
-    mnuFile->addSeparator();
-    mnuFileScramble = add(mnuFile, QStringLiteral("Scramble"), "mnuFileScramble", &frmMain::mnuFileScramble_Click);
-    mnuFileHint = add(mnuFile, QStringLiteral("Hint"), "mnuFileHint", &frmMain::mnuFileHint_Click);
-    mnuFileSolve = add(mnuFile, QStringLiteral("Solve"), "mnuFileSolve", &frmMain::mnuFileSolve_Click);
-    mnuFile->addSeparator();
-    mnuFileOptions = add(mnuFile, QStringLiteral("Options..."), "mnuFileOptions", &frmMain::mnuFileOptions_Click);
-    mnuFile->addSeparator();
-    mnuFileExit = add(mnuFile, QStringLiteral("E&xit"), "mnuFileExit", &frmMain::mnuFileExit_Click);
-
-    mnuView = menuBar()->addMenu(QStringLiteral("View"));
-    mnuView->setObjectName(QStringLiteral("mnuView"));
-    mnuViewPreview = add(mnuView, QStringLiteral("Preview"), "mnuViewPreview", &frmMain::mnuViewPreview_Click);
-    mnuViewPreview->setCheckable(true);
-    mnuView->addSeparator();
-    mnuViewBestTimes =
-        add(mnuView, QStringLiteral("Best Times..."), "mnuViewBestTimes", &frmMain::mnuViewBestTimes_Click);
-    connect(mnuView, &QMenu::aboutToShow, this, [this] { mnuView_Click(); });
-
-    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelpAbout = add(mnuHelp, QStringLiteral("About..."), "mnuHelpAbout", &frmMain::mnuHelpAbout_Click);
-
-    toolbar_ = addToolBar(QStringLiteral("Toolbar1"));
-    toolbar_->setObjectName(QStringLiteral("Toolbar1"));
-    toolbar_->setMovable(false);
-    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    tbOpen_ = toolbar_->addAction(QIcon(QStringLiteral(":/icons/open.png")), QStringLiteral("Open"));
-    tbSave_ = toolbar_->addAction(QIcon(QStringLiteral(":/icons/save.png")), QStringLiteral("Save Puzzle State"));
-    connect(tbOpen_, &QAction::triggered, this, [this] {
-        EndDragForCommand();
-        Toolbar1_ButtonClick(1);
-    });
-    connect(tbSave_, &QAction::triggered, this, [this] {
-        EndDragForCommand();
-        Toolbar1_ButtonClick(2);
-    });
-
-    // Nothing to close or save until a puzzle is loaded.
-    mnuFileClose->setEnabled(false);
-    mnuFileSavePuzzleState->setEnabled(false);
-    tbSave_->setEnabled(false);
-}
 
 void frmMain::Form_Load(const QStringList& arguments) {
     QDir::setCurrent(ProgramDirectory());
@@ -258,32 +108,19 @@ bool frmMain::LoadPuzzleState() {
     };
     // Everything is read and checked into a separate model first; the puzzle
     // on screen changes only when the new one is complete.
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return fail(f.errorString());
-    if (f.size() > 64 * 1024 * 1024) return fail(QStringLiteral("the file is far too large to be a puzzle state"));
-    const QByteArray raw = f.readAll();
-    f.close();
-    LoadedState st;
-    try {
-        st = ReadState(raw.toStdString());
-    } catch (const StateFileError& e) {
-        return fail(QString::fromStdString(e.message));
-    }
+    StateFileRead read = ReadStateFile(file);
+    if (read.picture.isNull()) return fail(read.error);
+    LoadedState& st = read.state;
+    QImage& picture = read.picture;
     const QString picturePath = QString::fromStdString(st.ImageFileName);
-    PictureResult pic = ReadPicture(picturePath);
-    if (pic.image.isNull())
-        return fail(QStringLiteral("its picture \"%1\" could not be opened: %2")
-                        .arg(QDir::toNativeSeparators(picturePath), pic.error));
-    if (IsTooSmallPicture(pic.image))
-        return fail(QStringLiteral("its picture \"%1\" is smaller than 33 x 32 pixels").arg(picturePath));
 
     Globals next = g_;
     next.NumberOfPieces = st.NumberOfPieces;
     next.NumColumns = st.NumColumns;
     next.NumRows = st.NumRows;
     PuzzleModel nm = std::move(st.model);
-    nm.ImageWidth = int16_t(pic.image.width());
-    nm.ImageHeight = int16_t(pic.image.height());
+    nm.ImageWidth = int16_t(picture.width());
+    nm.ImageHeight = int16_t(picture.height());
     nm.ImageFileName = st.ImageFileName;
     nm.ImageName = QFileInfo(picturePath).fileName().toStdString();
     nm.StateFileName = m_.StateFileName;
@@ -293,7 +130,7 @@ bool frmMain::LoadPuzzleState() {
     PuzzleImages imgs;
     try {
         nm.PixelRatio = picPuzzle_->Ratio();
-        imgs = CutPuzzleImages(next, nm, pic.image, sw, sh);
+        imgs = CutPuzzleImages(next, nm, picture, sw, sh);
         ScalePiecesPosition(nm, sw, sh);
         AlignAllGroups(nm, sw, sh);
     } catch (const std::exception& e) {
@@ -309,7 +146,7 @@ bool frmMain::LoadPuzzleState() {
     g_.ElapsedSeconds = st.ElapsedSeconds;
     m_ = std::move(nm);
     images_ = std::move(imgs);
-    workingPicture_ = std::move(pic.image);
+    workingPicture_ = std::move(picture);
     StartWorkingCopy(picturePath);
     g_.PuzzleLoaded = true;
     EnableCommands();
@@ -701,11 +538,6 @@ void frmMain::Form_Unload() {
     mnuFileClose_Click();
     frameView_ = QImage();
     backBuffer_ = Surface();
-}
-
-void frmMain::closeEvent(QCloseEvent* e) {
-    Form_Unload();
-    e->accept();
 }
 
 void frmMain::Form_Resize() {

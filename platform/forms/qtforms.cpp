@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+#include <iostream>
 
 namespace pz::forms {
 
@@ -134,6 +135,27 @@ std::unique_ptr<HostedControl> CreateControl(const QString& classId, PropertyBag
     hosted->control_->ReadProperties(bag);
     hosted->control_->Resize();
     return hosted;
+}
+
+std::map<QString, std::unique_ptr<HostedControl>> CreateFormControls(const QByteArray& formData, winmsg::HWND parent,
+                                                                    winmsg::WindowSystem& windows) {
+    std::map<QString, std::unique_ptr<HostedControl>> controls;
+    const auto sections = ParseFormData(formData);
+    for (auto it = sections.begin(); it != sections.end(); ++it) {
+        const QString classId = it.value().value(QStringLiteral("Class"));
+        if (classId.isEmpty()) continue;
+        SectionBag bag(it.value());
+        QString error;
+        auto control = CreateControl(classId, bag, parent, windows, &error);
+        if (!control) {
+            std::cerr << "Puzzora: the control " << it.key().toStdString() << " (" << classId.toStdString()
+                      << ") could not be created: " << error.toStdString() << "; the window goes on without it."
+                      << std::endl;
+            continue;
+        }
+        controls[it.key()] = std::move(control);
+    }
+    return controls;
 }
 
 }  // namespace pz::forms

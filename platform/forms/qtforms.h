@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QSize>
 #include <QString>
+#include <map>
 #include <memory>
 
 #include "platform/forms/forms.h"
@@ -69,5 +70,11 @@ QStringList LibrarySearchPath();
 // and loads its saved properties. Null, with the reason, when any step fails.
 std::unique_ptr<HostedControl> CreateControl(const QString& classId, PropertyBag& bag, winmsg::HWND parent,
                                              winmsg::WindowSystem& windows, QString* error);
+
+// Creates every control a window's saved form data names, by name. A control
+// that cannot be created is left out and said on standard error; the window
+// goes on without it.
+std::map<QString, std::unique_ptr<HostedControl>> CreateFormControls(const QByteArray& formData, winmsg::HWND parent,
+                                                                    winmsg::WindowSystem& windows);
 
 }  // namespace pz::forms

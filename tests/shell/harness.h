@@ -13,6 +13,7 @@
 #include "game/interaction/hittest.h"
 #include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
+#include "fakerandom.h"
 #include "shell/fakes.h"
 #include "testutil.h"
 
@@ -26,7 +27,7 @@ struct GameFixture {
     MemorySettingsStore store_;
     ScriptedFileDialogs files_;
     RecordingPrompts prompts_;
-    ClockRandom random_;
+    ReplayRandom random_;
     std::unique_ptr<frmMain> w_;
 
     explicit GameFixture(uint64_t seed = 1) : random_(seed) {}

@@ -26,9 +26,6 @@ class TestScaled : public QObject, test::GameFixture {
         QVERIFY(w_->backBuffer().Image() == whole.Image());
     }
 
-public:
-    TestScaled() : GameFixture(11) {}
-
 private slots:
     void init() {
         Reset();

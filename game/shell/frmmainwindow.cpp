@@ -1,0 +1,149 @@
+// The main window's controls: the play area and its mouse, the menus, the
+// toolbar, the timer and the controls its saved form data names.
+#include <QCloseEvent>
+#include <QFile>
+#include <QMenuBar>
+#include <QMouseEvent>
+
+#include "game/shell/frmmain.h"
+#include "platform/winmsg/qtwindowsystem.h"
+
+// The icons live in a static library; pull its resources in.
+static void InitShellResources() { Q_INIT_RESOURCE(resources); }
+
+namespace pz {
+
+frmMain::frmMain(Globals& g, MainServices services, QWidget* parent)
+    : QMainWindow(parent), g_(g), svc_(services) {
+    InitShellResources();
+    setWindowTitle(QStringLiteral("Puzzora"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/puzzora.png")));
+    BuildMenus();
+
+    picPuzzle_ = new PlayArea(this);
+    picPuzzle_->setObjectName(QStringLiteral("picPuzzle"));
+    picPuzzle_->frame = [this]() -> const QImage* {
+        return g_.PuzzleLoaded && !backBuffer_.IsNull() ? &frameView_ : nullptr;
+    };
+    picPuzzle_->background = [this] {
+        const uint32_t c = uint32_t(g_.BackgroundColorFill);
+        return QColor((c >> 16) & 0xff, (c >> 8) & 0xff, c & 0xff);
+    };
+    picPuzzle_->onResize = [this] { Form_Resize(); };
+    auto button = [](QMouseEvent* e) {
+        switch (e->button()) {
+            case Qt::LeftButton: return 1;
+            case Qt::RightButton: return 2;
+            case Qt::MiddleButton: return 4;
+            default: return 0;
+        }
+    };
+    // The game plays in screen pixels.
+    picPuzzle_->onPress = [this, button](QMouseEvent* e) {
+        const QPointF d = picPuzzle_->ToDevice(e->position());
+        picPuzzle_MouseDown(button(e), d.x(), d.y());
+    };
+    picPuzzle_->onMove = [this](QMouseEvent* e) {
+        const QPointF d = picPuzzle_->ToDevice(e->position());
+        picPuzzle_MouseMove(d.x(), d.y());
+    };
+    picPuzzle_->onRelease = [this, button](QMouseEvent* e) {
+        const QPointF d = picPuzzle_->ToDevice(e->position());
+        picPuzzle_MouseUp(button(e), d.x(), d.y());
+    };
+    setCentralWidget(picPuzzle_);
+
+    tmrPuzzle_.setInterval(1000);
+    connect(&tmrPuzzle_, &QTimer::timeout, this, [this] { tmrPuzzle_Timer(); });
+    resize(800, 600);
+
+    hwnd_ = winmsg::QtWindowSystem::Instance().Register(this);
+    LoadFormControls();
+}
+
+frmMain::~frmMain() {
+    bitmapWriter_.Wait();
+    winmsg::QtWindowSystem::Instance().Destroy(hwnd_);
+    controls_.clear();   // each control terminates and detaches
+}
+
+void frmMain::LoadFormControls() {
+    // The window's saved form data names its controls and their properties.
+    QFile f(QStringLiteral(":/forms/frmMain.frm"));
+    if (f.open(QIODevice::ReadOnly))
+        controls_ = forms::CreateFormControls(f.readAll(), hwnd_, winmsg::QtWindowSystem::Instance());
+}
+
+forms::HostedControl* frmMain::FormControl(const QString& name) const {
+    auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : it->second.get();
+}
+
+void frmMain::BuildMenus() {
+    auto add = [this](QMenu* menu, const QString& text, const char* name, void (frmMain::*slot)()) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        if (slot) connect(a, &QAction::triggered, this, [this, slot] {
+            EndDragForCommand();
+            (this->*slot)();
+        });
+        return a;
+    };
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileOpen = add(mnuFile, QStringLiteral("&Open..."), "mnuFileOpen", &frmMain::mnuFileOpen_Click);
+    mnuFileClose = add(mnuFile, QStringLiteral("Close"), "mnuFileClose", &frmMain::mnuFileClose_Click);
+    mnuFile->addSeparator();
+    mnuFileLoadPuzzleState = add(mnuFile, QStringLiteral("Load Puzzle State"), "mnuFileLoadPuzzleState",
+                                 &frmMain::mnuFileLoadPuzzleState_Click);
+    mnuFileSavePuzzleState = add(mnuFile, QStringLiteral("Save Puzzle State"), "mnuFileSavePuzzleState",
+                                 &frmMain::mnuFileSavePuzzleState_Click);
+    mnuFile->addSeparator();
+    mnuFileScramble = add(mnuFile, QStringLiteral("Scramble"), "mnuFileScramble", &frmMain::mnuFileScramble_Click);
+    mnuFileHint = add(mnuFile, QStringLiteral("Hint"), "mnuFileHint", &frmMain::mnuFileHint_Click);
+    mnuFileSolve = add(mnuFile, QStringLiteral("Solve"), "mnuFileSolve", &frmMain::mnuFileSolve_Click);
+    mnuFile->addSeparator();
+    mnuFileOptions = add(mnuFile, QStringLiteral("Options..."), "mnuFileOptions", &frmMain::mnuFileOptions_Click);
+    mnuFile->addSeparator();
+    mnuFileExit = add(mnuFile, QStringLiteral("E&xit"), "mnuFileExit", &frmMain::mnuFileExit_Click);
+
+    mnuView = menuBar()->addMenu(QStringLiteral("View"));
+    mnuView->setObjectName(QStringLiteral("mnuView"));
+    mnuViewPreview = add(mnuView, QStringLiteral("Preview"), "mnuViewPreview", &frmMain::mnuViewPreview_Click);
+    mnuViewPreview->setCheckable(true);
+    mnuView->addSeparator();
+    mnuViewBestTimes =
+        add(mnuView, QStringLiteral("Best Times..."), "mnuViewBestTimes", &frmMain::mnuViewBestTimes_Click);
+    connect(mnuView, &QMenu::aboutToShow, this, [this] { mnuView_Click(); });
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpAbout = add(mnuHelp, QStringLiteral("About..."), "mnuHelpAbout", &frmMain::mnuHelpAbout_Click);
+
+    toolbar_ = addToolBar(QStringLiteral("Toolbar1"));
+    toolbar_->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar_->setMovable(false);
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    tbOpen_ = toolbar_->addAction(QIcon(QStringLiteral(":/icons/open.png")), QStringLiteral("Open"));
+    tbSave_ = toolbar_->addAction(QIcon(QStringLiteral(":/icons/save.png")), QStringLiteral("Save Puzzle State"));
+    connect(tbOpen_, &QAction::triggered, this, [this] {
+        EndDragForCommand();
+        Toolbar1_ButtonClick(1);
+    });
+    connect(tbSave_, &QAction::triggered, this, [this] {
+        EndDragForCommand();
+        Toolbar1_ButtonClick(2);
+    });
+
+    // Nothing to close or save until a puzzle is loaded.
+    mnuFileClose->setEnabled(false);
+    mnuFileSavePuzzleState->setEnabled(false);
+    tbSave_->setEnabled(false);
+}
+
+void frmMain::closeEvent(QCloseEvent* e) {
+    Form_Unload();
+    e->accept();
+}
+
+}  // namespace pz
