@@ -206,10 +206,8 @@ private slots:
         p.lblColor_Click(13);
         QCOMPARE(p.txtRed->text(), QString("0"));
         QCOMPARE(p.shpPreviewColor->Color(), QColor(0, 0, 0));
-        QCOMPARE(LeadingNumber("  42abc"), 42.0);
-        QCOMPARE(LeadingNumber("4 2"), 42.0);
-        QCOMPARE(LeadingNumber(".5"), 0.5);
-        QCOMPARE(LeadingNumber("x1"), 0.0);
+        for (auto [text, number] : {std::pair{"  42abc", 42.0}, {"4 2", 42.0}, {".5", 0.5}, {"x1", 0.0}})
+            QCOMPARE(LeadingNumber(text), number);
     }
 
     void aboutTextsLinksAndSystemInfo() {

@@ -1,9 +1,9 @@
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "game/persist/besttimes.h"
 #include "game/persist/besttimesfile.h"
+#include "testutil.h"
 
 namespace pz {
 
@@ -120,9 +120,7 @@ TEST(BestTimes, TheFileKeepsItsFormatAndAFailureIsToldOnce) {
     t[1].PictureName = "Meadow.png";
     EXPECT_EQ(file.Write(t).toStdString(), "");
     // Six lines an entry, each ended by CRLF: 120 lines.
-    QFile written(dir.filePath("besttimes.txt"));
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    const QByteArray text = written.readAll();
+    const QByteArray text = test::ReadFile(dir.filePath("besttimes.txt"));
     EXPECT_TRUE(text.startsWith("\"Ann\"\r\n1\r\n2\r\n5\r\n64\r\n\"Meadow.png\"\r\n\"\"\r\n0\r\n"));
     EXPECT_EQ(text.count("\r\n"), 120);
     EXPECT_EQ(text.count('\n'), 120);

@@ -5,6 +5,7 @@
 
 #include "game/persist/qtsettingsstore.h"
 #include "game/persist/settings.h"
+#include "testutil.h"
 
 namespace pz {
 
@@ -126,9 +127,7 @@ TEST(Settings, TheUsersStoreKeepsEveryKeyForTheNextRun) {
     EXPECT_EQ(back.InitDir, s.InitDir);
     EXPECT_EQ(back.OutlineColor, 16777215);   // never written: the default
     // An INI file in the user's config folder, section "Settings".
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
-    const QByteArray text = f.readAll();
+    const QByteArray text = test::ReadFile(file);
     EXPECT_TRUE(text.startsWith("[Settings]\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("\nView%20Preview=False\n")) << text.toStdString();
 }
