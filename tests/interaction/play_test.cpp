@@ -24,8 +24,6 @@ void Release(test::CutPuzzle& c, int16_t piece, double sw = 800, double sh = 600
     JoinPass(c.g, c.m, sw, sh);
 }
 
-using Host = test::CountingHost;
-
 }  // namespace
 
 TEST(Join, FourPixelsOffJoinsFiveDoesNot) {
@@ -149,7 +147,7 @@ TEST(Join, ClosingARingOnlySetsFlags) {
 
 TEST(Join, NeighbourLockedHomeIsLeftAlone) {
     auto c = Spread();
-    Host host;
+    test::CountingHost host;
     test::Place(c.m, 1, c.m.Pieces[1].HomeX, c.m.Pieces[1].HomeY);
     SetGroupInPlace(c.g, c.m, 1, host);
     test::Place(c.m, 2, c.m.Pieces[1].X + c.m.PieceWidth + 4, c.m.Pieces[1].Y);
@@ -174,7 +172,7 @@ TEST(Placing, AtHomeWithinFourPixels) {
 
 TEST(Placing, LockingMovesTheGroupHomeAndCompletesAtTheLast) {
     auto c = Spread(test::MakeCut(2, 2, 300, 300, 800, 600));
-    Host host;
+    test::CountingHost host;
     c.g.TimePuzzle = true;
     c.g.ElapsedSeconds = 30;
     c.m.Pieces[1].RightJoined = c.m.Pieces[2].LeftJoined = true;
@@ -203,7 +201,7 @@ TEST(Placing, LockingMovesTheGroupHomeAndCompletesAtTheLast) {
 
 TEST(Placing, UntimedCompletionAsksForNoName) {
     auto c = test::MakeCut(2, 2, 300, 300, 800, 600);
-    Host host;
+    test::CountingHost host;
     c.g.TimePuzzle = false;
     c.g.ElapsedSeconds = 12;
     for (int16_t g = 1; g <= 4; ++g) SetGroupInPlace(c.g, c.m, g, host);
@@ -353,7 +351,7 @@ TEST(HitTest, TopmostGroupAndHighestPieceFirstAndNeverAtHome) {
     test::Place(c.m, 3, 100, 100);   // stacked for the test
     EXPECT_EQ(FindPieceAt(c.g, c.m, 100 + cx, 100 + cy), 3);
     // A group at home is never picked.
-    Host host;
+    test::CountingHost host;
     SetGroupInPlace(c.g, c.m, c.m.Pieces[3].Group, host);
     test::Place(c.m, 3, 100, 100);
     EXPECT_EQ(FindPieceAt(c.g, c.m, 100 + cx, 100 + cy), 7);
