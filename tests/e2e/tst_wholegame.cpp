@@ -64,13 +64,8 @@ private slots:
         QVERIFY(m().PuzzleComplete);
         QVERIFY(!w_->tmrPuzzle().isActive());
         QCOMPARE(g_.ElapsedSeconds, 0);
-        for (int p = 1; p <= 12; ++p) {
-            QCOMPARE(m().Pieces[p].X, int32_t(m().Pieces[p].HomeX));
-            QCOMPARE(m().Pieces[p].Group, int16_t(0));
-        }
         QCOMPARE(prompts_.inputPrompts, QStringList{"You have achieved a new best time, please enter you name."});
-        QCOMPARE(g_.BestTimes[1].PlayerName, std::string("Tester"));
-        QCOMPARE(g_.BestTimes[1].Seconds, int16_t(2));
+        // The time entered as the file keeps it: name, hours, minutes, seconds, pieces, picture.
         const QByteArray text = test::ReadFile(ProgramFile("besttimes.txt"));
         QVERIFY(text.startsWith("\"Tester\"\r\n0\r\n0\r\n2\r\n12\r\n\"game.png\"\r\n"));
         // A press on the finished picture picks nothing.
