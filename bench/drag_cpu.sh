@@ -20,6 +20,7 @@ cleanup() {
 trap cleanup EXIT
 export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/home/.config XDG_DATA_HOME=$WORK/home/.local/share
 export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
+[ -z "${NOSHM:-}" ] || export QT_XCB_NO_MITSHM=1
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 cp "$B/puzzora" "$B/libSizeward6.so" "$WORK/"
 COPY0=$("$B/bench/frame_copy_probe" 3840 2160)

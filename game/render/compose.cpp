@@ -236,7 +236,21 @@ void Damage::AddChanges(const PuzzleModel& before, const PuzzleModel& after) {
     }
 }
 
-std::vector<Rect> Damage::Rects(int width, int height) const { return DisjointRects(rects_, width, height); }
+std::vector<Rect> Damage::Rects(int width, int height) const {
+    std::vector<Rect> out = DisjointRects(rects_, width, height);
+    if (out.size() < 2) return out;
+    // A step of a drag leaves and enters nearly the same rectangle: drawn as
+    // one, each piece under it is copied once instead of once a slice.
+    Rect box = out[0];
+    int64_t area = 0;
+    for (const Rect& r : out) {
+        box = Rect{std::min(box.Left, r.Left), std::min(box.Top, r.Top), std::max(box.Right, r.Right),
+                   std::max(box.Bottom, r.Bottom)};
+        area += int64_t(r.Width()) * r.Height();
+    }
+    if (int64_t(box.Width()) * box.Height() * 4 <= area * 5) return {box};
+    return out;
+}
 
 std::vector<Rect> DisjointRects(const std::vector<Rect>& rects, int width, int height) {
     std::vector<Rect> in;

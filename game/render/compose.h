@@ -78,7 +78,8 @@ public:
     void AddChanges(const PuzzleModel& before, const PuzzleModel& after);
     bool Empty() const { return rects_.empty(); }
     // The union of everything added, clipped to width x height, as rectangles
-    // that do not overlap.
+    // that do not overlap; their bounding rectangle alone where that is at
+    // most a quarter larger than the union.
     std::vector<Rect> Rects(int width, int height) const;
 
 private:

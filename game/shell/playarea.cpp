@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <cmath>
 
@@ -19,6 +20,9 @@ QRect DeviceRect(const QRect& r, double s) {
 PlayArea::PlayArea(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
+    presentTimer_.setSingleShot(true);
+    presentTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&presentTimer_, &QTimer::timeout, this, [this] { PresentPending(); });
 }
 
 QSize PlayArea::DeviceSize() const {
@@ -28,13 +32,43 @@ QSize PlayArea::DeviceSize() const {
 
 void PlayArea::Present(const std::vector<QRect>& deviceRects) {
     const double s = Ratio();
-    QRegion region;
     for (const QRect& d : deviceRects) {
         const int x0 = int(std::floor(d.left() / s)), y0 = int(std::floor(d.top() / s));
         const int x1 = int(std::ceil((d.left() + d.width()) / s)), y1 = int(std::ceil((d.top() + d.height()) / s));
-        region += QRect(x0, y0, x1 - x0, y1 - y0);
+        pending_ += QRect(x0, y0, x1 - x0, y1 - y0);
     }
-    if (!region.isEmpty()) repaint(region);
+    if (pending_.isEmpty()) return;
+    // At most one presentation per refresh of the screen: the pointer often
+    // moves faster than the screen shows, and the frame is always whole, so
+    // a later presentation shows everything drawn since.
+    const qint64 interval = RefreshInterval();
+    const qint64 since = shown_.isValid() ? shown_.nsecsElapsed() : interval;
+    if (since >= interval) {
+        PresentPending();
+    } else if (!presentTimer_.isActive()) {
+        presentTimer_.start(int((interval - since + 999999) / 1000000));
+    }
+}
+
+qint64 PlayArea::RefreshInterval() const {
+    const QScreen* sc = screen();
+    const double hz = sc ? sc->refreshRate() : 0;
+    return qint64(1e9 / (hz >= 24 && hz <= 1000 ? hz : 60.0));
+}
+
+void PlayArea::PresentPending() {
+    presentTimer_.stop();
+    if (pending_.isEmpty()) return;
+    // Shown as one rectangle the frame is copied row by row; a region of
+    // several goes through the toolkit's general (threaded) path, which costs
+    // more than copying a few more pixels.
+    int64_t area = 0;
+    for (const QRect& r : pending_) area += int64_t(r.width()) * r.height();
+    const QRect box = pending_.boundingRect();
+    const QRegion shown = int64_t(box.width()) * box.height() <= 2 * area ? QRegion(box) : pending_;
+    pending_ = QRegion();
+    shown_.start();
+    repaint(shown);
 }
 
 void PlayArea::paintEvent(QPaintEvent* e) {

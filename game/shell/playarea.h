@@ -1,4 +1,6 @@
 #pragma once
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -26,8 +28,12 @@ public:
     QSize DeviceSize() const;
     // A point of a mouse event in screen pixels of the play area.
     QPointF ToDevice(const QPointF& p) const { return p * Ratio(); }
-    // Shows these rectangles of the frame (screen pixels) at the next paint.
+    // Shows these rectangles of the frame (screen pixels): now, or at the
+    // screen's next refresh if one was shown less than a refresh ago.
     void Present(const std::vector<QRect>& deviceRects);
+    // Shows at once whatever Present still holds back.
+    void PresentPending();
+    bool HoldsBack() const { return !pending_.isEmpty(); }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -37,7 +43,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
+    qint64 RefreshInterval() const;   // nanoseconds
+
     double ratio_ = 0;   // at the last resize
+    QRegion pending_;    // layout pixels not yet shown
+    QElapsedTimer shown_;
+    QTimer presentTimer_;
 };
 
 }  // namespace pz

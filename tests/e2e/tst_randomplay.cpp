@@ -10,6 +10,7 @@
 // for N seconds and prints the seed of any failure (make soak).
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QScreen>
 #include <QTimer>
 #include <iostream>
 #include <random>
@@ -304,6 +305,20 @@ private:
             DrawCache cache;
             ComposeFrame(g, m, W().images(), cache, fresh);
             if (fresh.Image() != shown.Image()) return "the frame shown is not the puzzle as it stands";
+        }
+        // The window shows that frame once a step held back for the screen's
+        // next refresh is out.
+        PlayArea* area = W().picPuzzle();
+        for (int i = 0; i < 100 && area->HoldsBack(); ++i) QTest::qWait(1);
+        QApplication::processEvents();
+        const QImage* frame = area->frame ? area->frame() : nullptr;
+        if (!W().isMinimized() && frame && !frame->isNull()) {
+            const double s = area->Ratio();
+            const QRect at(area->mapTo(&W(), QPoint(0, 0)) * s, area->DeviceSize());
+            const QRect part = at.intersected(QRect(at.topLeft(), frame->size()));
+            const QImage win = W().screen()->grabWindow(W().winId()).toImage().convertToFormat(QImage::Format_RGB32);
+            if (win.copy(part) != frame->copy(part.translated(-at.topLeft())))
+                return "the window does not show the frame";
         }
         // What a state file keeps comes back unchanged.
         try {
