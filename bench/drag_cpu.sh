@@ -6,8 +6,14 @@
 # measured in the same run (before and after; the faster counts).
 # With IDLE=1 the button is not pressed: the same pointer motion with
 # nothing dragged, what delivering the events alone costs.
+# With CPUS=LIST everything (X server, game, xdotool) runs on those CPUs
+# only (taskset): on a virtual machine, waking a thread on the other CPU
+# costs more than the work it is woken for, and the figures scatter.
 # usage: drag_cpu.sh BUILD_DIR [STEPS]
 set -euo pipefail
+if [ -n "${CPUS:-}" ] && [ -z "${DRAG_CPU_PINNED:-}" ]; then
+  DRAG_CPU_PINNED=1 exec taskset -c "$CPUS" "$0" "$@"
+fi
 B=$(cd "$1" && pwd)
 STEPS=${2:-600}
 WORK=$(mktemp -d)
@@ -20,7 +26,6 @@ cleanup() {
 trap cleanup EXIT
 export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/home/.config XDG_DATA_HOME=$WORK/home/.local/share
 export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
-[ -z "${NOSHM:-}" ] || export QT_XCB_NO_MITSHM=1
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 cp "$B/puzzora" "$B/libSizeward6.so" "$WORK/"
 COPY0=$("$B/bench/frame_copy_probe" 3840 2160)
