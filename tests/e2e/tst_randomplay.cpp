@@ -9,6 +9,7 @@
 // PUZZORA_SEED=S replays one seed; PUZZORA_SOAK_SECONDS=N plays fresh seeds
 // for N seconds and prints the seed of any failure (make soak).
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QScreen>
 #include <QTimer>
@@ -309,7 +310,7 @@ private:
         // The window shows that frame once a step held back for the screen's
         // next refresh is out.
         PlayArea* area = W().picPuzzle();
-        for (int i = 0; i < 100 && area->HoldsBack(); ++i) QTest::qWait(1);
+        for (QDeadlineTimer due(2000); area->HoldsBack() && !due.hasExpired();) QTest::qWait(1);
         QApplication::processEvents();
         const QImage* frame = area->frame ? area->frame() : nullptr;
         if (!W().isMinimized() && frame && !frame->isNull()) {
