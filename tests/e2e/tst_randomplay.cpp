@@ -316,9 +316,10 @@ private:
         if (!W().isMinimized() && frame && !frame->isNull()) {
             const double s = area->Ratio();
             const QRect at(area->mapTo(&W(), QPoint(0, 0)) * s, area->DeviceSize());
-            const QRect part = at.intersected(QRect(at.topLeft(), frame->size()));
             const QImage win = W().screen()->grabWindow(W().winId()).toImage().convertToFormat(QImage::Format_RGB32);
-            if (win.copy(part) != frame->copy(part.translated(-at.topLeft())))
+            // A window made smaller than its layout shows part of the area.
+            const QRect part = at.intersected(QRect(at.topLeft(), frame->size())).intersected(win.rect());
+            if (!part.isEmpty() && win.copy(part) != frame->copy(part.translated(-at.topLeft())))
                 return "the window does not show the frame";
         }
         // What a state file keeps comes back unchanged.
