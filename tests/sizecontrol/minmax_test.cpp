@@ -1,5 +1,5 @@
-#include <QCoreApplication>
 #include <array>
+#include <charconv>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -30,23 +30,23 @@ struct FakeHost : forms::HostServices {
 struct MapBag : forms::PropertyBag {
     std::map<std::string, std::string> values;
     std::vector<std::string> order;
-    bool ReadLong(const std::string& n, int32_t def, int32_t& out) override {
+    // The stored text of n, or nullptr where the default holds; n is noted as read.
+    const std::string* Find(const std::string& n) {
         order.push_back(n);
         auto it = values.find(n);
-        if (it == values.end()) return out = def, true;
-        try {
-            out = std::stoi(it->second);
-            return true;
-        } catch (...) {
-            return false;
-        }
+        return it == values.end() ? nullptr : &it->second;
+    }
+    bool ReadLong(const std::string& n, int32_t def, int32_t& out) override {
+        const std::string* v = Find(n);
+        int32_t x = def;
+        if (v && std::from_chars(v->data(), v->data() + v->size(), x).ec != std::errc()) return false;
+        out = x;
+        return true;
     }
     bool ReadBool(const std::string& n, bool def, bool& out) override {
-        order.push_back(n);
-        auto it = values.find(n);
-        if (it == values.end()) return out = def, true;
-        if (it->second != "True" && it->second != "False") return false;
-        out = it->second == "True";
+        const std::string* v = Find(n);
+        if (v && *v != "True" && *v != "False") return false;
+        out = v ? *v == "True" : def;
         return true;
     }
     void WriteLong(const std::string& n, int32_t v, int32_t def) override {
@@ -58,6 +58,12 @@ struct MapBag : forms::PropertyBag {
         if (v != def) values[n] = v ? "True" : "False";
     }
 };
+
+// Every field of a size-limit answer.
+std::array<int32_t, 8> Fields(const winmsg::MINMAXINFO& i) {
+    return {i.ptMinTrackSize.x, i.ptMinTrackSize.y, i.ptMaxTrackSize.x, i.ptMaxTrackSize.y,
+            i.ptMaxSize.x,      i.ptMaxSize.y,      i.ptMaxPosition.x,  i.ptMaxPosition.y};
+}
 
 int ErrorOf(const std::function<void()>& f) {
     try {
@@ -83,56 +89,36 @@ protected:
 }  // namespace
 
 TEST_F(MinMaxTest, NewInstanceDefaults) {
-    EXPECT_EQ(m.MinimumWidth(), 320);
-    EXPECT_EQ(m.MinimumHeight(), 200);
-    EXPECT_EQ(m.IncrementX(), 1);
-    EXPECT_EQ(m.IncrementY(), 1);
-    EXPECT_EQ(m.MaximumWidth() + m.MaximumHeight() + m.MaximizedWidth() + m.MaximizedHeight() + m.MaximizedLeft() +
-                  m.MaximizedTop(),
-              0);
+    EXPECT_EQ((std::array{m.MinimumWidth(), m.MinimumHeight(), m.IncrementX(), m.IncrementY(), m.MaximumWidth(),
+                          m.MaximumHeight(), m.MaximizedWidth(), m.MaximizedHeight(), m.MaximizedLeft(), m.MaximizedTop()}),
+              (std::array<int32_t, 10>{320, 200, 1, 1, 0, 0, 0, 0, 0, 0}));
     EXPECT_FALSE(m.Enabled());
     EXPECT_FALSE(m.UseMaximizedPosition());
     EXPECT_TRUE(ws.windows[w].props.empty());   // nothing attached
 }
 
-TEST_F(MinMaxTest, WidthRulesChainThroughEachOther) {
-    m.SetMaximumWidth(400);
-    m.SetMinimumWidth(500);
-    EXPECT_EQ(m.MaximumWidth(), 500);
-    m.SetMaximumWidth(0);
-    m.SetMinimumWidth(600);
-    EXPECT_EQ(m.MaximumWidth(), 0);
-
-    m.SetMinimumWidth(320);
-    m.SetMaximumWidth(300);
-    EXPECT_EQ(m.MinimumWidth(), 300);
-    EXPECT_EQ(m.MaximizedWidth(), 0);
-
-    m.SetMinimumWidth(320);
-    m.SetMaximumWidth(600);
-    m.SetMaximizedWidth(800);
-    EXPECT_EQ(m.MaximumWidth(), 800);
-    EXPECT_EQ(m.MinimumWidth(), 320);
-    m.SetMaximumWidth(0);
-    m.SetMinimumWidth(900);
-    m.SetMaximizedWidth(800);
-    EXPECT_EQ(m.MinimumWidth(), 800);
-    EXPECT_EQ(m.MaximumWidth(), 0);
-    // Lowering the maximum below both pulls the maximised and minimum down.
-    m.SetMaximumWidth(700);
-    EXPECT_EQ(m.MaximizedWidth(), 700);
-    EXPECT_EQ(m.MinimumWidth(), 700);
-    // Heights follow the same rules.
-    m.SetMaximumHeight(150);
-    EXPECT_EQ(m.MinimumHeight(), 150);
-    m.SetMaximizedHeight(400);
-    EXPECT_EQ(m.MaximumHeight(), 400);
-    // Zero stores zero and touches nothing else.
-    const SizeLimits before = m.Limits();
-    m.SetMaximumHeight(0);
-    EXPECT_EQ(m.MaximumHeight(), 0);
-    EXPECT_EQ(m.MinimumHeight(), before.MinimumHeight);
-    EXPECT_EQ(m.MaximizedHeight(), before.MaximizedHeight);
+TEST_F(MinMaxTest, SizeRulesChainThroughEachOther) {
+    // Each step sets the minimum, the maximum or the maximised size and is
+    // followed by all three; heights follow the same rules as widths. Zero
+    // stores zero and touches nothing else.
+    enum { Min, Max, Maxed };
+    const struct { int set; int32_t value, min, max, maxed; } steps[] = {
+        {Min, 320, 320, 0, 0},     {Max, 400, 320, 400, 0},   {Min, 500, 500, 500, 0},   {Max, 0, 500, 0, 0},
+        {Min, 600, 600, 0, 0},     {Min, 320, 320, 0, 0},     {Max, 300, 300, 300, 0},   {Min, 320, 320, 320, 0},
+        {Max, 600, 320, 600, 0},   {Maxed, 800, 320, 800, 800}, {Max, 0, 320, 0, 800},   {Min, 900, 900, 0, 900},
+        {Maxed, 800, 800, 0, 800}, {Max, 700, 700, 700, 700}, // lowering the maximum pulls both down
+        {Max, 0, 700, 0, 700},     {Min, 0, 0, 0, 700},       {Maxed, 0, 0, 0, 0},
+    };
+    using Set = void (MinMax::*)(int32_t);
+    const Set sets[2][3] = {{&MinMax::SetMinimumWidth, &MinMax::SetMaximumWidth, &MinMax::SetMaximizedWidth},
+                            {&MinMax::SetMinimumHeight, &MinMax::SetMaximumHeight, &MinMax::SetMaximizedHeight}};
+    for (int axis : {0, 1})
+        for (const auto& s : steps) {
+            (m.*sets[axis][s.set])(s.value);
+            const auto got = axis == 0 ? std::array{m.MinimumWidth(), m.MaximumWidth(), m.MaximizedWidth()}
+                                       : std::array{m.MinimumHeight(), m.MaximumHeight(), m.MaximizedHeight()};
+            EXPECT_EQ(got, (std::array{s.min, s.max, s.maxed})) << (axis ? "height " : "width ") << s.set << " " << s.value;
+        }
 }
 
 TEST_F(MinMaxTest, ErrorsChangeNothing) {
@@ -252,20 +238,13 @@ TEST(SizeRules, SizeLimitQuery) {
     info.ptMaxSize = {1920, 1050};
     info.ptMaxPosition = {0, 30};
     info.ptMaxTrackSize = {4000, 3000};
-    ApplyMinMaxInfo(game, info);
-    EXPECT_EQ(info.ptMinTrackSize.x, 468);
-    EXPECT_EQ(info.ptMinTrackSize.y, 350);
-    EXPECT_EQ(info.ptMaxTrackSize.x, 4000);
-    EXPECT_EQ(info.ptMaxSize.y, 1050);
-    EXPECT_EQ(info.ptMaxPosition.y, 30);
+    ApplyMinMaxInfo(game, info);   // only the minimum is set: the rest as the system gave it
+    EXPECT_EQ(Fields(info), (std::array<int32_t, 8>{468, 350, 4000, 3000, 1920, 1050, 0, 30}));
     SizeLimits all;
     all.MaximumWidth = 1000, all.MaximumHeight = 900, all.MaximizedWidth = 800, all.MaximizedHeight = 700;
     all.UseMaximizedPosition = true, all.MaximizedLeft = -4, all.MaximizedTop = -4;
     ApplyMinMaxInfo(all, info);
-    EXPECT_EQ(info.ptMaxTrackSize.x, 1000);
-    EXPECT_EQ(info.ptMaxSize.x, 800);
-    EXPECT_EQ(info.ptMaxPosition.x, -4);
-    EXPECT_EQ(info.ptMaxPosition.y, -4);
+    EXPECT_EQ(Fields(info), (std::array<int32_t, 8>{320, 200, 1000, 900, 800, 700, -4, -4}));
 }
 
 TEST(SizeRules, SizingSnapsFromTheMinimum) {
