@@ -52,18 +52,20 @@ TEST(Join, FourPixelsOffJoinsFiveDoesNot) {
 }
 
 TEST(Join, ToleranceAndHomeGrowWithThePixelRatio) {
-    // Strictly under 5 x ratio: the last offset that joins and the first that does not.
-    for (auto [ratio, joins, misses] : {std::tuple{1.25, 6, 7}, {1.5, 7, 8}, {2.0, 9, 10}}) {
+    // Strictly under 5 x ratio: the last offset that joins or counts as home
+    // and the first that does not, home tried along each axis and both.
+    for (auto [ratio, joins, misses] : {std::tuple{1.0, 4, 5}, {1.25, 6, 7}, {1.5, 7, 8}, {2.0, 9, 10}}) {
         for (int off : {joins, misses}) {
             auto c = Spread(test::MakeCut(4, 3, 400, 300, 800, 600, nullptr, ratio));
             test::Place(c.m, 1, 100, 100);
             test::Place(c.m, 2, 100 + c.m.PieceWidth - off, 100 + off);
             Release(c, 2);
             EXPECT_EQ(c.m.Pieces[2].Group == c.m.Pieces[1].Group, off == joins) << ratio << " " << off;
-            PieceInfo& p = c.m.Pieces[7];
-            p.X = p.HomeX + off;
-            p.Y = p.HomeY - off;
-            EXPECT_EQ(IsAtHome(c.m, 7), off == joins) << ratio << " " << off;
+            const PieceInfo& p = c.m.Pieces[7];
+            for (auto [dx, dy] : {std::pair{off, 0}, {0, -off}, {off, -off}}) {
+                test::Place(c.m, 7, p.HomeX + dx, p.HomeY + dy);
+                EXPECT_EQ(IsAtHome(c.m, 7), off == joins) << ratio << " at " << dx << "," << dy;
+            }
         }
     }
 }
@@ -160,55 +162,32 @@ TEST(Join, NeighbourLockedHomeIsLeftAlone) {
     EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
 }
 
-TEST(Placing, AtHomeWithinFourPixels) {
-    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-    PieceInfo& p = c.m.Pieces[7];
-    for (auto [dx, dy, home] : {std::tuple{4, -4, true}, {-4, 4, true}, {5, 0, false}, {0, -5, false}, {0, 0, true}}) {
-        p.X = p.HomeX + dx;
-        p.Y = p.HomeY + dy;
-        EXPECT_EQ(IsAtHome(c.m, 7), home) << dx << "," << dy;
-    }
-}
-
 TEST(Placing, LockingMovesTheGroupHomeAndCompletesAtTheLast) {
-    auto c = Spread(test::MakeCut(2, 2, 300, 300, 800, 600));
-    test::CountingHost host;
-    c.g.TimePuzzle = true;
-    c.g.ElapsedSeconds = 30;
-    c.m.Pieces[1].RightJoined = c.m.Pieces[2].LeftJoined = true;
-    test::Join(c.m, 2, 1);
-    SetGroupInPlace(c.g, c.m, 1, host);
-    EXPECT_EQ(c.m.Pieces[1].X, c.m.Pieces[1].HomeX);
-    EXPECT_EQ(c.m.Pieces[2].Y, c.m.Pieces[2].HomeY);
-    EXPECT_EQ(c.m.PiecesInPlace, (std::vector<int16_t>{0, 1, 2}));
-    EXPECT_TRUE(c.m.Groups[1].InPlace);
-    EXPECT_FALSE(c.m.PuzzleComplete);
-    EXPECT_EQ(host.saves, 1);
-    EXPECT_EQ(host.stops, 0);
-    EXPECT_EQ(c.g.ElapsedSeconds, 30);
-    EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
-    SetGroupInPlace(c.g, c.m, 3, host);
-    SetGroupInPlace(c.g, c.m, 4, host);
-    EXPECT_TRUE(c.m.PuzzleComplete);
-    EXPECT_EQ(c.m.GroupCount, 0);
-    EXPECT_EQ(host.stops, 1);
-    EXPECT_EQ(host.entries, 1);
-    EXPECT_EQ(host.saves, 3);
-    EXPECT_EQ(c.g.ElapsedSeconds, 0);
-    EXPECT_EQ(c.m.SelectedPiece, 0);
-    EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
-}
-
-TEST(Placing, UntimedCompletionAsksForNoName) {
-    auto c = test::MakeCut(2, 2, 300, 300, 800, 600);
-    test::CountingHost host;
-    c.g.TimePuzzle = false;
-    c.g.ElapsedSeconds = 12;
-    for (int16_t g = 1; g <= 4; ++g) SetGroupInPlace(c.g, c.m, g, host);
-    EXPECT_TRUE(c.m.PuzzleComplete);
-    EXPECT_EQ(host.entries, 0);
-    EXPECT_EQ(host.saves, 4);
-    EXPECT_EQ(c.g.ElapsedSeconds, 0);
+    for (bool timed : {true, false}) {
+        auto c = Spread(test::MakeCut(2, 2, 300, 300, 800, 600));
+        test::CountingHost host;
+        c.g.TimePuzzle = timed;
+        c.g.ElapsedSeconds = 30;
+        c.m.Pieces[1].RightJoined = c.m.Pieces[2].LeftJoined = true;
+        test::Join(c.m, 2, 1);
+        SetGroupInPlace(c.g, c.m, 1, host);
+        EXPECT_EQ(c.m.Pieces[1].X, c.m.Pieces[1].HomeX);
+        EXPECT_EQ(c.m.Pieces[2].Y, c.m.Pieces[2].HomeY);
+        EXPECT_EQ(c.m.PiecesInPlace, (std::vector<int16_t>{0, 1, 2}));
+        EXPECT_TRUE(c.m.Groups[1].InPlace);
+        EXPECT_FALSE(c.m.PuzzleComplete);
+        EXPECT_EQ((std::array{host.saves, host.stops, c.g.ElapsedSeconds}), (std::array{1, 0, 30}));
+        EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
+        SetGroupInPlace(c.g, c.m, 3, host);
+        SetGroupInPlace(c.g, c.m, 4, host);
+        EXPECT_TRUE(c.m.PuzzleComplete);
+        EXPECT_EQ(c.m.GroupCount, 0);
+        // The clock stops and the time is cleared; only a timed game asks for a name.
+        EXPECT_EQ((std::array{host.stops, host.entries, host.saves, c.g.ElapsedSeconds}), (std::array{1, timed ? 1 : 0, 3, 0}))
+            << (timed ? "timed" : "untimed");
+        EXPECT_EQ(c.m.SelectedPiece, 0);
+        EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
+    }
 }
 
 TEST(Drag, PickedPieceCentresUnderTheCursorAndAxesFreezeAtEdges) {

@@ -9,27 +9,22 @@ namespace pz {
 
 TEST(CutGeometry, FourByThreeExample) {
     auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-    EXPECT_EQ(c.m.PuzzleWidth, 334);
-    EXPECT_EQ(c.m.PuzzleHeight, 234);
-    EXPECT_EQ(c.m.PieceWidth, 83);
-    EXPECT_EQ(c.m.PieceHeight, 78);
-    EXPECT_EQ(c.m.MarginX, 27);
-    EXPECT_EQ(c.m.MarginY, 26);
-    EXPECT_EQ(c.m.PuzzleLeft, 233);
-    EXPECT_EQ(c.m.PuzzleTop, 183);
-    EXPECT_EQ(c.m.PuzzleRect, (RectL{233, 183, 233 + 4 * 83, 183 + 3 * 78}));
-    EXPECT_EQ(c.m.Pieces[6].ImageRect, (RectL{83, 78, 166, 156}));
-    EXPECT_EQ(c.m.Pieces[6].HomeX, 83 + 234 - 27);
-    EXPECT_EQ(c.m.Pieces[6].HomeY, 78 + 184 - 26);
-    EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
-    EXPECT_EQ(c.images.PieceImages[1].Width(), 83 + 54);
-    EXPECT_EQ(c.images.PieceImages[1].Height(), 78 + 52);
-    EXPECT_EQ(c.images.Lines.FrameLineH.Width(), 4 * 83 + 2);
-    EXPECT_EQ(c.images.Lines.FrameLineV.Height(), 3 * 78 + 2);
-    EXPECT_EQ(c.images.Lines.EdgeLineH.Width(), 85);
-    EXPECT_EQ(c.images.Lines.EdgeLineV.Height(), 78);
-    EXPECT_EQ(c.images.Lines.EdgeStubH.Width(), 83 / 9 + 27 + 1);
-    EXPECT_EQ(c.images.Lines.EdgeStubV.Height(), 78 / 9 + 26);
+    const PuzzleModel& m = c.m;
+    // Puzzle and piece sizes, margins, the puzzle's corner.
+    EXPECT_EQ((std::vector<int>{m.PuzzleWidth, m.PuzzleHeight, m.PieceWidth, m.PieceHeight, m.MarginX, m.MarginY,
+                                m.PuzzleLeft, m.PuzzleTop}),
+              (std::vector<int>{334, 234, 83, 78, 27, 26, 233, 183}));
+    EXPECT_EQ(m.PuzzleRect, (RectL{233, 183, 233 + 4 * 83, 183 + 3 * 78}));
+    EXPECT_EQ(m.Pieces[6].ImageRect, (RectL{83, 78, 166, 156}));
+    EXPECT_EQ(m.Pieces[6].HomeX, 83 + 234 - 27);
+    EXPECT_EQ(m.Pieces[6].HomeY, 78 + 184 - 26);
+    EXPECT_FALSE(CheckInvariants(c.g, m).has_value());
+    // Piece images with their margins, then the frame lines, edge lines and stubs.
+    const LineImages& l = c.images.Lines;
+    EXPECT_EQ((std::vector{c.images.PieceImages[1].Width(), c.images.PieceImages[1].Height(), l.FrameLineH.Width(),
+                           l.FrameLineV.Height(), l.EdgeLineH.Width(), l.EdgeLineV.Height(), l.EdgeStubH.Width(),
+                           l.EdgeStubV.Height()}),
+              (std::vector{83 + 54, 78 + 52, 4 * 83 + 2, 3 * 78 + 2, 85, 78, 83 / 9 + 27 + 1, 78 / 9 + 26}));
 }
 
 TEST(CutGeometry, FitsTallAndWidePicturesIntoThePlayArea) {
