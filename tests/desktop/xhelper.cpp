@@ -15,11 +15,6 @@
 #include <QScreen>
 #include <cstdio>
 
-#include "game/interaction/groups.h"
-#include "game/interaction/play.h"
-#include "game/interaction/scatter.h"
-#include "game/model/cutting.h"
-#include "game/model/grid.h"
 #include "game/persist/statefile.h"
 #include "testutil.h"
 

@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "game/persist/programdir.h"
-#include "game/shell/frmmain.h"
 #include "shell/harness.h"
 
 using namespace pz;

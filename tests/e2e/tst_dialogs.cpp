@@ -1,13 +1,9 @@
 // The options, colour picker and about dialogs with real clicks and typing,
 // offscreen, against a real main window.
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include "game/dialogs/frmabout.h"
 #include "game/dialogs/frmcolorpicker.h"
 #include "game/dialogs/frmoptions.h"
-#include "game/persist/programdir.h"
-#include "game/shell/frmmain.h"
 #include "shell/harness.h"
 
 using namespace pz;

@@ -12,10 +12,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <iostream>
-#include <random>
 
 #include "game/dialogs/frmoptions.h"
-#include "game/model/cutting.h"
 #include "game/model/invariants.h"
 #include "game/persist/statefile.h"
 #include "shell/harness.h"

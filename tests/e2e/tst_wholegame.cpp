@@ -1,13 +1,7 @@
 // Whole games played offscreen with real mouse events on the play area,
 // from Open and Scramble to the last piece, the name prompt and the
 // best-times file.
-#include <QFile>
-#include <QTemporaryDir>
-#include <QtTest>
 
-#include "game/interaction/hittest.h"
-#include "game/persist/programdir.h"
-#include "game/shell/frmmain.h"
 #include "shell/harness.h"
 
 using namespace pz;
@@ -116,6 +110,7 @@ private slots:
     }
 
     void resizeThereAndBack() {
+        OpenWith(MakePicture("large.png", 1600, 1200));   // larger than the play area: cut to fit it
         const int W = m().PieceWidth;
         QVERIFY(DragTo(5, 300, 300) != 0);
         QVERIFY(DragTo(6, 300 + W + 1, 301) != 0);   // joined pair
@@ -124,7 +119,11 @@ private slots:
         const QSize size = w_->size();
         w_->resize(1300, 950);
         QTRY_COMPARE(w_->backBuffer().Width(), area()->width());
-        // Joined pieces stay in contact, pieces at home sit on the new home.
+        // Cut again, larger; every piece inside; joined pieces stay in
+        // contact, pieces at home sit on the new home.
+        QVERIFY(m().PieceWidth > W);
+        for (int q = 1; q <= 12; ++q)
+            QVERIFY(m().Pieces[q].X >= 1 && m().Pieces[q].X <= area()->width() - m().PieceWidth);
         QCOMPARE(m().Pieces[6].X - m().Pieces[5].X, int32_t(m().PieceWidth));
         for (int i = 1; i <= m().InPlaceCount; ++i) {
             const PieceInfo& pc = m().Pieces[m().PiecesInPlace[i]];

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "game/interaction/groups.h"
-#include "game/interaction/scatter.h"
 #include "game/model/invariants.h"
 
 #include "fakerandom.h"

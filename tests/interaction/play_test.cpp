@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "game/interaction/groups.h"
 #include "game/interaction/hittest.h"
-#include "game/interaction/play.h"
 #include "game/model/invariants.h"
 #include "testutil.h"
 

@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include "game/interaction/groups.h"
 #include "game/model/invariants.h"
 #include "testutil.h"
 

@@ -3,9 +3,7 @@
 #include <array>
 #include <random>
 
-#include "game/interaction/groups.h"
 #include "game/render/bandworker.h"
-#include "game/interaction/play.h"
 #include "game/model/scale.h"
 #include "testutil.h"
 
