@@ -51,28 +51,29 @@ int Picture(const QString& out) {
     return img.save(out) ? 0 : 1;
 }
 
-// The grid of n pieces for the picture, its pieces' records made.
-bool Grid(const QImage& pic, int n, Globals& g, PuzzleModel& m) {
+// A cut of n pieces of the picture for a play area of w x h, its pieces'
+// records made; false when the picture cannot be read or has no grid.
+bool Cut(const QString& picture, int n, int w, int h, Globals& g, PuzzleModel& m) {
+    const QImage pic(picture);
     g.NumberOfPieces = int16_t(n);
     SetDivisors(g);
     m.ImageWidth = int16_t(pic.width());
     m.ImageHeight = int16_t(pic.height());
     GridChoice grid;
-    if (!ChooseGrid(g, m.ImageWidth, m.ImageHeight, grid)) return false;
+    if (pic.isNull() || !ChooseGrid(g, m.ImageWidth, m.ImageHeight, grid)) return false;
     g.NumColumns = grid.columns;
     g.NumRows = grid.rows;
     InitPieceRecords(g, m);
+    ComputeCutGeometry(g, m, float(w), float(h));
+    m.ImageFileName = picture.toStdString();
     return true;
 }
 
 int State(const QString& picture, int w, int h, const QString& out, const QString& mode) {
-    const QImage pic(picture);
     Globals g;
     PuzzleModel m;
-    if (pic.isNull() || !Grid(pic, 12, g, m)) return 1;
-    ComputeCutGeometry(g, m, float(w), float(h));
+    if (!Cut(picture, 12, w, h, g, m)) return 1;
     ClearSettings(g, m);
-    m.ImageFileName = picture.toStdString();
     g.ElapsedSeconds = 100;
     const int W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY;
     const int cx = (2 * MX + W) / 2, cy = (2 * MY + H) / 2;
@@ -119,14 +120,11 @@ int State(const QString& picture, int w, int h, const QString& out, const QStrin
 // A game of n pieces for a play area of w x h, scattered, its topmost piece
 // at (1, 1) (for the drag benchmark).
 int Scatter(const QString& picture, int n, int w, int h, const QString& out) {
-    const QImage pic(picture);
     Globals g;
     PuzzleModel m;
-    if (pic.isNull() || !Grid(pic, n, g, m)) return 1;
-    ComputeCutGeometry(g, m, float(w), float(h));
+    if (!Cut(picture, n, w, h, g, m)) return 1;
     g.PuzzleLoaded = true;
     ClearSettings(g, m);
-    m.ImageFileName = picture.toStdString();
     ClockRandom rnd(1);
     Scramble(g, m, float(w), float(h), rnd);
     const int top = m.Groups[m.GroupOrder[m.GroupCount]].PieceList[1];
@@ -138,11 +136,9 @@ int Scatter(const QString& picture, int n, int w, int h, const QString& out) {
 // Where the centre of a piece's body lies from its image's corner, for a
 // play area of w x h.
 int Centre(const QString& picture, int n, int w, int h) {
-    const QImage pic(picture);
     Globals g;
     PuzzleModel m;
-    if (pic.isNull() || !Grid(pic, n, g, m)) return 1;
-    ComputeCutGeometry(g, m, float(w), float(h));
+    if (!Cut(picture, n, w, h, g, m)) return 1;
     std::printf("%d %d\n", m.MarginX + m.PieceWidth / 2, m.MarginY + m.PieceHeight / 2);
     return 0;
 }

@@ -67,7 +67,7 @@ private slots:
         QVERIFY(d->isVisible());                           // Apply leaves it open
     }
 
-    void okWithoutChangesStoresFourKeys() {
+    void okStoresFourKeysAndTheCheckBoxes() {
         g_.PiecesListIndex = 18;   // "64", the number in force
         auto d = Options();
         store_.values.clear();
@@ -78,6 +78,16 @@ private slots:
         QCOMPARE(keys, (QStringList{"List Index", "Outline Pieces", "System Memory", "Time Puzzle"}));
         QCOMPARE(QString::fromStdString(store_.values["Time Puzzle"]), QString("True"));
         QVERIFY(!d->isVisible());
+        // Each check box changed, the memory one by its label.
+        d = Options();
+        QTest::mouseClick(d->chkOutlinePieces, Qt::LeftButton);
+        QTest::mouseClick(d->lblSystemMemory, Qt::LeftButton);
+        QVERIFY(d->chkSystemMemory->isChecked());
+        QTest::mouseClick(d->chkTimePuzzle, Qt::LeftButton);
+        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        QVERIFY(!g_.OutlinePieces && g_.SystemMemory && !g_.TimePuzzle);
+        QCOMPARE(QString::fromStdString(store_.values["Outline Pieces"]), QString("False"));
+        QCOMPARE(QString::fromStdString(store_.values["System Memory"]), QString("True"));
     }
 
     void cancelKeepsTheNumberButRemembersTheEntry() {
@@ -154,20 +164,6 @@ private slots:
         store_.values.clear();
         QTest::mouseClick(d->cmdApply, Qt::LeftButton);
         QCOMPARE(store_.values.count("Preview Size"), 0u);
-    }
-
-    void checkBoxesApply() {
-        auto d = Options();
-        QTest::mouseClick(d->chkOutlinePieces, Qt::LeftButton);
-        QTest::mouseClick(d->lblSystemMemory, Qt::LeftButton);
-        QVERIFY(d->chkSystemMemory->isChecked());
-        QTest::mouseClick(d->chkTimePuzzle, Qt::LeftButton);
-        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-        QVERIFY(!g_.OutlinePieces);
-        QVERIFY(g_.SystemMemory);
-        QVERIFY(!g_.TimePuzzle);
-        QCOMPARE(QString::fromStdString(store_.values["Outline Pieces"]), QString("False"));
-        QCOMPARE(QString::fromStdString(store_.values["System Memory"]), QString("True"));
     }
 
     void colorPickerTextRules() {

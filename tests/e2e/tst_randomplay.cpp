@@ -22,15 +22,10 @@ using namespace pz;
 
 namespace {
 
-// A puzzle as its state file holds it.
-std::string StateOf(const Globals& g, const PuzzleModel& m) { return WriteState(g, m); }
-
 int ZeroTimeEntries(const Globals& g) {
-    int n = 0;
-    for (int i = 1; i <= BestTimesCount; ++i)
-        n += g.BestTimes[i].PieceTotal > 0 && g.BestTimes[i].Hours == 0 && g.BestTimes[i].Minutes == 0 &&
-             g.BestTimes[i].Seconds == 0;
-    return n;
+    return int(std::count_if(g.BestTimes.begin() + 1, g.BestTimes.end(), [](const BestTimeEntry& e) {
+        return e.PieceTotal > 0 && e.Hours == 0 && e.Minutes == 0 && e.Seconds == 0;
+    }));
 }
 
 class RandomPlay {
@@ -56,9 +51,7 @@ public:
                 failure = "one action asked for the player's name twice";
             if (!failure.isEmpty()) {
                 const int from = std::max<int>(0, int(log_.size()) - 12);
-                return QString("after action %1: %2\n  last actions: %3")
-                    .arg(i + 1)
-                    .arg(failure, log_.mid(from).join(" | "));
+                return QString("after action %1: %2\n  last actions: %3").arg(i + 1).arg(failure, log_.mid(from).join(" | "));
             }
         }
         game_.w_->close();
@@ -220,13 +213,13 @@ private:
     // Saves through the menu and loads the file back: the same puzzle.
     QString SaveAndLoadBack() {
         if (!game_.g_.PuzzleLoaded) return "Save and load (nothing loaded)";
-        const std::string before = StateOf(game_.g_, M());
+        const std::string before = WriteState(game_.g_, M());
         const int messages = int(game_.prompts_.messages.size());
         game_.files_.answers.push_back(saved_);
         W().mnuFileSavePuzzleState->trigger();
-        if (LoadState(saved_, true) && int(game_.prompts_.messages.size()) == messages) {
-            if (StateOf(game_.g_, M()) != before) failure_ = "the puzzle loaded back is not the one saved";
-        }
+        if (LoadState(saved_, true) && int(game_.prompts_.messages.size()) == messages &&
+            WriteState(game_.g_, M()) != before)
+            failure_ = "the puzzle loaded back is not the one saved";
         return "Save and load";
     }
 
@@ -270,10 +263,7 @@ private:
     QString Check() {
         const Globals& g = game_.g_;
         const PuzzleModel& m = M();
-        if (!g.PuzzleLoaded) {
-            if (m.DraggingGroup || m.DraggingPreview) return "a drag outlived its puzzle";
-            return "";
-        }
+        if (!g.PuzzleLoaded) return m.DraggingGroup || m.DraggingPreview ? "a drag outlived its puzzle" : "";
         if (g.NumColumns * g.NumRows != g.NumberOfPieces) return "the grid does not match the number of pieces";
         if (auto f = CheckInvariants(g, m)) return QString("invariant %1: %2").arg(f->number).arg(f->message.c_str());
         const auto& images = W().images().PieceImages;
@@ -286,10 +276,7 @@ private:
         try {
             ComputeCutGeometry(g, recut, float(m.PreviousWidth), float(m.PreviousHeight));
         } catch (const std::exception& e) {
-            return QString("the kept play-area size %1x%2 cannot be cut: %3")
-                .arg(m.PreviousWidth)
-                .arg(m.PreviousHeight)
-                .arg(e.what());
+            return QString("the kept play-area size %1x%2 cannot be cut: %3").arg(m.PreviousWidth).arg(m.PreviousHeight).arg(e.what());
         }
         if (recut.PieceWidth != m.PieceWidth || recut.PieceHeight != m.PieceHeight || !(recut.PuzzleRect == m.PuzzleRect))
             return QString("the kept play-area size %1x%2 is not the cut's").arg(m.PreviousWidth).arg(m.PreviousHeight);
@@ -305,7 +292,7 @@ private:
         }
         // What a state file keeps comes back unchanged.
         try {
-            const std::string bytes = StateOf(g, m);
+            const std::string bytes = WriteState(g, m);
             LoadedState back = ReadState(bytes);
             Globals gb = g;
             gb.NumberOfPieces = back.NumberOfPieces;
@@ -313,7 +300,7 @@ private:
             gb.NumRows = back.NumRows;
             gb.ElapsedSeconds = back.ElapsedSeconds;
             back.model.ImageFileName = back.ImageFileName;
-            if (StateOf(gb, back.model) != bytes) return "a state file round trip changes the puzzle";
+            if (WriteState(gb, back.model) != bytes) return "a state file round trip changes the puzzle";
         } catch (const StateFileError& e) {
             return QString("the state file cannot be written or read: %1").arg(e.message.c_str());
         }

@@ -192,32 +192,27 @@ TEST(Drag, PickedPieceCentresUnderTheCursorAndAxesFreezeAtEdges) {
     auto c = Spread();
     const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
     const int cx = (2 * MX + W) / 2, cy = (2 * MY + H) / 2;
-    // A group of 6 and 7 dragged by 7.
+    // A group of 6 and 7 dragged by 7: the cursor, then where piece 7's image
+    // lands. An axis whose image edge would reach the area's edge stays where
+    // it was while the other follows; the left edge is judged from the
+    // group's left column (piece 6's image).
     test::Place(c.m, 6, 300, 200);
     test::Place(c.m, 7, 300 + W + 1, 200);
     Release(c, 7);
     c.m.SelectedPiece = 7;
-    DragGroupTo(c.m, 400, 300, 800, 600);
-    EXPECT_EQ(c.m.Pieces[7].X, 400 - cx);
-    EXPECT_EQ(c.m.Pieces[7].Y, 300 - cy);
-    EXPECT_EQ(c.m.Pieces[6].X, 400 - cx - W);
-    // Towards the right edge: x stops once the right image edge would reach
-    // the edge, y still follows.
-    DragGroupTo(c.m, 800 - cx - 1, 310, 800, 600);
-    EXPECT_EQ(c.m.Pieces[7].X, 800 - cx - 1 - cx);
-    DragGroupTo(c.m, 800 - cx, 320, 800, 600);   // Right = 800: not < width
-    EXPECT_EQ(c.m.Pieces[7].X, 800 - cx - 1 - cx);
-    EXPECT_EQ(c.m.Pieces[7].Y, 320 - cy);
-    EXPECT_EQ(c.m.Pieces[6].Y, 320 - cy);
-    // Left edge judged from the group's left column (piece 6's image).
-    DragGroupTo(c.m, W + cx, 330, 800, 600);   // Left = 0: frozen
-    EXPECT_EQ(c.m.Pieces[7].X, 800 - cx - 1 - cx);
-    DragGroupTo(c.m, W + cx + 1, 330, 800, 600);
-    EXPECT_EQ(c.m.Pieces[6].X, 1);
-    // Top edge frozen, x still follows.
-    DragGroupTo(c.m, 400, cy, 800, 600);
-    EXPECT_EQ(c.m.Pieces[7].Y, 330 - cy);
-    EXPECT_EQ(c.m.Pieces[7].X, 400 - cx);
+    const int right = 800 - 2 * cx - 1;   // the last x whose image ends inside
+    const struct { int x, y, X, Y; } steps[] = {
+        {400, 300, 400 - cx, 300 - cy}, {800 - cx - 1, 310, right, 310 - cy},
+        {800 - cx, 320, right, 320 - cy},   // Right = 800: not < width
+        {W + cx, 330, right, 330 - cy},     // Left = 0: frozen
+        {W + cx + 1, 330, W + 1, 330 - cy}, {400, cy, 400 - cx, 330 - cy},   // top frozen
+    };
+    for (const auto& st : steps) {
+        DragGroupTo(c.m, st.x, st.y, 800, 600);
+        EXPECT_EQ((std::array{c.m.Pieces[7].X, c.m.Pieces[7].Y, c.m.Pieces[6].X, c.m.Pieces[6].Y}),
+                  (std::array{st.X, st.Y, st.X - W, st.Y}))
+            << "cursor at " << st.x << "," << st.y;
+    }
 }
 
 TEST(Drag, PreviewFollowsItsCaptionInsideTheArea) {

@@ -110,28 +110,4 @@ TEST(Surface, ClippedCopyDrawsTheVisiblePart) {
     EXPECT_EQ(dst.Pixel(0, 0), kGreen);
 }
 
-TEST(Surface, MaskCopyMatchesSingleLineCopies) {
-    Surface pic(6, 3);
-    for (int x = 0; x < 6; ++x) pic.Fill(Rect{x, 0, x + 1, 3}, uint32_t(0x010101 * (x + 1)));
-    pic.Fill(Rect{2, 1, 3, 2}, KeyColor);
-    std::vector<uint8_t> cover = {1, 1, 0, 0,
-                                  0, 1, 1, 0,
-                                  0, 0, 0, 1};
-    RunMask mask = RunMask::FromCoverage(cover, 4, 3);
-    Surface viaMask;
-    viaMask.SetColorKey(KeyColor, KeyColor);
-    viaMask.BltMask(pic, 1, 0, mask);
-    Surface viaLines = Keyed(4, 3);
-    viaLines.Blt(0, 0, pic, Rect{1, 0, 3, 1}, false);
-    viaLines.Blt(1, 1, pic, Rect{2, 1, 4, 2}, false);
-    viaLines.Blt(3, 2, pic, Rect{4, 2, 5, 3}, false);
-    EXPECT_EQ(viaMask.Image(), viaLines.Image());
-    EXPECT_TRUE(viaMask.IsTransparent(1, 1));   // the key-coloured picture pixel
-    Surface dst(4, 3);
-    dst.Fill(kBlue);
-    dst.BltClipped(0, 0, viaMask, true);
-    EXPECT_EQ(dst.Pixel(1, 1), kBlue);
-    EXPECT_EQ(dst.Pixel(2, 1), 0x040404u);
-}
-
 }  // namespace pz::display
