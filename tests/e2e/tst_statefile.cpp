@@ -29,7 +29,6 @@ private slots:
         Reset({{"Number of Pieces", "12"}});
         QVERIFY(Start(1000, 760));
     }
-    void cleanup() { w_.reset(); }
 
     void saveAndLoadBackByEitherCommand() {
         PlayABit();

@@ -18,7 +18,6 @@ private slots:
         QVERIFY(g_.PuzzleLoaded);
         QCOMPARE(g_.NumberOfPieces, int16_t(12));
     }
-    void cleanup() { w_.reset(); }
 
     void dragJoinsNeighboursAndTheCursorShowsIt() {
         // Put piece 1 in the open, then bring piece 2 within 3 pixels of its place.

@@ -33,7 +33,6 @@ private slots:
         s_ = w_->picPuzzle()->devicePixelRatio();
         QVERIFY2(s_ > 1, "run with QT_SCALE_FACTOR above 1");
     }
-    void cleanup() { w_.reset(); }
 
     void cutAndShownInScreenPixels() {
         Open(2400, 1800);   // larger than the screen: cut at the screen's resolution
