@@ -123,16 +123,14 @@ TEST_F(MinMaxTest, SizeRulesChainThroughEachOther) {
 
 TEST_F(MinMaxTest, ErrorsChangeNothing) {
     EXPECT_EQ(ErrorOf([&] { m.SetIncrementX(0); }), 380);
-    EXPECT_EQ(m.IncrementX(), 1);
     EXPECT_EQ(ErrorOf([&] { m.SetMinimumWidth(-1); }), 380);
     EXPECT_EQ(ErrorOf([&] { m.SetMaximizedHeight(-5); }), 380);
-    EXPECT_EQ(m.MinimumWidth(), 320);
     EXPECT_EQ(ErrorOf([&] { m.SetCurrentWidth(100); }), 382);
     host.userMode = false;
     EXPECT_EQ(ErrorOf([&] { m.SetCurrentHeight(100); }), 387);
     EXPECT_EQ(ErrorOf([&] { m.SetMaximizedLeft(-4); }), 0);   // any value
-    EXPECT_EQ(m.CurrentWidth(), 800);
-    EXPECT_EQ(m.CurrentHeight(), 600);
+    EXPECT_EQ((std::array{m.IncrementX(), m.MinimumWidth(), m.MaximizedHeight(), m.CurrentWidth(), m.CurrentHeight()}),
+              (std::array{1, 320, 0, 800, 600}));
 }
 
 TEST_F(MinMaxTest, EveryWriterButCurrentSizeMarksItsProperty) {
@@ -159,8 +157,7 @@ TEST_F(MinMaxTest, EnabledSubscribesToTheSizeLimitAndSizingOnlyWithIncrements) {
     info.ptMaxTrackSize = {5000, 5000};
     ws.Send(w, 36, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_TRUE(test::FakeWindows::ownLog.empty());
-    EXPECT_EQ(info.ptMinTrackSize.x, 320);
-    EXPECT_EQ(info.ptMaxTrackSize.x, 5000);
+    EXPECT_EQ(Fields(info), (std::array<int32_t, 8>{320, 200, 5000, 5000, 1920, 1080, 0, 0}));
     // Sizing goes to the window first, then the control adjusts.
     m.SetIncrementX(10);
     winmsg::RECT r{100, 100, 100 + 334, 400};
@@ -183,15 +180,12 @@ TEST_F(MinMaxTest, PersistenceInOrderWithDefaults) {
     m.SetIncrementX(4);
     m.SetUseMaximizedPosition(true);
     m.WriteProperties(bag);
-    const std::vector<std::string> order = {"MaximumWidth",   "MaximumHeight",  "MinimumWidth", "MinimumHeight",
-                                            "MaximizedLeft",  "MaximizedTop",   "MaximizedWidth",
-                                            "MaximizedHeight", "IncrementX",    "IncrementY",   "Enabled",
-                                            "UseMaximizedPosition"};
+    const std::vector<std::string> order = {
+        "MaximumWidth",    "MaximumHeight", "MinimumWidth", "MinimumHeight", "MaximizedLeft", "MaximizedTop",
+        "MaximizedWidth", "MaximizedHeight", "IncrementX", "IncrementY", "Enabled", "UseMaximizedPosition"};
     EXPECT_EQ(bag.order, order);
-    EXPECT_EQ(bag.values, (std::map<std::string, std::string>{{"MinimumWidth", "468"},
-                                                              {"MinimumHeight", "350"},
-                                                              {"IncrementX", "4"},
-                                                              {"UseMaximizedPosition", "True"}}));
+    EXPECT_EQ(bag.values, (std::map<std::string, std::string>{
+                              {"MinimumWidth", "468"}, {"MinimumHeight", "350"}, {"IncrementX", "4"}, {"UseMaximizedPosition", "True"}}));
     MinMax back(host);
     bag.order.clear();
     back.ReadProperties(bag);
@@ -251,18 +245,14 @@ TEST(SizeRules, SizingSnapsFromTheMinimum) {
     SizeLimits s;
     s.MinimumWidth = 320;
     s.IncrementX = 10;
-    auto width = [&](int w, uint32_t edge = winmsg::WMSZ_RIGHT) {
+    // The width snaps to the nearest step counted from the minimum (15 below
+    // it truncates toward zero); a drag of the right edge keeps the left one.
+    for (auto [step, w, want] : {std::tuple{10, 334, 330}, {10, 335, 340}, {10, 305, 310}, {7, 330, 327}, {7, 331, 334}}) {
+        s.IncrementX = step;
         winmsg::RECT r{100, 50, 100 + w, 450};
-        ApplySizingRect(s, r, edge);
-        EXPECT_EQ(r.left == 100, edge == winmsg::WMSZ_RIGHT || edge == winmsg::WMSZ_BOTTOMRIGHT);
-        return r.right - r.left;
-    };
-    EXPECT_EQ(width(334), 330);
-    EXPECT_EQ(width(335), 340);
-    EXPECT_EQ(width(305), 310);   // 15 below the minimum: truncates toward zero
-    s.IncrementX = 7;
-    EXPECT_EQ(width(330), 327);
-    EXPECT_EQ(width(331), 334);
+        ApplySizingRect(s, r, winmsg::WMSZ_RIGHT);
+        EXPECT_EQ((std::array{r.left, r.right}), (std::array{100, 100 + want})) << step << ": " << w;
+    }
     // Every edge code with both increments above 1: the width 334 snaps to
     // 330, the height 213 to 214, and only the dragged sides move.
     s.IncrementX = 10, s.IncrementY = 7, s.MinimumHeight = 200;
@@ -278,21 +268,16 @@ TEST(SizeRules, SizingSnapsFromTheMinimum) {
         EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}), (std::array{x.left, x.top, x.right, x.bottom}))
             << "edge " << x.edge;
     }
-    // An unknown edge changes nothing; increments of 1 keep the size.
-    winmsg::RECT r{0, 0, 333, 333};
-    ApplySizingRect(s, r, 9);
-    EXPECT_EQ(r.right, 333);
-    SizeLimits plain;
-    r = {0, 0, 333, 333};
-    ApplySizingRect(plain, r, winmsg::WMSZ_BOTTOMRIGHT);
-    EXPECT_EQ(r.right, 333);
-    // Extreme values do not overflow.
-    SizeLimits huge;
-    huge.IncrementX = 2147483647;
-    huge.MinimumWidth = 2147483647;
-    r = {0, 0, 100, 100};
-    ApplySizingRect(huge, r, winmsg::WMSZ_RIGHT);
-    EXPECT_EQ(r.right, 2147483647);
+    // An unknown edge changes nothing; increments of 1 keep the size; extreme
+    // values do not overflow.
+    SizeLimits plain, huge;
+    huge.IncrementX = huge.MinimumWidth = 2147483647;
+    for (auto [limits, edge, right] :
+         {std::tuple{s, uint32_t(9), 333}, {plain, winmsg::WMSZ_BOTTOMRIGHT, 333}, {huge, winmsg::WMSZ_RIGHT, 2147483647}}) {
+        winmsg::RECT r{0, 0, 333, 333};
+        ApplySizingRect(limits, r, edge);
+        EXPECT_EQ(r.right, right) << edge;
+    }
 }
 
 TEST(ControlLibrary, CreatedByClassIdentifierFromTheSharedLibrary) {
