@@ -7,24 +7,6 @@
 
 namespace pz {
 
-TEST(Groups, MergeKeepsTheStationaryNumberAndAscendingList) {
-    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-    c.m.Pieces[6].LeftJoined = c.m.Pieces[5].RightJoined = true;
-    test::Join(c.m, 6, 5);
-    EXPECT_EQ(c.m.Groups[5].PieceCount, 2);
-    EXPECT_EQ(c.m.Groups[5].PieceList, (std::vector<int16_t>{0, 5, 6}));
-    EXPECT_EQ(c.m.Groups[6].PieceCount, 0);
-    EXPECT_EQ(c.m.GroupCount, 11);
-    EXPECT_EQ(c.m.GroupOrder[c.m.GroupCount], 5);   // on top
-    EXPECT_EQ(c.m.Groups[5].RightColumn, 1);
-    // A larger group merging into a smaller-numbered one stays sorted.
-    c.m.Pieces[2].BottomJoined = c.m.Pieces[6].TopJoined = true;
-    test::Join(c.m, 2, 6);
-    EXPECT_EQ(c.m.Groups[5].PieceList, (std::vector<int16_t>{0, 2, 5, 6}));
-    EXPECT_EQ(c.m.Groups[5].TopRow, 0);
-    EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
-}
-
 TEST(Groups, ReOrderLiftsOneGroupAndKeepsTheRest) {
     auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
     c.m.SelectedPiece = 3;

@@ -57,12 +57,8 @@ struct GameFixture {
 
     // A picture whose pixels differ enough to catch misplaced copies.
     QString MakePicture(const QString& name, int width, int height) const {
-        QImage img(width, height, QImage::Format_RGB32);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) img.setPixel(x, y, qRgb((x * 3) & 0xff, (y * 3) & 0xff, 90));
-        const QString path = dir_.filePath(name);
-        img.save(path);
-        return path;
+        PatternPicture(width, height).save(dir_.filePath(name));
+        return dir_.filePath(name);
     }
 
     // File > Open through the scripted dialog.

@@ -53,14 +53,12 @@ protected:
 TEST_F(Subclassing, PropertyNamesAreKeyedWithTheDispatcherAddress) {
     Recorder r(1);
     C1::AttachMessage(&r, w, 36);
-    const intptr_t own = winmsg::AddressOf(&test::FakeWindows::OwnProc);
-    EXPECT_EQ(A1(), std::to_string(C1::DispatcherAddress()));
-    EXPECT_EQ(ws.GetProp(w, "Prev" + A1()), own);
-    EXPECT_EQ(ws.GetProp(w, "Next" + std::to_string(own)), C1::DispatcherAddress());
-    EXPECT_EQ(ws.GetProp(w, "Count" + A1()), 1);
-    EXPECT_EQ(ws.GetProp(w, "Msg" + A1() + "#36Count"), 1);
-    EXPECT_EQ(ws.GetProp(w, "Msg" + A1() + "#36#1"), reinterpret_cast<intptr_t>(&r));
-    EXPECT_EQ(ws.GetWindowProc(w), C1::DispatcherAddress());
+    const intptr_t own = winmsg::AddressOf(&test::FakeWindows::OwnProc), d = C1::DispatcherAddress();
+    EXPECT_EQ(A1(), std::to_string(d));
+    EXPECT_EQ(ws.windows[w].props, (std::map<std::string, intptr_t>{{"Prev" + A1(), own}, {"Next" + std::to_string(own), d},
+                                                                   {"Count" + A1(), 1}, {"Msg" + A1() + "#36Count", 1},
+                                                                   {"Msg" + A1() + "#36#1", intptr_t(&r)}}));
+    EXPECT_EQ(ws.GetWindowProc(w), d);
 }
 
 TEST_F(Subclassing, SubscribersInOrderOnceEachAndDetachingTheMiddle) {
