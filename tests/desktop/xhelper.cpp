@@ -44,12 +44,7 @@ bool WriteFile(const QString& path, const std::string& bytes) {
     return test::WriteFile(path, QByteArray::fromStdString(bytes));
 }
 
-int Picture(const QString& out) {
-    QImage img(240, 180, QImage::Format_RGB32);
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, qRgb(40 + x / 2, 60 + y, 150 - x / 4));
-    return img.save(out) ? 0 : 1;
-}
+int Picture(const QString& out) { return test::PatternPicture(240, 180).save(out) ? 0 : 1; }
 
 // A cut of n pieces of the picture for a play area of w x h, its pieces'
 // records made; false when the picture cannot be read or has no grid.

@@ -38,10 +38,7 @@ class TestDialogs : public QObject, test::GameFixture {
     }
 
 private slots:
-    void init() {
-        Reset();
-        QVERIFY(Start());
-    }
+    void init() { QVERIFY(Restart()); }
 
     void optionsShowsTheSettingsAndAppliesTheListEntry() {
         OpenPuzzle();

@@ -25,10 +25,7 @@ class TestStateFile : public QObject, test::GameFixture {
     }
 
 private slots:
-    void init() {
-        Reset({{"Number of Pieces", "12"}});
-        QVERIFY(Start(1000, 760));
-    }
+    void init() { QVERIFY(Restart({{"Number of Pieces", "12"}}, 1000, 760)); }
 
     void saveAndLoadBackByEitherCommand() {
         PlayABit();

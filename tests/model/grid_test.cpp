@@ -2,7 +2,6 @@
 #include <map>
 
 #include "game/model/grid.h"
-#include "game/model/invariants.h"
 
 namespace pz {
 
@@ -33,29 +32,6 @@ TEST(Grid, ChoiceFollowsTheSignedRoundedDifference) {
         {64, 400, 300, 8, 8}, {15, 400, 300, 5, 3}, {15, 300, 300, 3, 5}, {13, 400, 300, 0, 0}};
     for (const auto& k : cases)
         EXPECT_EQ(Choose(k.n, k.w, k.h), (std::pair{k.columns, k.rows})) << k.n << " at " << k.w << "x" << k.h;
-}
-
-TEST(Grid, FreshRecordsFormACheckerboard) {
-    Globals g;
-    g.NumberOfPieces = 4;
-    g.NumColumns = 2;
-    g.NumRows = 2;
-    PuzzleModel m;
-    InitPieceRecords(g, m);
-    ClearSettings(g, m);
-    // 2 x 2: the odd pieces (2 and 3) carry both tabs of the inner edges.
-    EXPECT_TRUE(m.Pieces[2].TopOut && m.Pieces[2].BottomOut && !m.Pieces[2].LeftOut && m.Pieces[2].RightOut);
-    EXPECT_TRUE(m.Pieces[3].TopOut && m.Pieces[3].BottomOut && m.Pieces[3].LeftOut && !m.Pieces[3].RightOut);
-    EXPECT_TRUE(m.Pieces[1].TopOut && !m.Pieces[1].BottomOut && m.Pieces[1].LeftOut && m.Pieces[1].RightOut);
-    EXPECT_TRUE(!m.Pieces[4].TopOut && m.Pieces[4].BottomOut);
-    EXPECT_FALSE(CheckInvariants(g, m, false).has_value());
-
-    g.NumberOfPieces = 35;
-    g.NumColumns = 7;
-    g.NumRows = 5;
-    InitPieceRecords(g, m);
-    ClearSettings(g, m);
-    EXPECT_FALSE(CheckInvariants(g, m, false).has_value());   // the checkerboard rule, on every piece
 }
 
 }  // namespace pz

@@ -40,6 +40,12 @@ struct GameFixture {
         files_ = ScriptedFileDialogs();
     }
 
+    // A new player's fresh window (Reset, then Start).
+    bool Restart(std::map<std::string, std::string> settings = {}, int width = 900, int height = 700) {
+        Reset(std::move(settings));
+        return Start(width, height);
+    }
+
     // A fresh window of width x height, started as the program starts with
     // the command line args; the program folder (best times, working
     // bitmap) is dir_/program. True once the window is shown.

@@ -28,8 +28,7 @@ class TestScaled : public QObject, test::GameFixture {
 
 private slots:
     void init() {
-        Reset();
-        QVERIFY(Start());
+        QVERIFY(Restart());
         s_ = w_->picPuzzle()->devicePixelRatio();
         QVERIFY2(s_ > 1, "run with QT_SCALE_FACTOR above 1");
     }
