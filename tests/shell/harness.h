@@ -77,6 +77,16 @@ struct GameFixture {
     QWidget* area() const { return w_->picPuzzle(); }
     PuzzleModel& m() const { return w_->model(); }
 
+    // True when the frame shown is a whole frame composed afresh now.
+    bool ShowsWholeFrame() const {
+        const Surface& shown = w_->backBuffer();
+        Surface fresh(shown.Width(), shown.Height());
+        fresh.SetDevicePixelRatio(shown.Image().devicePixelRatio());
+        DrawCache cache;
+        ComposeFrame(g_, m(), w_->images(), cache, fresh);
+        return fresh.Image() == shown.Image();
+    }
+
     // A point of the play area where a press picks piece p (or a piece of
     // its group), or (-1, -1).
     QPoint PointOn(int p) const {
