@@ -234,11 +234,8 @@ TEST(HitTest, EveryRowHitsItsTabsAndBodyAndMissesItsHoles) {
     // ends, the tip and a border, which misses; holes: both ends, the
     // bottom, the shoulders and the body below).
     enum Edge { Flat, Out, In };
-    struct Kind {
-        int row, column, line;   // grid cell of a 3 x 3 puzzle, expected table row
-        Edge top, right, bottom, left;
-    };
-    const Kind kinds[] = {
+    // The grid cell of a 3 x 3 puzzle, the expected table row, the edges.
+    const struct { int row, column, line; Edge top, right, bottom, left; } kinds[] = {
         {0, 0, 1, Flat, Out, In, Flat},    {1, 1, 2, In, Out, In, Out},    {1, 1, 3, Out, In, Out, In},
         {0, 1, 4, Flat, Out, In, Out},     {0, 1, 5, Flat, In, Out, In},   {0, 2, 6, Flat, Flat, In, Out},
         {0, 2, 7, Flat, Flat, Out, In},    {1, 0, 8, Out, In, Out, Flat},  {1, 0, 9, In, Out, In, Flat},
@@ -253,7 +250,7 @@ TEST(HitTest, EveryRowHitsItsTabsAndBodyAndMissesItsHoles) {
     m.Pieces.resize(10);
     m.PieceWidth = 83, m.PieceHeight = 78, m.MarginX = 27, m.MarginY = 26;
     const double W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY, e = 0.5;
-    for (const Kind& k : kinds) {
+    for (const auto& k : kinds) {
         const int p = k.row * 3 + k.column + 1;
         PieceInfo& pc = m.Pieces[p];
         pc = PieceInfo{};

@@ -78,26 +78,20 @@ TEST(Curve, InsetsOfTheFourByThreeExample) {
     // lies a hair above 10.5 and gives 7. Line 26 of the 78 edge's hole has
     // f = -5.3 held at -4 (78 \ 5 = 15); the tab's is not held (78 \ 4 = 19),
     // and the tab closes before line 27.
-    struct Case {
-        int k, d;
-        bool tab;
-        std::vector<int> insets;
-    };
-    const Case cases[] = {
+    const struct { int k, d; bool tab; std::vector<int> insets; } cases[] = {
         {83, 26, false, {8, 7, 6, 5, 5, 4, 4, 4, 3, 3, 3, 3, 2, 3, 3, 3, 3, 4, 4, 5, 5, 6, 8, 9, 11, 16}},
         {83, 26, true, {8, 7, 6, 5, 5, 4, 4, 4, 3, 3, 3, 3, 2, 3, 3, 3, 3, 4, 4, 5, 5, 6, 8, 9, 11, 16, 20}},
         {78, 27, false, {7, 7, 6, 5, 4, 4, 4, 3, 3, 3, 3, 3, 2, 3, 3, 3, 3, 4, 4, 4, 5, 6, 7, 8, 11, 15, 15}},
         {78, 27, true, {7, 7, 6, 5, 4, 4, 4, 3, 3, 3, 3, 3, 2, 3, 3, 3, 3, 4, 4, 4, 5, 6, 7, 8, 11, 15, 19}},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(CurveInsets(c.k, c.d, c.tab), c.insets) << c.k << " x " << c.d << (c.tab ? " tab" : " hole");
 }
 
 TEST(Curve, TabClosesWhenTheCurveRunsOut) {
     // Depth 100: f climbs to 74 over 50 lines, then falls by 1.7; after 47
     // more lines f + 9 drops below 2.5 and the tab ends short of its depth.
-    const std::vector<int> tab = CurveInsets(300, 100, true);
-    EXPECT_EQ(tab.size(), 97u);
+    EXPECT_EQ(CurveInsets(300, 100, true).size(), 97u);
     // At depth 40 it runs to the last line inside the image.
     EXPECT_EQ(CurveInsets(300, 40, true).size(), 40u);
 }

@@ -46,12 +46,7 @@ TEST(ClearSettings, NoPiecesDoesNothingHarmful) {
 }
 
 TEST(Invariants, NameTheRuleABrokenModelBreaks) {
-    struct Case {
-        const char* what;
-        int rule;
-        std::function<void(test::CutPuzzle&)> breakIt;
-    };
-    const std::vector<Case> cases = {
+    const struct { const char* what; int rule; std::function<void(test::CutPuzzle&)> breakIt; } cases[] = {
         {"grid product", 1, [](auto& c) { c.g.NumRows = 4; }},
         {"cell", 2, [](auto& c) { c.m.Pieces[7].Column = 0; }},
         {"body rectangle", 3, [](auto& c) { c.m.Pieces[3].ImageRect.Right += 1; }},
@@ -80,7 +75,7 @@ TEST(Invariants, NameTheRuleABrokenModelBreaks) {
         {"count past the order", 6, [](auto& c) { c.m.GroupCount = 40; }},
         {"count past its list", 6, [](auto& c) { c.m.Groups[3].PieceCount = 9; }},
     };
-    for (const Case& k : cases) {
+    for (const auto& k : cases) {
         auto c = Small();
         k.breakIt(c);
         auto f = CheckInvariants(c.g, c.m);
