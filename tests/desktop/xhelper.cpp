@@ -78,35 +78,28 @@ int State(const QString& picture, int w, int h, const QString& out, const QStrin
         m.Pieces[p].X = 2 + ((p - 1) % 3) * (W + 2 * MX + 6);
         m.Pieces[p].Y = 2 + ((p - 1) / 3) * (H + 2 * MY + 6);
     }
-    auto centre = [&](int p) {   // a point on the piece's body, in the play area
-        return std::make_pair(m.Pieces[p].X + MX + W / 2, m.Pieces[p].Y + MY + H / 2);
+    if (mode == "finish")
+        for (int16_t p = 1; p < 12; ++p) SetGroupInPlace(g, m, p, host);
+    if (!WriteFile(out, WriteState(g, m))) return 1;
+    // Prints a move the test makes, from a point on the piece's body to
+    // where its image goes, and makes it with the game's own rules.
+    auto move = [&](int p, int x, int y) {
+        std::printf("drag %d %d %d %d\n", m.Pieces[p].X + MX + W / 2, m.Pieces[p].Y + MY + H / 2, x + cx, y + cy);
+        m.SelectedPiece = int16_t(p);
+        ReOrderGroups(m);
+        DragGroupTo(m, x + cx, y + cy, w, h);
+        m.SelectedGroup = m.Pieces[p].Group;
     };
     if (mode == "finish") {
-        for (int16_t p = 1; p < 12; ++p) SetGroupInPlace(g, m, p, host);
-        if (!WriteFile(out, WriteState(g, m))) return 1;
-        const auto [fx, fy] = centre(12);
-        std::printf("drag %d %d %d %d\n", fx, fy, m.Pieces[12].HomeX + cx, m.Pieces[12].HomeY + cy);
+        move(12, m.Pieces[12].HomeX, m.Pieces[12].HomeY);
         return 0;
     }
-    if (!WriteFile(out, WriteState(g, m))) return 1;
-    // The moves the test makes: piece 2 dropped 2 right and 1 below its
-    // place beside piece 1; piece 5 dropped 2 right and 1 above its home.
-    const auto [ax, ay] = centre(2);
-    const int toX = m.Pieces[1].X + W + 2, toY = m.Pieces[1].Y + 1;
-    std::printf("drag %d %d %d %d\n", ax, ay, toX + cx, toY + cy);
-    const auto [bx, by] = centre(5);
-    std::printf("drag %d %d %d %d\n", bx, by, m.Pieces[5].HomeX + 2 + cx, m.Pieces[5].HomeY - 1 + cy);
-
-    // What the game must hold afterwards, done with the game's own rules.
-    m.SelectedPiece = 2;
-    ReOrderGroups(m);
-    DragGroupTo(m, toX + cx, toY + cy, w, h);
-    m.SelectedGroup = m.Pieces[2].Group;
+    // Piece 2 dropped 2 right and 1 below its place beside piece 1; piece 5
+    // dropped 2 right and 1 above its home. What the game must hold
+    // afterwards is written beside the state file.
+    move(2, m.Pieces[1].X + W + 2, m.Pieces[1].Y + 1);
     JoinPass(g, m, w, h);
-    m.SelectedPiece = 5;
-    ReOrderGroups(m);
-    DragGroupTo(m, m.Pieces[5].HomeX + 2 + cx, m.Pieces[5].HomeY - 1 + cy, w, h);
-    m.SelectedGroup = m.Pieces[5].Group;
+    move(5, m.Pieces[5].HomeX + 2, m.Pieces[5].HomeY - 1);
     if (!IsAtHome(m, 5)) return 2;
     SetGroupInPlace(g, m, m.SelectedGroup, host);
     return WriteFile(out + ".expected", WriteState(g, m)) ? 0 : 1;
