@@ -11,9 +11,8 @@ class TestWholeGame : public QObject, test::GameFixture {
 
 private slots:
     void init() {
-        Reset({{"Number of Pieces", "12"}});
         QFile::remove(dir_.filePath("program/besttimes.txt"));
-        QVERIFY(Start(1000, 760));
+        QVERIFY(Restart({{"Number of Pieces", "12"}}, 1000, 760));
         OpenWith(MakePicture("game.png", 480, 360));
         QVERIFY(g_.PuzzleLoaded);
         QCOMPARE(g_.NumberOfPieces, int16_t(12));
@@ -23,8 +22,7 @@ private slots:
         // Put piece 1 in the open, then bring piece 2 within 3 pixels of its place.
         const int W = m().PieceWidth;
         QVERIFY(DragTo(1, 40, 40) == 1);
-        QCOMPARE(m().Pieces[1].X, 40);
-        QCOMPARE(m().Pieces[1].Y, 40);
+        QCOMPARE(QPoint(m().Pieces[1].X, m().Pieces[1].Y), QPoint(40, 40));
         QCOMPARE(area()->cursor().shape(), Qt::ArrowCursor);
         const QPoint on2 = PointOn(2);
         QTest::mousePress(area(), Qt::LeftButton, {}, on2);
@@ -32,8 +30,7 @@ private slots:
         QTest::mouseRelease(area(), Qt::LeftButton, {}, on2);
         QVERIFY(DragTo(2, 40 + W + 3, 42) != 0);
         QCOMPARE(m().Pieces[2].Group, m().Pieces[1].Group);
-        QCOMPARE(m().Pieces[2].X, 40 + W);
-        QCOMPARE(m().Pieces[2].Y, 40);
+        QCOMPARE(QPoint(m().Pieces[2].X, m().Pieces[2].Y), QPoint(40 + W, 40));
         // The joined pair now drags as one.
         DragTo(1, 60, 50);
         QCOMPARE(m().Pieces[2].X, 60 + W);

@@ -59,13 +59,11 @@ TEST(Join, VerticalNeighboursJoinUpAndDown) {
     test::Place(c.m, 10, 203, 100 + 2 * H + 2);
     test::Place(c.m, 6, 198, 100 + H - 3);   // fits between them
     Release(c, 6);
-    EXPECT_EQ(c.m.Pieces[6].Group, c.m.Pieces[2].Group);
-    EXPECT_EQ(c.m.Pieces[10].Group, c.m.Pieces[2].Group);
-    EXPECT_TRUE(c.m.Pieces[6].TopJoined && c.m.Pieces[2].BottomJoined);
-    EXPECT_TRUE(c.m.Pieces[6].BottomJoined && c.m.Pieces[10].TopJoined);
+    const PieceInfo &p2 = c.m.Pieces[2], &p6 = c.m.Pieces[6], &p10 = c.m.Pieces[10];
+    EXPECT_EQ((std::array{p6.Group, p10.Group}), (std::array{p2.Group, p2.Group}));
+    EXPECT_TRUE(p6.TopJoined && p2.BottomJoined && p6.BottomJoined && p10.TopJoined);
     // All laid out on the grid around the lowest-numbered piece, 2.
-    EXPECT_EQ(c.m.Pieces[6].X, c.m.Pieces[2].X);
-    EXPECT_EQ(c.m.Pieces[10].Y, c.m.Pieces[2].Y + 2 * H);
+    EXPECT_EQ((std::array{p6.X, p10.Y}), (std::array{p2.X, p2.Y + 2 * H}));
     EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
 }
 
@@ -85,8 +83,7 @@ TEST(Join, ReleasedGroupTouchingTwoGroupsMergesAllThree) {
     for (int p : {5, 6, 7, 8}) EXPECT_EQ(c.m.Pieces[p].Group, g5) << p;
     EXPECT_EQ(g5, 8);   // the group joined last survives (pieces tested 6 then 7)
     EXPECT_EQ(c.m.Groups[g5].PieceList, (std::vector<int16_t>{0, 5, 6, 7, 8}));
-    EXPECT_EQ(c.m.Pieces[6].X - c.m.Pieces[5].X, W);
-    EXPECT_EQ(c.m.Pieces[8].Y, c.m.Pieces[5].Y);
+    EXPECT_EQ((std::array{c.m.Pieces[6].X - c.m.Pieces[5].X, c.m.Pieces[8].Y}), (std::array{W, c.m.Pieces[5].Y}));
     EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
 }
 
@@ -120,8 +117,8 @@ TEST(Join, ClosingARingOnlySetsFlags) {
     // and already in range, so both join; the ring closes within this pass.
     Release(c, 6);
     EXPECT_EQ(c.m.Groups[c.m.Pieces[1].Group].PieceCount, 4);
-    EXPECT_TRUE(c.m.Pieces[6].TopJoined && c.m.Pieces[2].BottomJoined);
-    EXPECT_TRUE(c.m.Pieces[6].LeftJoined && c.m.Pieces[5].RightJoined);
+    EXPECT_TRUE(c.m.Pieces[6].TopJoined && c.m.Pieces[2].BottomJoined && c.m.Pieces[6].LeftJoined &&
+                c.m.Pieces[5].RightJoined);
     // Release the whole group again: every flag already set, nothing changes.
     const auto before = c.m.Groups;
     Release(c, 1);
@@ -138,8 +135,7 @@ TEST(Join, NeighbourLockedHomeIsLeftAlone) {
     // 4 px off its left neighbour, but also 4 px off its home: only the
     // release's at-home test could lock it; the join pass must not join.
     Release(c, 2);
-    EXPECT_EQ(c.m.Pieces[1].Group, 0);
-    EXPECT_EQ(c.m.Pieces[2].Group, 2);
+    EXPECT_EQ((std::array{c.m.Pieces[1].Group, c.m.Pieces[2].Group}), (std::array<int16_t, 2>{0, 2}));
     EXPECT_FALSE(c.m.Pieces[2].LeftJoined);
     EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
 }
