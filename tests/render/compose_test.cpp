@@ -106,8 +106,8 @@ TEST(Compose, DrawOrderHomePreviewLooseGroups) {
     // Caption bar: background colour at its far right, text near its left.
     const RectL& c = f.m.PreviewCaptionRect;
     EXPECT_EQ(c.Bottom - c.Top, 17);
-    EXPECT_EQ(f.bb.Pixel(c.Right - 2, c.Top + 1), 0u);
-    EXPECT_EQ(f.bb.Pixel(c.Right - 2, c.Bottom), kBackground);   // one row shows between bar and image
+    // The bar's colour, and one row of background between bar and image.
+    EXPECT_EQ(f.At({{c.Right - 2, c.Top + 1}, {c.Right - 2, c.Bottom}}), (std::vector{0u, kBackground}));
     int textPixels = 0;
     for (int y = c.Top + 1; y < c.Bottom; ++y)
         for (int x = c.Left + 1; x < c.Left + 60; ++x) textPixels += f.bb.Pixel(x, y) != 0u;
@@ -128,8 +128,7 @@ TEST(Compose, DrawOrderHomePreviewLooseGroups) {
 
 TEST(Compose, PiecesAtTheEdgeAreClippedNotDropped) {
     Frame f;
-    f.m.Pieces[5].X = 800 - f.W;   // image sticks out by 2 * MX
-    f.m.Pieces[5].Y = 200;
+    test::Place(f.m, 5, 800 - f.W, 200);   // the image sticks out by 2 * MX
     f.Compose();
     EXPECT_EQ(f.bb.Pixel(799, 200 + f.MY + f.H / 2), f.Body(5, f.W - f.MX - 1, f.H / 2));
 }
