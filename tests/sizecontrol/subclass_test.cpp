@@ -86,7 +86,7 @@ TEST_F(Subclassing, SubscribersInOrderOnceEachDetachingTheMiddleAndTheLast) {
     EXPECT_EQ(ws.GetWindowProc(w), C1::DispatcherAddress());
     C1::DetachMessage(&a, w, 532);
     EXPECT_EQ(ws.GetWindowProc(w), winmsg::AddressOf(&test::FakeWindows::OwnProc));
-    EXPECT_TRUE(ws.windows[w].props.empty()) << ws.Props(w).size();
+    EXPECT_TRUE(ws.windows[w].props.empty()) << ws.windows[w].props.size();
 }
 
 TEST_F(Subclassing, HookingErrors) {
@@ -166,7 +166,7 @@ TEST_F(Subclassing, TwoCopiesChainAndUnhookInEitherOrder) {
             C1::DetachMessage(&a, w, 36);
         }
         EXPECT_EQ(ws.GetWindowProc(w), own);
-        EXPECT_TRUE(ws.windows[w].props.empty()) << ws.Props(w).size();
+        EXPECT_TRUE(ws.windows[w].props.empty()) << ws.windows[w].props.size();
         // Both copies can hook the window again afterwards.
         Recorder c(1, 5);
         C2::AttachMessage(&c, w, 36);
