@@ -181,9 +181,7 @@ private slots:
         QCOMPARE(p.shpPreviewColor->Color().green(), 14);
         QTest::mouseClick(p.OKButton, Qt::LeftButton);
         QVERIFY(g_.ColorPicked);
-        QCOMPARE(g_.PickedRed, uint8_t(255));
-        QCOMPARE(g_.PickedGreen, uint8_t(14));
-        QCOMPARE(g_.PickedBlue, uint8_t(123));
+        QCOMPARE(QColor(g_.PickedRed, g_.PickedGreen, g_.PickedBlue), QColor(255, 14, 123));
         // Swatches: the palette as listed, and 13 is black.
         QCOMPARE(p.lblColor[2]->Color(), QColor(0, 175, 200));
         QCOMPARE(p.lblColor[12]->Color(), p.lblColor[10]->Color());

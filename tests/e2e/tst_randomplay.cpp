@@ -61,7 +61,7 @@ public:
 private:
     test::GameFixture game_;
     std::mt19937_64 rng_;
-    QStringList log_, pictures_, badStates_;
+    QStringList log_, pictures_;
     QString saved_;
     QString failure_;   // found while acting
 
@@ -91,9 +91,8 @@ private:
     // A damaged copy of the last good state file: cut short, bits flipped,
     // or a count out of range.
     QString DamagedState() {
-        QFile f(saved_);
-        if (!f.open(QIODevice::ReadOnly)) return game_.dir_.filePath("missing.psf");
-        QByteArray b = f.readAll();
+        if (!QFile::exists(saved_)) return game_.dir_.filePath("missing.psf");
+        QByteArray b = test::ReadFile(saved_);
         switch (Pick(3)) {
             case 0: b.truncate(Pick(int(b.size()) + 1)); break;
             case 1:

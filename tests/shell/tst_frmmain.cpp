@@ -171,9 +171,8 @@ private slots:
         QVERIFY(w_->mnuViewPreview->isChecked());
 
         OpenWith(MakePicture("p.png", 600, 400));
-        const RectL cap = w_->model().PreviewCaptionRect;
-        QCOMPARE(cap.Top, 4);
-        QCOMPARE(cap.Right, w_->picPuzzle()->width() - 4);
+        const RectL cap = w_->model().PreviewCaptionRect;   // at the top right
+        QCOMPARE(QPoint(cap.Right, cap.Top), QPoint(w_->picPuzzle()->width() - 4, 4));
         QCOMPARE(w_->model().PreviewWidth, w_->model().PuzzleWidth / 3);
         const QImage cutPreview = w_->images().PreviewImage.Image();
         w_->mnuViewPreview->trigger();   // off
