@@ -20,18 +20,15 @@ TEST(ClearSettings, ResetsGroupsButNotPositionsOrShapes) {
     c.g.ElapsedSeconds = 99;
     const PieceInfo shapeBefore = c.m.Pieces[6];
     ClearSettings(c.g, c.m);
-    EXPECT_EQ(c.m.GroupCount, 12);
-    EXPECT_EQ(c.m.GroupOrderSize, 12);
-    EXPECT_EQ(c.g.ElapsedSeconds, 0);
+    EXPECT_EQ((std::array<int, 4>{c.m.GroupCount, c.m.GroupOrderSize, c.g.ElapsedSeconds, c.m.InPlaceCount}),
+              (std::array<int, 4>{12, 12, 0, 0}));
     EXPECT_FALSE(c.m.PuzzleComplete);
-    EXPECT_EQ(c.m.InPlaceCount, 0);
     for (int p = 1; p <= 12; ++p) {
         EXPECT_EQ(c.m.Pieces[p].Group, p);
         EXPECT_EQ(c.m.GroupOrder[p], p);
         EXPECT_EQ(c.m.Groups[p].PieceCount, 1);
     }
-    EXPECT_EQ(c.m.Pieces[5].X, 123);
-    EXPECT_EQ(c.m.Pieces[5].Y, 45);
+    EXPECT_EQ((std::array{c.m.Pieces[5].X, c.m.Pieces[5].Y}), (std::array{123, 45}));
     EXPECT_EQ(c.m.Pieces[6].TopOut, shapeBefore.TopOut);
     EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());   // joins gone, lists and extents of one piece each
 }

@@ -124,14 +124,12 @@ TEST(StateFile, FiftyTwoPiecesFitTheRecordFiftyThreeUseTheLongForm) {
     ASSERT_EQ(c.m.Groups[1].PieceCount, 52);
     std::string b = WriteState(c.g, c.m);
     const size_t g1 = 128 * 6;
-    EXPECT_EQ(Get16(b, g1 + 4), 53);
-    EXPECT_EQ(Get16(b, g1 + 12 + 2 * 53), 52);   // PieceCount ends the record exactly
+    EXPECT_EQ(Get16s(b, g1, {4, 12 + 2 * 53}), (std::vector<int>{53, 52}));   // PieceCount ends the record exactly
     EXPECT_EQ(ReadState(b).model.Groups, c.m.Groups);
 
     c = BigGroup(53);
     b = WriteState(c.g, c.m);
-    EXPECT_EQ(Get16(b, g1 + 4), 1);
-    EXPECT_EQ(Get16(b, g1 + 14), 53);
+    EXPECT_EQ(Get16s(b, g1, {4, 14}), (std::vector<int>{1, 53}));
     LoadedState s = ReadState(b);
     EXPECT_EQ(s.model.Groups, c.m.Groups);   // the list rebuilt from the pieces
     s.model.ImageFileName = s.ImageFileName;
