@@ -51,7 +51,9 @@ public:
                 failure = "one action asked for the player's name twice";
             if (!failure.isEmpty()) {
                 const int from = std::max<int>(0, int(log_.size()) - 12);
-                return QString("after action %1: %2\n  last actions: %3").arg(i + 1).arg(failure, log_.mid(from).join(" | "));
+                return QString("after action %1: %2\n  last actions: %3")
+                    .arg(i + 1)
+                    .arg(failure, log_.mid(from).join(" | "));
             }
         }
         game_.w_->close();
@@ -275,7 +277,10 @@ private:
         try {
             ComputeCutGeometry(g, recut, float(m.PreviousWidth), float(m.PreviousHeight));
         } catch (const std::exception& e) {
-            return QString("the kept play-area size %1x%2 cannot be cut: %3").arg(m.PreviousWidth).arg(m.PreviousHeight).arg(e.what());
+            return QString("the kept play-area size %1x%2 cannot be cut: %3")
+                .arg(m.PreviousWidth)
+                .arg(m.PreviousHeight)
+                .arg(e.what());
         }
         if (recut.PieceWidth != m.PieceWidth || recut.PieceHeight != m.PieceHeight || !(recut.PuzzleRect == m.PuzzleRect))
             return QString("the kept play-area size %1x%2 is not the cut's").arg(m.PreviousWidth).arg(m.PreviousHeight);

@@ -68,8 +68,7 @@ private slots:
     void hintAndSolve() {
         g_.TimePuzzle = false;
         w_->mnuFileHint->trigger();
-        QCOMPARE(m().InPlaceCount, int16_t(1));
-        QCOMPARE(m().GroupCount, int16_t(11));
+        QCOMPARE(QPoint(m().InPlaceCount, m().GroupCount), QPoint(1, 11));
         QVERIFY(QFile::exists(ProgramFile("besttimes.txt")));   // rewritten after every lock
         w_->mnuFileSolve->trigger();
         QVERIFY(m().PuzzleComplete);
@@ -80,8 +79,7 @@ private slots:
         QCOMPARE(m().InPlaceCount, int16_t(12));
         // Scramble starts again: nothing home, time 0, timer left as it was.
         w_->mnuFileScramble->trigger();
-        QCOMPARE(m().InPlaceCount, int16_t(0));
-        QCOMPARE(m().GroupCount, int16_t(12));
+        QCOMPARE(QPoint(m().InPlaceCount, m().GroupCount), QPoint(0, 12));
         QVERIFY(!m().PuzzleComplete);
         QVERIFY(!w_->tmrPuzzle().isActive());
     }
@@ -96,8 +94,7 @@ private slots:
         QTest::mouseMove(area(), QPoint(500, 200));
         QTest::mouseRelease(area(), Qt::LeftButton, {}, QPoint(500, 200));
         QVERIFY(!m().DraggingPreview);
-        QCOMPARE(m().PreviewCaptionRect.Top, 192);
-        QCOMPARE(m().PreviewCaptionRect.Left, 500 - m().PreviewWidth / 2);
+        QCOMPARE(QPoint(m().PreviewCaptionRect.Left, m().PreviewCaptionRect.Top), QPoint(500 - m().PreviewWidth / 2, 192));
         // A hidden preview cannot be grabbed.
         w_->mnuViewPreview->trigger();
         QTest::mousePress(area(), Qt::LeftButton, {}, QPoint(500, 200));

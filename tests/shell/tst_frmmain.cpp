@@ -37,9 +37,8 @@ private slots:
         QVERIFY(!w_->toolbarButton(2)->icon().pixmap(24).isNull());
         QCOMPARE(w_->tmrPuzzle().interval(), 1000);
         // Command state at start.
-        QVERIFY(!w_->mnuFileClose->isEnabled());
-        QVERIFY(!w_->mnuFileSavePuzzleState->isEnabled());
-        QVERIFY(!w_->toolbarButton(2)->isEnabled());
+        QVERIFY(!w_->mnuFileClose->isEnabled() && !w_->mnuFileSavePuzzleState->isEnabled() &&
+                !w_->toolbarButton(2)->isEnabled());
         QVERIFY(w_->mnuFileScramble->isEnabled() && w_->mnuFileHint->isEnabled() && w_->mnuFileSolve->isEnabled());
     }
 
@@ -49,9 +48,8 @@ private slots:
         w_->FlushWorkingFile();
         QVERIFY(prompts_.messages.isEmpty());
         QVERIFY(g_.PuzzleLoaded && g_.NumColumns == 8 && g_.NumRows == 8);
-        QVERIFY(w_->mnuFileClose->isEnabled());
-        QVERIFY(w_->mnuFileSavePuzzleState->isEnabled());
-        QVERIFY(w_->toolbarButton(2)->isEnabled());
+        QVERIFY(w_->mnuFileClose->isEnabled() && w_->mnuFileSavePuzzleState->isEnabled() &&
+                w_->toolbarButton(2)->isEnabled());
         QVERIFY(w_->tmrPuzzle().isActive());
         QCOMPARE(QImage(WorkingBitmapPath()).size(), QSize(400, 300));   // the working copy
         // The dialog started in the samples folder, with both filters.
@@ -87,14 +85,11 @@ private slots:
         QVERIFY(g_.PuzzleLoaded);
         g_.ElapsedSeconds = 12;
         w_->mnuFileClose->trigger();
-        QVERIFY(!g_.PuzzleLoaded);
-        QVERIFY(!w_->tmrPuzzle().isActive());
-        QCOMPARE(g_.ElapsedSeconds, 0);
+        QVERIFY(!g_.PuzzleLoaded && !w_->tmrPuzzle().isActive() && g_.ElapsedSeconds == 0);
         QVERIFY(!QFile::exists(WorkingBitmapPath()));
         QCOMPARE(w_->model().Pieces.size(), size_t(1));
         QCOMPARE(g_.NumberOfPieces, int16_t(64));
-        QVERIFY(!w_->mnuFileClose->isEnabled());
-        QVERIFY(!w_->toolbarButton(2)->isEnabled());
+        QVERIFY(!w_->mnuFileClose->isEnabled() && !w_->toolbarButton(2)->isEnabled());
         // The play area shows the bare background.
         const QImage shown = w_->picPuzzle()->grab().toImage();
         QCOMPARE(shown.pixel(50, 50) & 0xffffff, 0xD4D0C8u);
@@ -240,8 +235,7 @@ private slots:
     void exitClosesThePuzzle() {
         OpenWith(MakePicture("x.png", 400, 300));
         w_->mnuFileExit->trigger();
-        QVERIFY(!w_->isVisible());
-        QVERIFY(!g_.PuzzleLoaded);
+        QVERIFY(!w_->isVisible() && !g_.PuzzleLoaded);
         QVERIFY(!QFile::exists(WorkingBitmapPath()));
     }
 };

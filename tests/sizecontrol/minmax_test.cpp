@@ -184,8 +184,10 @@ TEST_F(MinMaxTest, PersistenceInOrderWithDefaults) {
         "MaximumWidth",    "MaximumHeight", "MinimumWidth", "MinimumHeight", "MaximizedLeft", "MaximizedTop",
         "MaximizedWidth", "MaximizedHeight", "IncrementX", "IncrementY", "Enabled", "UseMaximizedPosition"};
     EXPECT_EQ(bag.order, order);
-    EXPECT_EQ(bag.values, (std::map<std::string, std::string>{
-                              {"MinimumWidth", "468"}, {"MinimumHeight", "350"}, {"IncrementX", "4"}, {"UseMaximizedPosition", "True"}}));
+    EXPECT_EQ(bag.values, (std::map<std::string, std::string>{{"MinimumWidth", "468"},
+                                                              {"MinimumHeight", "350"},
+                                                              {"IncrementX", "4"},
+                                                              {"UseMaximizedPosition", "True"}}));
     MinMax back(host);
     bag.order.clear();
     back.ReadProperties(bag);
