@@ -103,8 +103,7 @@ private slots:
             QTest::mouseClick(p->OKButton, Qt::LeftButton);
         });
         QTest::mouseClick(d->cmdPickBackColor, Qt::LeftButton);
-        QCOMPARE(g_.BackgroundColor, 0);
-        QCOMPARE(g_.BackgroundColorFill, 0);
+        QCOMPARE(QPoint(g_.BackgroundColor, g_.BackgroundColorFill), QPoint(0, 0));
         QCOMPARE(d->shpBackgroundColor->Color(), QColor(0, 0, 0));
         QCOMPARE(QString::fromStdString(store_.values["Background Color Fill"]), QString("0"));
         QVERIFY(!g_.ColorPicked);

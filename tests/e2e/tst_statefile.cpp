@@ -116,9 +116,8 @@ private slots:
         }
         // A path with a space arrives as two arguments joined by one space.
         Start(1000, 760, path.split(' '));
-        QVERIFY(g_.PuzzleLoaded);
+        QVERIFY(g_.PuzzleLoaded && w_->mnuFileClose->isEnabled());
         QCOMPARE(g_.ElapsedSeconds, 321);
-        QVERIFY(w_->mnuFileClose->isEnabled());
         const QByteArray recent = test::ReadFile(xbel);
         QVERIFY(recent.contains(QUrl::fromLocalFile(path).toEncoded()));
         QVERIFY(recent.contains(desktop::kStateMimeType));

@@ -149,8 +149,8 @@ TEST(Placing, LockingMovesTheGroupHomeAndCompletesAtTheLast) {
         c.m.Pieces[1].RightJoined = c.m.Pieces[2].LeftJoined = true;
         test::Join(c.m, 2, 1);
         SetGroupInPlace(c.g, c.m, 1, host);
-        EXPECT_EQ(c.m.Pieces[1].X, c.m.Pieces[1].HomeX);
-        EXPECT_EQ(c.m.Pieces[2].Y, c.m.Pieces[2].HomeY);
+        EXPECT_EQ((std::array<int, 2>{c.m.Pieces[1].X, c.m.Pieces[2].Y}),
+                  (std::array<int, 2>{c.m.Pieces[1].HomeX, c.m.Pieces[2].HomeY}));
         EXPECT_EQ(c.m.PiecesInPlace, (std::vector<int16_t>{0, 1, 2}));
         EXPECT_TRUE(c.m.Groups[1].InPlace);
         EXPECT_FALSE(c.m.PuzzleComplete);
@@ -205,9 +205,9 @@ TEST(Drag, PreviewFollowsItsCaptionInsideTheArea) {
     EXPECT_EQ(m.PreviewRect, (RectL{250, 110, 350, 190}));
     DragPreviewTo(m, 50, 8, 800, 600);   // both axes at their limits: frozen
     EXPECT_EQ(m.PreviewCaptionRect, (RectL{250, 92, 350, 109}));
-    EXPECT_TRUE(OnPreviewCaption(m, 251, 93));
-    EXPECT_FALSE(OnPreviewCaption(m, 250, 100));   // borders are outside
-    EXPECT_FALSE(OnPreviewCaption(m, 300, 109));
+    // Inside, and on two of its borders, which are outside.
+    EXPECT_EQ((std::array{OnPreviewCaption(m, 251, 93), OnPreviewCaption(m, 250, 100), OnPreviewCaption(m, 300, 109)}),
+              (std::array{true, false, false}));
 }
 
 TEST(HitTest, EachPieceOfACutUsesItsTableRow) {

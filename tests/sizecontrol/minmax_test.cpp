@@ -144,8 +144,7 @@ TEST_F(MinMaxTest, EveryWriterButCurrentSizeMarksItsProperty) {
 
 TEST_F(MinMaxTest, EnabledSubscribesToTheSizeLimitAndSizingOnlyWithIncrements) {
     m.SetEnabled(true);
-    EXPECT_TRUE(Subscribed(36));
-    EXPECT_FALSE(Subscribed(532));
+    EXPECT_TRUE(Subscribed(36) && !Subscribed(532));
     m.SetIncrementY(5);
     EXPECT_TRUE(Subscribed(532));
     m.SetIncrementY(1);
@@ -192,10 +191,9 @@ TEST_F(MinMaxTest, PersistenceInOrderWithDefaults) {
     bag.order.clear();
     back.ReadProperties(bag);
     EXPECT_EQ(bag.order, order);
-    EXPECT_EQ(back.MinimumWidth(), 468);
-    EXPECT_EQ(back.IncrementX(), 4);
+    EXPECT_EQ((std::array{back.MinimumWidth(), back.MinimumHeight(), back.IncrementX(), back.MaximumWidth()}),
+              (std::array{468, 350, 4, 0}));
     EXPECT_TRUE(back.UseMaximizedPosition());
-    EXPECT_EQ(back.MaximumWidth(), 0);
 }
 
 TEST_F(MinMaxTest, ReadingNeverFailsVisibly) {
