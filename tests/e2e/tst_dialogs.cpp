@@ -49,8 +49,7 @@ private slots:
         QCOMPARE(d->cmbPieces->itemText(97), QString("324"));
         QCOMPARE(d->cmbPieces->currentText(), QString("77"));   // entry 21 on an empty store
         QCOMPARE(d->chkTimePuzzle->text(), QString("Track Elapsed Time Putting Puzzle Togrther"));
-        QVERIFY(d->chkOutlinePieces->isChecked());
-        QVERIFY(d->optPreviewSizeMedium->isChecked());
+        QVERIFY(d->chkOutlinePieces->isChecked() && d->optPreviewSizeMedium->isChecked());
         QCOMPARE(d->shpBackgroundColor->Color(), QColor(212, 208, 200));
         QVERIFY(d->lblSystemMemory->text().startsWith("Use System Memory to Store Image"));
         QTest::mouseClick(d->cmdApply, Qt::LeftButton);

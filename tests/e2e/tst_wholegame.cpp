@@ -46,8 +46,7 @@ private slots:
         w_->tmrPuzzle_Timer();   // two seconds of play
         int guard = 0;
         while (m().GroupCount > 0 && guard++ < 100) {
-            const int top = m().GroupOrder[m().GroupCount];
-            const int p = m().Groups[top].PieceList[1];
+            const int p = m().Groups[m().GroupOrder[m().GroupCount]].PieceList[1];   // of the top group
             const int s = DragTo(p, m().Pieces[p].HomeX + 2, m().Pieces[p].HomeY - 3);
             QVERIFY2(s != 0, "a loose group could not be picked");
         }

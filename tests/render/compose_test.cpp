@@ -56,10 +56,9 @@ TEST(Compose, PieceIsCopiedWithItsKeyAndOutlinedWithStubs) {
     p6.Y = 100;
     f.Compose();
     const int BX = 100 + f.MX, BY = 100 + f.MY, W = f.W, H = f.H;
-    EXPECT_EQ(f.bb.Pixel(BX + W / 2, BY + H / 2), f.Body(6, W / 2, H / 2));
-    EXPECT_EQ(f.bb.Pixel(BX + W / 2, BY + 1), kBackground);   // inside the top hole
-    EXPECT_EQ(f.bb.Pixel(BX + W / 2, BY - 3), kBackground);   // no tab above
-    EXPECT_EQ(f.bb.Pixel(BX - 3, BY + H / 2), f.Body(5, W - 3, H / 2));   // left tab
+    // The body, inside the top hole, above it (no tab), the left tab.
+    EXPECT_EQ(f.At({{BX + W / 2, BY + H / 2}, {BX + W / 2, BY + 1}, {BX + W / 2, BY - 3}, {BX - 3, BY + H / 2}}),
+              (std::vector{f.Body(6, W / 2, H / 2), kBackground, kBackground, f.Body(5, W - 3, H / 2)}));
     // Top edge: two stubs, the middle open; the bottom's second stub starts
     // two pixels further right.
     const int stub = W / 9 + f.MX + 1, topSecond = 100 + W - W / 9 - 1;

@@ -35,8 +35,7 @@ private:
         filters << filter;
         startDirs << startDir;
         const QString a = Take(answers);
-        if (a.isEmpty()) return std::nullopt;
-        return a;
+        return a.isEmpty() ? std::nullopt : std::optional<QString>(a);
     }
 };
 

@@ -71,9 +71,9 @@ TEST_F(Subclassing, SubscribersInOrderOnceEachDetachingTheMiddleAndTheLast) {
     C1::AttachMessage(&a, w, 532);   // a second message: counted, not hooked again
     EXPECT_EQ(ws.GetProp(w, "Count" + A1()), 2);
     C1::DetachMessage(&b, w, 36);
-    EXPECT_EQ(ws.GetProp(w, "Msg" + A1() + "#36Count"), 2);
-    EXPECT_EQ(ws.GetProp(w, "Msg" + A1() + "#36#2"), reinterpret_cast<intptr_t>(&c));
-    EXPECT_EQ(ws.GetProp(w, "Msg" + A1() + "#36#3"), 0);
+    EXPECT_EQ((std::array{ws.GetProp(w, "Msg" + A1() + "#36Count"), ws.GetProp(w, "Msg" + A1() + "#36#2"),
+                          ws.GetProp(w, "Msg" + A1() + "#36#3")}),
+              (std::array{intptr_t(2), intptr_t(&c), intptr_t(0)}));
     // Not registered: nothing changes.
     const auto before = ws.windows[w].props;
     C1::DetachMessage(&b, w, 36);
@@ -133,8 +133,8 @@ TEST_F(Subclassing, DestroyUnhooksButKeepsSubscriptions) {
     C1::AttachMessage(&a, w, 36);
     ws.Send(w, winmsg::WM_DESTROY);
     EXPECT_EQ(ws.GetWindowProc(w), own);
-    EXPECT_EQ(ws.GetProp(w, "Prev" + A1()), 0);
-    EXPECT_EQ(ws.GetProp(w, "Msg" + A1() + "#36Count"), 1);
+    EXPECT_EQ((std::array{ws.GetProp(w, "Prev" + A1()), ws.GetProp(w, "Msg" + A1() + "#36Count")}),
+              (std::array<intptr_t, 2>{0, 1}));
     C1::DetachMessage(&a, w, 36);   // the subscriber detaches later; harmless
     EXPECT_EQ(ws.GetWindowProc(w), own);
 }
