@@ -45,8 +45,7 @@ private slots:
             files_.answers.push_back(path + ".psf");
             load->trigger();
             w_->FlushWorkingFile();
-            QVERIFY(prompts_.messages.isEmpty());
-            QVERIFY(w_->tmrPuzzle().isActive() && w_->mnuFileSavePuzzleState->isEnabled());
+            QVERIFY(prompts_.messages.isEmpty() && w_->tmrPuzzle().isActive() && w_->mnuFileSavePuzzleState->isEnabled());
             files_.answers.push_back(dir_.filePath("again.psf"));
             w_->mnuFileSavePuzzleState->trigger();
             QVERIFY(test::ReadFile(dir_.filePath("again.psf")) == saved);
@@ -127,8 +126,9 @@ private slots:
         const QString data = desktop::DataHome();
         const QString entry = data + "/applications/" + desktop::kAppId + ".desktop";
         const QString mime = data + "/mime/packages/puzzora-state.xml";
-        QVERIFY(test::ReadFile(mime).contains("<comment>Puzzora Puzzle State File</comment>"));
-        QVERIFY(test::ReadFile(mime).contains("<glob pattern=\"*.psf\" weight=\"80\"/>"));
+        const QByteArray package = test::ReadFile(mime);
+        QVERIFY(package.contains("<comment>Puzzora Puzzle State File</comment>") &&
+                package.contains("<glob pattern=\"*.psf\" weight=\"80\"/>"));
         const QByteArray exec = "\nExec=" + desktop::ExecArgument(QCoreApplication::applicationFilePath()).toUtf8();
         QVERIFY(test::ReadFile(entry).contains(exec + " %f\n"));
         const QDateTime stamp = QFileInfo(entry).lastModified();
