@@ -15,11 +15,6 @@
 #include <QScreen>
 #include <cstdio>
 
-#include "game/interaction/groups.h"
-#include "game/interaction/play.h"
-#include "game/interaction/scatter.h"
-#include "game/model/cutting.h"
-#include "game/model/grid.h"
 #include "game/persist/statefile.h"
 #include "testutil.h"
 
@@ -49,35 +44,31 @@ bool WriteFile(const QString& path, const std::string& bytes) {
     return test::WriteFile(path, QByteArray::fromStdString(bytes));
 }
 
-int Picture(const QString& out) {
-    QImage img(240, 180, QImage::Format_RGB32);
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, qRgb(40 + x / 2, 60 + y, 150 - x / 4));
-    return img.save(out) ? 0 : 1;
-}
+int Picture(const QString& out) { return test::PatternPicture(240, 180).save(out) ? 0 : 1; }
 
-// The grid of n pieces for the picture, its pieces' records made.
-bool Grid(const QImage& pic, int n, Globals& g, PuzzleModel& m) {
+// A cut of n pieces of the picture for a play area of w x h, its pieces'
+// records made; false when the picture cannot be read or has no grid.
+bool Cut(const QString& picture, int n, int w, int h, Globals& g, PuzzleModel& m) {
+    const QImage pic(picture);
     g.NumberOfPieces = int16_t(n);
     SetDivisors(g);
     m.ImageWidth = int16_t(pic.width());
     m.ImageHeight = int16_t(pic.height());
     GridChoice grid;
-    if (!ChooseGrid(g, m.ImageWidth, m.ImageHeight, grid)) return false;
+    if (pic.isNull() || !ChooseGrid(g, m.ImageWidth, m.ImageHeight, grid)) return false;
     g.NumColumns = grid.columns;
     g.NumRows = grid.rows;
     InitPieceRecords(g, m);
+    ComputeCutGeometry(g, m, float(w), float(h));
+    m.ImageFileName = picture.toStdString();
     return true;
 }
 
 int State(const QString& picture, int w, int h, const QString& out, const QString& mode) {
-    const QImage pic(picture);
     Globals g;
     PuzzleModel m;
-    if (pic.isNull() || !Grid(pic, 12, g, m)) return 1;
-    ComputeCutGeometry(g, m, float(w), float(h));
+    if (!Cut(picture, 12, w, h, g, m)) return 1;
     ClearSettings(g, m);
-    m.ImageFileName = picture.toStdString();
     g.ElapsedSeconds = 100;
     const int W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY;
     const int cx = (2 * MX + W) / 2, cy = (2 * MY + H) / 2;
@@ -87,35 +78,28 @@ int State(const QString& picture, int w, int h, const QString& out, const QStrin
         m.Pieces[p].X = 2 + ((p - 1) % 3) * (W + 2 * MX + 6);
         m.Pieces[p].Y = 2 + ((p - 1) / 3) * (H + 2 * MY + 6);
     }
-    auto centre = [&](int p) {   // a point on the piece's body, in the play area
-        return std::make_pair(m.Pieces[p].X + MX + W / 2, m.Pieces[p].Y + MY + H / 2);
+    if (mode == "finish")
+        for (int16_t p = 1; p < 12; ++p) SetGroupInPlace(g, m, p, host);
+    if (!WriteFile(out, WriteState(g, m))) return 1;
+    // Prints a move the test makes, from a point on the piece's body to
+    // where its image goes, and makes it with the game's own rules.
+    auto move = [&](int p, int x, int y) {
+        std::printf("drag %d %d %d %d\n", m.Pieces[p].X + MX + W / 2, m.Pieces[p].Y + MY + H / 2, x + cx, y + cy);
+        m.SelectedPiece = int16_t(p);
+        ReOrderGroups(m);
+        DragGroupTo(m, x + cx, y + cy, w, h);
+        m.SelectedGroup = m.Pieces[p].Group;
     };
     if (mode == "finish") {
-        for (int16_t p = 1; p < 12; ++p) SetGroupInPlace(g, m, p, host);
-        if (!WriteFile(out, WriteState(g, m))) return 1;
-        const auto [fx, fy] = centre(12);
-        std::printf("drag %d %d %d %d\n", fx, fy, m.Pieces[12].HomeX + cx, m.Pieces[12].HomeY + cy);
+        move(12, m.Pieces[12].HomeX, m.Pieces[12].HomeY);
         return 0;
     }
-    if (!WriteFile(out, WriteState(g, m))) return 1;
-    // The moves the test makes: piece 2 dropped 2 right and 1 below its
-    // place beside piece 1; piece 5 dropped 2 right and 1 above its home.
-    const auto [ax, ay] = centre(2);
-    const int toX = m.Pieces[1].X + W + 2, toY = m.Pieces[1].Y + 1;
-    std::printf("drag %d %d %d %d\n", ax, ay, toX + cx, toY + cy);
-    const auto [bx, by] = centre(5);
-    std::printf("drag %d %d %d %d\n", bx, by, m.Pieces[5].HomeX + 2 + cx, m.Pieces[5].HomeY - 1 + cy);
-
-    // What the game must hold afterwards, done with the game's own rules.
-    m.SelectedPiece = 2;
-    ReOrderGroups(m);
-    DragGroupTo(m, toX + cx, toY + cy, w, h);
-    m.SelectedGroup = m.Pieces[2].Group;
+    // Piece 2 dropped 2 right and 1 below its place beside piece 1; piece 5
+    // dropped 2 right and 1 above its home. What the game must hold
+    // afterwards is written beside the state file.
+    move(2, m.Pieces[1].X + W + 2, m.Pieces[1].Y + 1);
     JoinPass(g, m, w, h);
-    m.SelectedPiece = 5;
-    ReOrderGroups(m);
-    DragGroupTo(m, m.Pieces[5].HomeX + 2 + cx, m.Pieces[5].HomeY - 1 + cy, w, h);
-    m.SelectedGroup = m.Pieces[5].Group;
+    move(5, m.Pieces[5].HomeX + 2, m.Pieces[5].HomeY - 1);
     if (!IsAtHome(m, 5)) return 2;
     SetGroupInPlace(g, m, m.SelectedGroup, host);
     return WriteFile(out + ".expected", WriteState(g, m)) ? 0 : 1;
@@ -124,14 +108,11 @@ int State(const QString& picture, int w, int h, const QString& out, const QStrin
 // A game of n pieces for a play area of w x h, scattered, its topmost piece
 // at (1, 1) (for the drag benchmark).
 int Scatter(const QString& picture, int n, int w, int h, const QString& out) {
-    const QImage pic(picture);
     Globals g;
     PuzzleModel m;
-    if (pic.isNull() || !Grid(pic, n, g, m)) return 1;
-    ComputeCutGeometry(g, m, float(w), float(h));
+    if (!Cut(picture, n, w, h, g, m)) return 1;
     g.PuzzleLoaded = true;
     ClearSettings(g, m);
-    m.ImageFileName = picture.toStdString();
     ClockRandom rnd(1);
     Scramble(g, m, float(w), float(h), rnd);
     const int top = m.Groups[m.GroupOrder[m.GroupCount]].PieceList[1];
@@ -143,11 +124,9 @@ int Scatter(const QString& picture, int n, int w, int h, const QString& out) {
 // Where the centre of a piece's body lies from its image's corner, for a
 // play area of w x h.
 int Centre(const QString& picture, int n, int w, int h) {
-    const QImage pic(picture);
     Globals g;
     PuzzleModel m;
-    if (pic.isNull() || !Grid(pic, n, g, m)) return 1;
-    ComputeCutGeometry(g, m, float(w), float(h));
+    if (!Cut(picture, n, w, h, g, m)) return 1;
     std::printf("%d %d\n", m.MarginX + m.PieceWidth / 2, m.MarginY + m.PieceHeight / 2);
     return 0;
 }

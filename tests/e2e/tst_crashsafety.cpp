@@ -18,9 +18,7 @@ class TestCrashSafety : public QObject {
 private slots:
     void killedWhileWriting() {
         QTemporaryDir dir;
-        QImage pic(1200, 900, QImage::Format_RGB32);
-        pic.fill(qRgb(90, 140, 60));
-        QVERIFY(pic.save(dir.filePath("pic.png")));
+        QVERIFY(test::PatternPicture(1200, 900).save(dir.filePath("pic.png")));
         const QString state = dir.filePath("game.psf");
         const QString best = dir.filePath("besttimes.txt");
         for (int round = 0; round < 12; ++round) {

@@ -14,10 +14,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <iostream>
-#include <random>
 
 #include "game/dialogs/frmoptions.h"
-#include "game/model/cutting.h"
 #include "game/model/invariants.h"
 #include "game/persist/statefile.h"
 #include "shell/harness.h"
@@ -26,15 +24,10 @@ using namespace pz;
 
 namespace {
 
-// A puzzle as its state file holds it.
-std::string StateOf(const Globals& g, const PuzzleModel& m) { return WriteState(g, m); }
-
 int ZeroTimeEntries(const Globals& g) {
-    int n = 0;
-    for (int i = 1; i <= BestTimesCount; ++i)
-        n += g.BestTimes[i].PieceTotal > 0 && g.BestTimes[i].Hours == 0 && g.BestTimes[i].Minutes == 0 &&
-             g.BestTimes[i].Seconds == 0;
-    return n;
+    return int(std::count_if(g.BestTimes.begin() + 1, g.BestTimes.end(), [](const BestTimeEntry& e) {
+        return e.PieceTotal > 0 && e.Hours == 0 && e.Minutes == 0 && e.Seconds == 0;
+    }));
 }
 
 class RandomPlay {
@@ -72,7 +65,7 @@ public:
 private:
     test::GameFixture game_;
     std::mt19937_64 rng_;
-    QStringList log_, pictures_, badStates_;
+    QStringList log_, pictures_;
     QString saved_;
     QString failure_;   // found while acting
 
@@ -102,9 +95,8 @@ private:
     // A damaged copy of the last good state file: cut short, bits flipped,
     // or a count out of range.
     QString DamagedState() {
-        QFile f(saved_);
-        if (!f.open(QIODevice::ReadOnly)) return game_.dir_.filePath("missing.psf");
-        QByteArray b = f.readAll();
+        if (!QFile::exists(saved_)) return game_.dir_.filePath("missing.psf");
+        QByteArray b = test::ReadFile(saved_);
         switch (Pick(3)) {
             case 0: b.truncate(Pick(int(b.size()) + 1)); break;
             case 1:
@@ -224,13 +216,13 @@ private:
     // Saves through the menu and loads the file back: the same puzzle.
     QString SaveAndLoadBack() {
         if (!game_.g_.PuzzleLoaded) return "Save and load (nothing loaded)";
-        const std::string before = StateOf(game_.g_, M());
+        const std::string before = WriteState(game_.g_, M());
         const int messages = int(game_.prompts_.messages.size());
         game_.files_.answers.push_back(saved_);
         W().mnuFileSavePuzzleState->trigger();
-        if (LoadState(saved_, true) && int(game_.prompts_.messages.size()) == messages) {
-            if (StateOf(game_.g_, M()) != before) failure_ = "the puzzle loaded back is not the one saved";
-        }
+        if (LoadState(saved_, true) && int(game_.prompts_.messages.size()) == messages &&
+            WriteState(game_.g_, M()) != before)
+            failure_ = "the puzzle loaded back is not the one saved";
         return "Save and load";
     }
 
@@ -274,10 +266,7 @@ private:
     QString Check() {
         const Globals& g = game_.g_;
         const PuzzleModel& m = M();
-        if (!g.PuzzleLoaded) {
-            if (m.DraggingGroup || m.DraggingPreview) return "a drag outlived its puzzle";
-            return "";
-        }
+        if (!g.PuzzleLoaded) return m.DraggingGroup || m.DraggingPreview ? "a drag outlived its puzzle" : "";
         if (g.NumColumns * g.NumRows != g.NumberOfPieces) return "the grid does not match the number of pieces";
         if (auto f = CheckInvariants(g, m)) return QString("invariant %1: %2").arg(f->number).arg(f->message.c_str());
         const auto& images = W().images().PieceImages;
@@ -299,14 +288,8 @@ private:
             return QString("the kept play-area size %1x%2 is not the cut's").arg(m.PreviousWidth).arg(m.PreviousHeight);
         // The frame shown is the puzzle as it stands, in the colours in force
         // (a group lifted by a press shows at the next move or release).
-        if (!W().isMinimized() && !m.DraggingGroup) {
-            const Surface& shown = W().backBuffer();
-            Surface fresh(shown.Width(), shown.Height());
-            fresh.SetDevicePixelRatio(shown.Image().devicePixelRatio());
-            DrawCache cache;
-            ComposeFrame(g, m, W().images(), cache, fresh);
-            if (fresh.Image() != shown.Image()) return "the frame shown is not the puzzle as it stands";
-        }
+        if (!W().isMinimized() && !m.DraggingGroup && !game_.ShowsWholeFrame())
+            return "the frame shown is not the puzzle as it stands";
         // The window shows that frame once a step held back for the screen's
         // next refresh is out.
         PlayArea* area = W().picPuzzle();
@@ -324,7 +307,7 @@ private:
         }
         // What a state file keeps comes back unchanged.
         try {
-            const std::string bytes = StateOf(g, m);
+            const std::string bytes = WriteState(g, m);
             LoadedState back = ReadState(bytes);
             Globals gb = g;
             gb.NumberOfPieces = back.NumberOfPieces;
@@ -332,7 +315,7 @@ private:
             gb.NumRows = back.NumRows;
             gb.ElapsedSeconds = back.ElapsedSeconds;
             back.model.ImageFileName = back.ImageFileName;
-            if (StateOf(gb, back.model) != bytes) return "a state file round trip changes the puzzle";
+            if (WriteState(gb, back.model) != bytes) return "a state file round trip changes the puzzle";
         } catch (const StateFileError& e) {
             return QString("the state file cannot be written or read: %1").arg(e.message.c_str());
         }

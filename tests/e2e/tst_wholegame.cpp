@@ -1,13 +1,7 @@
 // Whole games played offscreen with real mouse events on the play area,
 // from Open and Scramble to the last piece, the name prompt and the
 // best-times file.
-#include <QFile>
-#include <QTemporaryDir>
-#include <QtTest>
 
-#include "game/interaction/hittest.h"
-#include "game/persist/programdir.h"
-#include "game/shell/frmmain.h"
 #include "shell/harness.h"
 
 using namespace pz;
@@ -17,21 +11,18 @@ class TestWholeGame : public QObject, test::GameFixture {
 
 private slots:
     void init() {
-        Reset({{"Number of Pieces", "12"}});
         QFile::remove(dir_.filePath("program/besttimes.txt"));
-        QVERIFY(Start(1000, 760));
+        QVERIFY(Restart({{"Number of Pieces", "12"}}, 1000, 760));
         OpenWith(MakePicture("game.png", 480, 360));
         QVERIFY(g_.PuzzleLoaded);
         QCOMPARE(g_.NumberOfPieces, int16_t(12));
     }
-    void cleanup() { w_.reset(); }
 
     void dragJoinsNeighboursAndTheCursorShowsIt() {
         // Put piece 1 in the open, then bring piece 2 within 3 pixels of its place.
         const int W = m().PieceWidth;
         QVERIFY(DragTo(1, 40, 40) == 1);
-        QCOMPARE(m().Pieces[1].X, 40);
-        QCOMPARE(m().Pieces[1].Y, 40);
+        QCOMPARE(QPoint(m().Pieces[1].X, m().Pieces[1].Y), QPoint(40, 40));
         QCOMPARE(area()->cursor().shape(), Qt::ArrowCursor);
         const QPoint on2 = PointOn(2);
         QTest::mousePress(area(), Qt::LeftButton, {}, on2);
@@ -39,8 +30,7 @@ private slots:
         QTest::mouseRelease(area(), Qt::LeftButton, {}, on2);
         QVERIFY(DragTo(2, 40 + W + 3, 42) != 0);
         QCOMPARE(m().Pieces[2].Group, m().Pieces[1].Group);
-        QCOMPARE(m().Pieces[2].X, 40 + W);
-        QCOMPARE(m().Pieces[2].Y, 40);
+        QCOMPARE(QPoint(m().Pieces[2].X, m().Pieces[2].Y), QPoint(40 + W, 40));
         // The joined pair now drags as one.
         DragTo(1, 60, 50);
         QCOMPARE(m().Pieces[2].X, 60 + W);
@@ -56,8 +46,7 @@ private slots:
         w_->tmrPuzzle_Timer();   // two seconds of play
         int guard = 0;
         while (m().GroupCount > 0 && guard++ < 100) {
-            const int top = m().GroupOrder[m().GroupCount];
-            const int p = m().Groups[top].PieceList[1];
+            const int p = m().Groups[m().GroupOrder[m().GroupCount]].PieceList[1];   // of the top group
             const int s = DragTo(p, m().Pieces[p].HomeX + 2, m().Pieces[p].HomeY - 3);
             QVERIFY2(s != 0, "a loose group could not be picked");
         }
@@ -78,8 +67,7 @@ private slots:
     void hintAndSolve() {
         g_.TimePuzzle = false;
         w_->mnuFileHint->trigger();
-        QCOMPARE(m().InPlaceCount, int16_t(1));
-        QCOMPARE(m().GroupCount, int16_t(11));
+        QCOMPARE(QPoint(m().InPlaceCount, m().GroupCount), QPoint(1, 11));
         QVERIFY(QFile::exists(ProgramFile("besttimes.txt")));   // rewritten after every lock
         w_->mnuFileSolve->trigger();
         QVERIFY(m().PuzzleComplete);
@@ -90,8 +78,7 @@ private slots:
         QCOMPARE(m().InPlaceCount, int16_t(12));
         // Scramble starts again: nothing home, time 0, timer left as it was.
         w_->mnuFileScramble->trigger();
-        QCOMPARE(m().InPlaceCount, int16_t(0));
-        QCOMPARE(m().GroupCount, int16_t(12));
+        QCOMPARE(QPoint(m().InPlaceCount, m().GroupCount), QPoint(0, 12));
         QVERIFY(!m().PuzzleComplete);
         QVERIFY(!w_->tmrPuzzle().isActive());
     }
@@ -106,8 +93,7 @@ private slots:
         QTest::mouseMove(area(), QPoint(500, 200));
         QTest::mouseRelease(area(), Qt::LeftButton, {}, QPoint(500, 200));
         QVERIFY(!m().DraggingPreview);
-        QCOMPARE(m().PreviewCaptionRect.Top, 192);
-        QCOMPARE(m().PreviewCaptionRect.Left, 500 - m().PreviewWidth / 2);
+        QCOMPARE(QPoint(m().PreviewCaptionRect.Left, m().PreviewCaptionRect.Top), QPoint(500 - m().PreviewWidth / 2, 192));
         // A hidden preview cannot be grabbed.
         w_->mnuViewPreview->trigger();
         QTest::mousePress(area(), Qt::LeftButton, {}, QPoint(500, 200));
@@ -116,6 +102,7 @@ private slots:
     }
 
     void resizeThereAndBack() {
+        OpenWith(MakePicture("large.png", 1600, 1200));   // larger than the play area: cut to fit it
         const int W = m().PieceWidth;
         QVERIFY(DragTo(5, 300, 300) != 0);
         QVERIFY(DragTo(6, 300 + W + 1, 301) != 0);   // joined pair
@@ -124,7 +111,11 @@ private slots:
         const QSize size = w_->size();
         w_->resize(1300, 950);
         QTRY_COMPARE(w_->backBuffer().Width(), area()->width());
-        // Joined pieces stay in contact, pieces at home sit on the new home.
+        // Cut again, larger; every piece inside; joined pieces stay in
+        // contact, pieces at home sit on the new home.
+        QVERIFY(m().PieceWidth > W);
+        for (int q = 1; q <= 12; ++q)
+            QVERIFY(m().Pieces[q].X >= 1 && m().Pieces[q].X <= area()->width() - m().PieceWidth);
         QCOMPARE(m().Pieces[6].X - m().Pieces[5].X, int32_t(m().PieceWidth));
         for (int i = 1; i <= m().InPlaceCount; ++i) {
             const PieceInfo& pc = m().Pieces[m().PiecesInPlace[i]];

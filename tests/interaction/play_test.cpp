@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "game/interaction/groups.h"
 #include "game/interaction/hittest.h"
-#include "game/interaction/play.h"
 #include "game/model/invariants.h"
 #include "testutil.h"
 
@@ -26,44 +24,30 @@ void Release(test::CutPuzzle& c, int16_t piece, double sw = 800, double sh = 600
 
 }  // namespace
 
-TEST(Join, FourPixelsOffJoinsFiveDoesNot) {
-    for (int off : {4, -4, 5, -5}) {
-        for (bool alongX : {true, false}) {
-            auto c = Spread();
-            const int W = c.m.PieceWidth;
-            test::Place(c.m, 1, 100, 100);
-            test::Place(c.m, 2, 100 + W + (alongX ? off : 4), 100 + (alongX ? 4 : off));
-            Release(c, 2);
-            const bool joined = std::abs(off) < 5;
-            EXPECT_EQ(c.m.Pieces[2].Group == c.m.Pieces[1].Group, joined) << off << (alongX ? " x" : " y");
-            EXPECT_EQ(c.m.Pieces[2].LeftJoined, joined);
-            EXPECT_EQ(c.m.Pieces[1].RightJoined, joined);
-            if (joined) {
-                // The moving piece snapped; the stationary group kept its number.
-                EXPECT_EQ(c.m.Pieces[2].Group, 1);
-                EXPECT_EQ(c.m.Pieces[2].X, 100 + W);
-                EXPECT_EQ(c.m.Pieces[2].Y, 100);
-                EXPECT_EQ(c.m.Groups[2].PieceCount, 0);
-                EXPECT_EQ(c.m.GroupOrder[c.m.GroupCount], 1);
+TEST(Join, UnderFivePixelsTimesTheRatioJoinsAndCountsAsHome) {
+    // Strictly under 5 x ratio, along either axis or both, on either side:
+    // the last offset that joins or counts as home and the first that does not.
+    for (auto [ratio, joins, misses] : {std::tuple{1.0, 4, 5}, {1.25, 6, 7}, {1.5, 7, 8}, {2.0, 9, 10}}) {
+        for (int off : {joins, -joins, misses, -misses}) {
+            const bool near = std::abs(off) == joins;
+            for (auto [dx, dy] : {std::pair{off, 0}, {0, off}, {off, -off}}) {
+                auto c = Spread(test::MakeCut(4, 3, 400, 300, 800, 600, nullptr, ratio));
+                const int W = c.m.PieceWidth;
+                test::Place(c.m, 1, 100, 100);
+                test::Place(c.m, 2, 100 + W + dx, 100 + dy);
+                Release(c, 2);
+                EXPECT_EQ((std::array{c.m.Pieces[2].Group == c.m.Pieces[1].Group, c.m.Pieces[2].LeftJoined,
+                                      c.m.Pieces[1].RightJoined}),
+                          (std::array{near, near, near}))
+                    << ratio << " at " << dx << "," << dy;
+                if (near)   // the moving piece snapped; the stationary group kept its number
+                    EXPECT_EQ((std::array<int, 5>{c.m.Pieces[2].Group, c.m.Pieces[2].X, c.m.Pieces[2].Y,
+                                                  c.m.Groups[2].PieceCount, c.m.GroupOrder[c.m.GroupCount]}),
+                              (std::array<int, 5>{1, 100 + W, 100, 0, 1}));
+                EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
+                test::Place(c.m, 7, c.m.Pieces[7].HomeX + dx, c.m.Pieces[7].HomeY + dy);
+                EXPECT_EQ(IsAtHome(c.m, 7), near) << ratio << " home at " << dx << "," << dy;
             }
-            EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
-        }
-    }
-}
-
-TEST(Join, ToleranceAndHomeGrowWithThePixelRatio) {
-    // Strictly under 5 x ratio: the last offset that joins and the first that does not.
-    for (auto [ratio, joins, misses] : {std::tuple{1.25, 6, 7}, {1.5, 7, 8}, {2.0, 9, 10}}) {
-        for (int off : {joins, misses}) {
-            auto c = Spread(test::MakeCut(4, 3, 400, 300, 800, 600, nullptr, ratio));
-            test::Place(c.m, 1, 100, 100);
-            test::Place(c.m, 2, 100 + c.m.PieceWidth - off, 100 + off);
-            Release(c, 2);
-            EXPECT_EQ(c.m.Pieces[2].Group == c.m.Pieces[1].Group, off == joins) << ratio << " " << off;
-            PieceInfo& p = c.m.Pieces[7];
-            p.X = p.HomeX + off;
-            p.Y = p.HomeY - off;
-            EXPECT_EQ(IsAtHome(c.m, 7), off == joins) << ratio << " " << off;
         }
     }
 }
@@ -75,13 +59,11 @@ TEST(Join, VerticalNeighboursJoinUpAndDown) {
     test::Place(c.m, 10, 203, 100 + 2 * H + 2);
     test::Place(c.m, 6, 198, 100 + H - 3);   // fits between them
     Release(c, 6);
-    EXPECT_EQ(c.m.Pieces[6].Group, c.m.Pieces[2].Group);
-    EXPECT_EQ(c.m.Pieces[10].Group, c.m.Pieces[2].Group);
-    EXPECT_TRUE(c.m.Pieces[6].TopJoined && c.m.Pieces[2].BottomJoined);
-    EXPECT_TRUE(c.m.Pieces[6].BottomJoined && c.m.Pieces[10].TopJoined);
+    const PieceInfo &p2 = c.m.Pieces[2], &p6 = c.m.Pieces[6], &p10 = c.m.Pieces[10];
+    EXPECT_EQ((std::array{p6.Group, p10.Group}), (std::array{p2.Group, p2.Group}));
+    EXPECT_TRUE(p6.TopJoined && p2.BottomJoined && p6.BottomJoined && p10.TopJoined);
     // All laid out on the grid around the lowest-numbered piece, 2.
-    EXPECT_EQ(c.m.Pieces[6].X, c.m.Pieces[2].X);
-    EXPECT_EQ(c.m.Pieces[10].Y, c.m.Pieces[2].Y + 2 * H);
+    EXPECT_EQ((std::array{p6.X, p10.Y}), (std::array{p2.X, p2.Y + 2 * H}));
     EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
 }
 
@@ -101,8 +83,7 @@ TEST(Join, ReleasedGroupTouchingTwoGroupsMergesAllThree) {
     for (int p : {5, 6, 7, 8}) EXPECT_EQ(c.m.Pieces[p].Group, g5) << p;
     EXPECT_EQ(g5, 8);   // the group joined last survives (pieces tested 6 then 7)
     EXPECT_EQ(c.m.Groups[g5].PieceList, (std::vector<int16_t>{0, 5, 6, 7, 8}));
-    EXPECT_EQ(c.m.Pieces[6].X - c.m.Pieces[5].X, W);
-    EXPECT_EQ(c.m.Pieces[8].Y, c.m.Pieces[5].Y);
+    EXPECT_EQ((std::array{c.m.Pieces[6].X - c.m.Pieces[5].X, c.m.Pieces[8].Y}), (std::array{W, c.m.Pieces[5].Y}));
     EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
 }
 
@@ -136,8 +117,8 @@ TEST(Join, ClosingARingOnlySetsFlags) {
     // and already in range, so both join; the ring closes within this pass.
     Release(c, 6);
     EXPECT_EQ(c.m.Groups[c.m.Pieces[1].Group].PieceCount, 4);
-    EXPECT_TRUE(c.m.Pieces[6].TopJoined && c.m.Pieces[2].BottomJoined);
-    EXPECT_TRUE(c.m.Pieces[6].LeftJoined && c.m.Pieces[5].RightJoined);
+    EXPECT_TRUE(c.m.Pieces[6].TopJoined && c.m.Pieces[2].BottomJoined && c.m.Pieces[6].LeftJoined &&
+                c.m.Pieces[5].RightJoined);
     // Release the whole group again: every flag already set, nothing changes.
     const auto before = c.m.Groups;
     Release(c, 1);
@@ -154,93 +135,64 @@ TEST(Join, NeighbourLockedHomeIsLeftAlone) {
     // 4 px off its left neighbour, but also 4 px off its home: only the
     // release's at-home test could lock it; the join pass must not join.
     Release(c, 2);
-    EXPECT_EQ(c.m.Pieces[1].Group, 0);
-    EXPECT_EQ(c.m.Pieces[2].Group, 2);
+    EXPECT_EQ((std::array{c.m.Pieces[1].Group, c.m.Pieces[2].Group}), (std::array<int16_t, 2>{0, 2}));
     EXPECT_FALSE(c.m.Pieces[2].LeftJoined);
     EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
 }
 
-TEST(Placing, AtHomeWithinFourPixels) {
-    auto c = test::MakeCut(4, 3, 400, 300, 800, 600);
-    PieceInfo& p = c.m.Pieces[7];
-    for (auto [dx, dy, home] : {std::tuple{4, -4, true}, {-4, 4, true}, {5, 0, false}, {0, -5, false}, {0, 0, true}}) {
-        p.X = p.HomeX + dx;
-        p.Y = p.HomeY + dy;
-        EXPECT_EQ(IsAtHome(c.m, 7), home) << dx << "," << dy;
-    }
-}
-
 TEST(Placing, LockingMovesTheGroupHomeAndCompletesAtTheLast) {
-    auto c = Spread(test::MakeCut(2, 2, 300, 300, 800, 600));
-    test::CountingHost host;
-    c.g.TimePuzzle = true;
-    c.g.ElapsedSeconds = 30;
-    c.m.Pieces[1].RightJoined = c.m.Pieces[2].LeftJoined = true;
-    test::Join(c.m, 2, 1);
-    SetGroupInPlace(c.g, c.m, 1, host);
-    EXPECT_EQ(c.m.Pieces[1].X, c.m.Pieces[1].HomeX);
-    EXPECT_EQ(c.m.Pieces[2].Y, c.m.Pieces[2].HomeY);
-    EXPECT_EQ(c.m.PiecesInPlace, (std::vector<int16_t>{0, 1, 2}));
-    EXPECT_TRUE(c.m.Groups[1].InPlace);
-    EXPECT_FALSE(c.m.PuzzleComplete);
-    EXPECT_EQ(host.saves, 1);
-    EXPECT_EQ(host.stops, 0);
-    EXPECT_EQ(c.g.ElapsedSeconds, 30);
-    EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
-    SetGroupInPlace(c.g, c.m, 3, host);
-    SetGroupInPlace(c.g, c.m, 4, host);
-    EXPECT_TRUE(c.m.PuzzleComplete);
-    EXPECT_EQ(c.m.GroupCount, 0);
-    EXPECT_EQ(host.stops, 1);
-    EXPECT_EQ(host.entries, 1);
-    EXPECT_EQ(host.saves, 3);
-    EXPECT_EQ(c.g.ElapsedSeconds, 0);
-    EXPECT_EQ(c.m.SelectedPiece, 0);
-    EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
-}
-
-TEST(Placing, UntimedCompletionAsksForNoName) {
-    auto c = test::MakeCut(2, 2, 300, 300, 800, 600);
-    test::CountingHost host;
-    c.g.TimePuzzle = false;
-    c.g.ElapsedSeconds = 12;
-    for (int16_t g = 1; g <= 4; ++g) SetGroupInPlace(c.g, c.m, g, host);
-    EXPECT_TRUE(c.m.PuzzleComplete);
-    EXPECT_EQ(host.entries, 0);
-    EXPECT_EQ(host.saves, 4);
-    EXPECT_EQ(c.g.ElapsedSeconds, 0);
+    for (bool timed : {true, false}) {
+        auto c = Spread(test::MakeCut(2, 2, 300, 300, 800, 600));
+        test::CountingHost host;
+        c.g.TimePuzzle = timed;
+        c.g.ElapsedSeconds = 30;
+        c.m.Pieces[1].RightJoined = c.m.Pieces[2].LeftJoined = true;
+        test::Join(c.m, 2, 1);
+        SetGroupInPlace(c.g, c.m, 1, host);
+        EXPECT_EQ((std::array<int, 2>{c.m.Pieces[1].X, c.m.Pieces[2].Y}),
+                  (std::array<int, 2>{c.m.Pieces[1].HomeX, c.m.Pieces[2].HomeY}));
+        EXPECT_EQ(c.m.PiecesInPlace, (std::vector<int16_t>{0, 1, 2}));
+        EXPECT_TRUE(c.m.Groups[1].InPlace);
+        EXPECT_FALSE(c.m.PuzzleComplete);
+        EXPECT_EQ((std::array{host.saves, host.stops, c.g.ElapsedSeconds}), (std::array{1, 0, 30}));
+        EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
+        SetGroupInPlace(c.g, c.m, 3, host);
+        SetGroupInPlace(c.g, c.m, 4, host);
+        EXPECT_TRUE(c.m.PuzzleComplete);
+        EXPECT_EQ(c.m.GroupCount, 0);
+        // The clock stops and the time is cleared; only a timed game asks for a name.
+        EXPECT_EQ((std::array{host.stops, host.entries, host.saves, c.g.ElapsedSeconds}), (std::array{1, timed ? 1 : 0, 3, 0}))
+            << (timed ? "timed" : "untimed");
+        EXPECT_EQ(c.m.SelectedPiece, 0);
+        EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
+    }
 }
 
 TEST(Drag, PickedPieceCentresUnderTheCursorAndAxesFreezeAtEdges) {
     auto c = Spread();
     const int W = c.m.PieceWidth, H = c.m.PieceHeight, MX = c.m.MarginX, MY = c.m.MarginY;
     const int cx = (2 * MX + W) / 2, cy = (2 * MY + H) / 2;
-    // A group of 6 and 7 dragged by 7.
+    // A group of 6 and 7 dragged by 7: the cursor, then where piece 7's image
+    // lands. An axis whose image edge would reach the area's edge stays where
+    // it was while the other follows; the left edge is judged from the
+    // group's left column (piece 6's image).
     test::Place(c.m, 6, 300, 200);
     test::Place(c.m, 7, 300 + W + 1, 200);
     Release(c, 7);
     c.m.SelectedPiece = 7;
-    DragGroupTo(c.m, 400, 300, 800, 600);
-    EXPECT_EQ(c.m.Pieces[7].X, 400 - cx);
-    EXPECT_EQ(c.m.Pieces[7].Y, 300 - cy);
-    EXPECT_EQ(c.m.Pieces[6].X, 400 - cx - W);
-    // Towards the right edge: x stops once the right image edge would reach
-    // the edge, y still follows.
-    DragGroupTo(c.m, 800 - cx - 1, 310, 800, 600);
-    EXPECT_EQ(c.m.Pieces[7].X, 800 - cx - 1 - cx);
-    DragGroupTo(c.m, 800 - cx, 320, 800, 600);   // Right = 800: not < width
-    EXPECT_EQ(c.m.Pieces[7].X, 800 - cx - 1 - cx);
-    EXPECT_EQ(c.m.Pieces[7].Y, 320 - cy);
-    EXPECT_EQ(c.m.Pieces[6].Y, 320 - cy);
-    // Left edge judged from the group's left column (piece 6's image).
-    DragGroupTo(c.m, W + cx, 330, 800, 600);   // Left = 0: frozen
-    EXPECT_EQ(c.m.Pieces[7].X, 800 - cx - 1 - cx);
-    DragGroupTo(c.m, W + cx + 1, 330, 800, 600);
-    EXPECT_EQ(c.m.Pieces[6].X, 1);
-    // Top edge frozen, x still follows.
-    DragGroupTo(c.m, 400, cy, 800, 600);
-    EXPECT_EQ(c.m.Pieces[7].Y, 330 - cy);
-    EXPECT_EQ(c.m.Pieces[7].X, 400 - cx);
+    const int right = 800 - 2 * cx - 1;   // the last x whose image ends inside
+    const struct { int x, y, X, Y; } steps[] = {
+        {400, 300, 400 - cx, 300 - cy}, {800 - cx - 1, 310, right, 310 - cy},
+        {800 - cx, 320, right, 320 - cy},   // Right = 800: not < width
+        {W + cx, 330, right, 330 - cy},     // Left = 0: frozen
+        {W + cx + 1, 330, W + 1, 330 - cy}, {400, cy, 400 - cx, 330 - cy},   // top frozen
+    };
+    for (const auto& st : steps) {
+        DragGroupTo(c.m, st.x, st.y, 800, 600);
+        EXPECT_EQ((std::array{c.m.Pieces[7].X, c.m.Pieces[7].Y, c.m.Pieces[6].X, c.m.Pieces[6].Y}),
+                  (std::array{st.X, st.Y, st.X - W, st.Y}))
+            << "cursor at " << st.x << "," << st.y;
+    }
 }
 
 TEST(Drag, PreviewFollowsItsCaptionInsideTheArea) {
@@ -252,11 +204,10 @@ TEST(Drag, PreviewFollowsItsCaptionInsideTheArea) {
     EXPECT_EQ(m.PreviewCaptionRect, (RectL{250, 92, 350, 109}));
     EXPECT_EQ(m.PreviewRect, (RectL{250, 110, 350, 190}));
     DragPreviewTo(m, 50, 8, 800, 600);   // both axes at their limits: frozen
-    EXPECT_EQ(m.PreviewCaptionRect.Left, 250);
-    EXPECT_EQ(m.PreviewCaptionRect.Top, 92);
-    EXPECT_TRUE(OnPreviewCaption(m, 251, 93));
-    EXPECT_FALSE(OnPreviewCaption(m, 250, 100));   // borders are outside
-    EXPECT_FALSE(OnPreviewCaption(m, 300, 109));
+    EXPECT_EQ(m.PreviewCaptionRect, (RectL{250, 92, 350, 109}));
+    // Inside, and on two of its borders, which are outside.
+    EXPECT_EQ((std::array{OnPreviewCaption(m, 251, 93), OnPreviewCaption(m, 250, 100), OnPreviewCaption(m, 300, 109)}),
+              (std::array{true, false, false}));
 }
 
 TEST(HitTest, EachPieceOfACutUsesItsTableRow) {
@@ -279,11 +230,8 @@ TEST(HitTest, EveryRowHitsItsTabsAndBodyAndMissesItsHoles) {
     // ends, the tip and a border, which misses; holes: both ends, the
     // bottom, the shoulders and the body below).
     enum Edge { Flat, Out, In };
-    struct Kind {
-        int row, column, line;   // grid cell of a 3 x 3 puzzle, expected table row
-        Edge top, right, bottom, left;
-    };
-    const Kind kinds[] = {
+    // The grid cell of a 3 x 3 puzzle, the expected table row, the edges.
+    const struct { int row, column, line; Edge top, right, bottom, left; } kinds[] = {
         {0, 0, 1, Flat, Out, In, Flat},    {1, 1, 2, In, Out, In, Out},    {1, 1, 3, Out, In, Out, In},
         {0, 1, 4, Flat, Out, In, Out},     {0, 1, 5, Flat, In, Out, In},   {0, 2, 6, Flat, Flat, In, Out},
         {0, 2, 7, Flat, Flat, Out, In},    {1, 0, 8, Out, In, Out, Flat},  {1, 0, 9, In, Out, In, Flat},
@@ -298,7 +246,7 @@ TEST(HitTest, EveryRowHitsItsTabsAndBodyAndMissesItsHoles) {
     m.Pieces.resize(10);
     m.PieceWidth = 83, m.PieceHeight = 78, m.MarginX = 27, m.MarginY = 26;
     const double W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY, e = 0.5;
-    for (const Kind& k : kinds) {
+    for (const auto& k : kinds) {
         const int p = k.row * 3 + k.column + 1;
         PieceInfo& pc = m.Pieces[p];
         pc = PieceInfo{};

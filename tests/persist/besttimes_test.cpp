@@ -18,54 +18,46 @@ BestTimeEntry Entry(const char* name, int seconds, int pieces) {
     e.PictureName = "pic.jpg";
     return e;
 }
+
+// The players' names in the table's order, empty entries as "".
+std::string Names(const BestTimesTable& t) {
+    std::string out = t[1].PlayerName;
+    for (int i = 2; i <= BestTimesCount; ++i) out += "," + t[i].PlayerName;
+    return out;
+}
 }  // namespace
 
-TEST(BestTimes, FirstResultGoesFirstAndTimeIsSplit) {
+TEST(BestTimes, ResultsRankByPiecesASecondEqualGoesAboveAndTheLastDrops) {
+    std::vector<BestTimeEntry> twenty;   // 99 down to 80 pieces in a minute
+    for (int i = 1; i <= 20; ++i) twenty.push_back(Entry(std::to_string(i).c_str(), 60, 100 - i));
+    const struct { std::vector<BestTimeEntry> before; int pieces, seconds, position; const char* names; } cases[] = {
+        {{}, 64, 3725, 1, "new,,,,,,,,,,,,,,,,,,,"},
+        // A slow result runs on to the last position.
+        {{Entry("a", 60, 60), Entry("b", 60, 50), Entry("c", 60, 40)}, 10, 60, 20, "a,b,c,,,,,,,,,,,,,,,,,new"},
+        {{Entry("small", 120, 16)}, 100, 600, 1, "new,small,,,,,,,,,,,,,,,,,,"},   // 1/6 a second beats 2/15
+        // As fast as entry 2, slower than entry 1: position 2; entry 20 drops out.
+        {twenty, 98, 60, 2, "1,new,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19"},
+        {{}, 64, 0, 0, ",,,,,,,,,,,,,,,,,,,"},   // no seconds: not even into an empty table
+    };
+    for (const auto& k : cases) {
+        BestTimesTable t{};
+        std::copy(k.before.begin(), k.before.end(), t.begin() + 1);
+        EXPECT_EQ(EntersBestTimes(t, k.pieces, k.seconds), k.position > 0) << k.names;
+        EXPECT_EQ(InsertBestTime(t, k.pieces, k.seconds, "new", "Meadow.png"), k.position) << k.names;
+        EXPECT_EQ(Names(t), k.names);
+    }
+}
+
+TEST(BestTimes, TimeIsSplitAndOnlyFasterThanTheLastEnters) {
     BestTimesTable t{};
-    ASSERT_TRUE(EntersBestTimes(t, 64, 3725));
-    EXPECT_EQ(InsertBestTime(t, 64, 3725, "Ann", "Meadow.png"), 1);
-    EXPECT_EQ(t[1].Hours, 1);
-    EXPECT_EQ(t[1].Minutes, 2);
-    EXPECT_EQ(t[1].Seconds, 5);
+    InsertBestTime(t, 64, 3725, "Ann", "Meadow.png");
+    EXPECT_EQ((std::array<int, 3>{t[1].Hours, t[1].Minutes, t[1].Seconds}), (std::array<int, 3>{1, 2, 5}));
     EXPECT_EQ(ElapsedText(t[1]), "1:2:5");
     EXPECT_EQ(t[1].PictureName, "Meadow.png");
-}
-
-TEST(BestTimes, ASlowResultRunsOnToTheLastPosition) {
-    BestTimesTable t{};
-    t[1] = Entry("a", 60, 60);
-    t[2] = Entry("b", 60, 50);
-    t[3] = Entry("c", 60, 40);
-    EXPECT_EQ(InsertBestTime(t, 10, 60, "slow", "x"), 20);
-    for (int i = 4; i <= 19; ++i) EXPECT_EQ(t[i].PieceTotal, 0) << i;
-    EXPECT_EQ(t[3].PlayerName, "c");
-}
-
-TEST(BestTimes, EqualRateGoesAboveAndTheLastEntryIsDropped) {
-    BestTimesTable t{};
-    for (int i = 1; i <= 20; ++i) t[i] = Entry(std::to_string(i).c_str(), 60, 100 - i);
     // Exactly the rate of entry 20 does not enter.
+    for (int i = 1; i <= 20; ++i) t[i] = Entry(std::to_string(i).c_str(), 60, 100 - i);
     EXPECT_FALSE(EntersBestTimes(t, 80, 60));
     EXPECT_TRUE(EntersBestTimes(t, 81, 60));
-    // As fast as entry 2, slower than entry 1: position 2.
-    EXPECT_EQ(InsertBestTime(t, 98, 60, "new", "x"), 2);
-    EXPECT_EQ(t[2].PlayerName, "new");
-    EXPECT_EQ(t[3].PlayerName, "2");
-    EXPECT_EQ(t[20].PlayerName, "19");
-}
-
-TEST(BestTimes, RankedByPiecesPerSecond) {
-    BestTimesTable t{};
-    t[1] = Entry("small", 120, 16);   // 2/15 a second
-    EXPECT_EQ(InsertBestTime(t, 100, 600, "big", "x"), 1);   // 1/6 a second
-    EXPECT_EQ(t[2].PlayerName, "small");
-}
-
-TEST(BestTimes, AResultOfNoSecondsIsNeverEntered) {
-    BestTimesTable t{};
-    EXPECT_FALSE(EntersBestTimes(t, 64, 0));   // not even into an empty table
-    EXPECT_EQ(InsertBestTime(t, 64, 0, "quick", "x"), 0);
-    EXPECT_EQ(t[1].PieceTotal, 0);
     // A stored entry of 0 seconds stays and still ranks as one second.
     for (int i = 1; i <= 20; ++i) t[i] = Entry("x", i == 20 ? 0 : 10, 50);
     EXPECT_FALSE(EntersBestTimes(t, 49, 1));
@@ -78,10 +70,8 @@ TEST(BestTimes, QuotesInNamesReadBackUnchanged) {
     t[1].PictureName = "\"odd\".jpg";
     t[2] = Entry("two\r\nlines", 10, 12);
     const BestTimesTable back = ParseBestTimes(FormatBestTimes(t));
-    EXPECT_EQ(back[1].PlayerName, "Jo \"the fox\" \"");
+    EXPECT_EQ(Names(back), "Jo \"the fox\" \",two  lines,,,,,,,,,,,,,,,,,,");
     EXPECT_EQ(back[1].PictureName, "\"odd\".jpg");
-    EXPECT_EQ(back[2].PlayerName, "two  lines");
-    EXPECT_EQ(back[3].PieceTotal, 0);
 }
 
 TEST(BestTimes, DamagedFilesKeepWhatCanBeRead) {
@@ -90,11 +80,9 @@ TEST(BestTimes, DamagedFilesKeepWhatCanBeRead) {
     const std::string absurd = "\"three\"\r\n0\r\n0\r\n75\r\n12\r\n\"p\"\r\n";
     const std::string cutShort = "\"four\"\r\n0\r\n";
     const BestTimesTable back = ParseBestTimes(good + textForNumber + absurd + good + cutShort);
-    EXPECT_EQ(back[1].PlayerName, "one");
-    EXPECT_EQ(back[2].PieceTotal, 0);   // damaged entries stay empty...
-    EXPECT_EQ(back[3].PieceTotal, 0);
-    EXPECT_EQ(back[4].PlayerName, "one");   // ...and later ones are still read
-    EXPECT_EQ(back[5].PieceTotal, 0);
+    // Damaged entries stay empty, and later ones are still read.
+    EXPECT_EQ(Names(back), "one,,,one,,,,,,,,,,,,,,,,");
+    EXPECT_EQ((std::array{back[2].PieceTotal, back[3].PieceTotal, back[5].PieceTotal}), (std::array<int16_t, 3>{0, 0, 0}));
     EXPECT_EQ(ParseBestTimes("").at(1).PieceTotal, 0);
     EXPECT_EQ(ParseBestTimes(std::string(5000, '\n')).at(1).PieceTotal, 0);
     EXPECT_EQ(ParseBestTimes("\"a\"\n-1\n0\n0\n5\n\"b\"\n").at(1).PieceTotal, 0);
@@ -107,8 +95,7 @@ TEST(BestTimes, ClearAllEmptiesEveryEntry) {
     t[1] = Entry("a", 10, 10);
     t[20] = Entry("b", 10, 10);
     ClearBestTimes(t);
-    for (int i = 1; i <= 20; ++i) EXPECT_EQ(t[i].PieceTotal, 0);
-    EXPECT_EQ(FormatBestTimes(t), FormatBestTimes(BestTimesTable{}));
+    EXPECT_EQ(FormatBestTimes(t), FormatBestTimes(BestTimesTable{}));   // every field of every entry
 }
 
 TEST(BestTimes, TheFileKeepsItsFormatAndAFailureIsToldOnce) {
@@ -124,8 +111,7 @@ TEST(BestTimes, TheFileKeepsItsFormatAndAFailureIsToldOnce) {
     EXPECT_TRUE(text.startsWith("\"Ann\"\r\n1\r\n2\r\n5\r\n64\r\n\"Meadow.png\"\r\n\"\"\r\n0\r\n"));
     EXPECT_EQ(text.count("\r\n"), 120);
     EXPECT_EQ(text.count('\n'), 120);
-    EXPECT_EQ(file.Read().value()[1].PlayerName, "Ann");
-    EXPECT_EQ(file.Read().value()[1].Seconds, 5);
+    EXPECT_EQ(FormatBestTimes(file.Read().value()), FormatBestTimes(t));   // read back whole
 
     // Its folder is gone: the first failure says where, the rest say nothing.
     BestTimesFile lost(dir.filePath("gone/besttimes.txt"));

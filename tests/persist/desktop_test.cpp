@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>

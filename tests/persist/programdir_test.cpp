@@ -18,12 +18,9 @@ QByteArray Read(const QString& path) {
 }  // namespace
 
 TEST(ProgramDirectory, EarlierBestTimesAreMovedOnceNeverOverwritten) {
-    struct Case {
-        const char* old;     // beside the executable, or nullptr
-        const char* user;    // in the per-user folder, or nullptr
-        bool moved;
-        const char* userAfter;
-    };
+    // The files beside the executable and in the per-user folder (nullptr:
+    // none), whether a move is made, what the per-user file holds after.
+    struct Case { const char *old, *user; bool moved; const char* userAfter; };
     for (const Case& c : {Case{"old", nullptr, true, "old"}, Case{"old", "mine", false, "mine"},
                           Case{nullptr, "mine", false, "mine"}, Case{nullptr, nullptr, false, "(none)"}}) {
         QTemporaryDir exe, user;

@@ -9,41 +9,6 @@
 
 namespace pz {
 
-TEST(Settings, EmptyStoreGivesTheDefaults) {
-    MemorySettingsStore store;
-    Settings s;
-    s.NumberOfPieces = 5;   // overwritten by loading
-    LoadSettings(store, s);
-    EXPECT_EQ(s.NumberOfPieces, 64);
-    EXPECT_EQ(s.PiecesListIndex, 21);
-    EXPECT_TRUE(s.OutlinePieces);
-    EXPECT_TRUE(s.ViewPreview);
-    EXPECT_EQ(s.PreviewSize, 3);
-    EXPECT_TRUE(s.TimePuzzle);
-    EXPECT_FALSE(s.SystemMemory);
-    EXPECT_EQ(s.BackgroundColor, 13160660);
-    EXPECT_EQ(s.BackgroundColorFill, 13947080);
-    EXPECT_EQ(s.OutlineColor, 16777215);
-    EXPECT_EQ(s.OutlineColorFill, 16777215);
-    EXPECT_EQ(s.PreviewCaptionTextColor, 16777215);
-    EXPECT_EQ(s.PreviewCaptionBackColor, 0);
-    EXPECT_EQ(s.PreviewCaptionBackColorFill, 0);
-    EXPECT_EQ(s.InitDir, "");
-}
-
-TEST(Settings, ColourDefaultsComeFromThePartsJustRead) {
-    MemorySettingsStore store;
-    store.Save("Background Red", "0");
-    store.Save("Preview Caption Text Red", "10");
-    store.Save("Preview Caption Text Green", "20");
-    Settings s;
-    LoadSettings(store, s);
-    EXPECT_EQ(s.BackgroundColor, 0 + 256 * 208 + 65536 * 200);
-    EXPECT_EQ(s.BackgroundColorFill, 200 + 256 * 208);
-    // The caption text colour's default is a constant, not computed.
-    EXPECT_EQ(s.PreviewCaptionTextColor, 16777215);
-}
-
 namespace {
 template <class T>
 std::string Text(const T& v) {
@@ -52,7 +17,36 @@ std::string Text(const T& v) {
     else return v;
 }
 #define FIELD(f) [](const Settings& s) { return Text(s.f); }
+
+// The settings loaded from a store that holds only the given keys.
+Settings Loaded(std::initializer_list<std::pair<const char*, const char*>> keys) {
+    MemorySettingsStore store;
+    for (const auto& [key, text] : keys) store.Save(key, text);
+    Settings s;
+    s.NumberOfPieces = 5;   // overwritten by loading
+    LoadSettings(store, s);
+    return s;
+}
 }  // namespace
+
+TEST(Settings, EmptyStoreGivesTheDefaults) {
+    const Settings s = Loaded({});
+    EXPECT_EQ((std::vector{Text(s.NumberOfPieces), Text(s.PiecesListIndex), Text(s.OutlinePieces), Text(s.ViewPreview),
+                           Text(s.PreviewSize), Text(s.TimePuzzle), Text(s.SystemMemory), s.InitDir}),
+              (std::vector<std::string>{"64", "21", "True", "True", "3", "True", "False", ""}));
+    EXPECT_EQ((std::array{s.BackgroundColor, s.BackgroundColorFill, s.OutlineColor, s.OutlineColorFill,
+                          s.PreviewCaptionTextColor, s.PreviewCaptionBackColor, s.PreviewCaptionBackColorFill}),
+              (std::array{13160660, 13947080, 16777215, 16777215, 16777215, 0, 0}));
+}
+
+TEST(Settings, ColourDefaultsComeFromThePartsJustRead) {
+    const Settings s =
+        Loaded({{"Background Red", "0"}, {"Preview Caption Text Red", "10"}, {"Preview Caption Text Green", "20"}});
+    EXPECT_EQ(s.BackgroundColor, 0 + 256 * 208 + 65536 * 200);
+    EXPECT_EQ(s.BackgroundColorFill, 200 + 256 * 208);
+    // The caption text colour's default is a constant, not computed.
+    EXPECT_EQ(s.PreviewCaptionTextColor, 16777215);
+}
 
 TEST(Settings, StoredTextIsConvertedAndBadTextFallsBackToTheDefault) {
     // Each key alone in an empty store, and the field it sets.
@@ -78,21 +72,10 @@ TEST(Settings, StoredTextIsConvertedAndBadTextFallsBackToTheDefault) {
         {"Time Puzzle", "", FIELD(TimePuzzle), "True"},
         {"Outline Red", "0x10", FIELD(OutlineRed), "255"},
     };
-    for (const auto& k : cases) {
-        MemorySettingsStore store;
-        store.Save(k.key, k.text);
-        Settings s;
-        LoadSettings(store, s);
-        EXPECT_EQ(k.field(s), k.want) << k.key << " = \"" << k.text << "\"";
-    }
+    for (const auto& k : cases) EXPECT_EQ(k.field(Loaded({{k.key, k.text}})), k.want) << k.key << " = \"" << k.text << "\"";
     // Counts with no grid or out of range.
-    for (const char* n : {"13", "3", "2", "-4", "601", "1e9", "nan", "inf"}) {
-        MemorySettingsStore store;
-        store.Save("Number of Pieces", n);
-        Settings s;
-        LoadSettings(store, s);
-        EXPECT_EQ(s.NumberOfPieces, 64) << n;
-    }
+    for (const char* n : {"13", "3", "2", "-4", "601", "1e9", "nan", "inf"})
+        EXPECT_EQ(Loaded({{"Number of Pieces", n}}).NumberOfPieces, 64) << n;
 }
 
 TEST(Settings, TheUsersStoreKeepsEveryKeyForTheNextRun) {
@@ -119,13 +102,11 @@ TEST(Settings, TheUsersStoreKeepsEveryKeyForTheNextRun) {
     EXPECT_EQ(second.Get("Outline Color"), std::nullopt);
     Settings back;
     LoadSettings(second, back);
-    EXPECT_EQ(back.BackgroundRed, 7);
-    EXPECT_EQ(back.BackgroundColor, s.BackgroundColor);
-    EXPECT_EQ(back.BackgroundColorFill, s.BackgroundColorFill);
-    EXPECT_FALSE(back.ViewPreview);
-    EXPECT_EQ(back.NumberOfPieces, 100);
-    EXPECT_EQ(back.InitDir, s.InitDir);
-    EXPECT_EQ(back.OutlineColor, 16777215);   // never written: the default
+    // All as written; the outline colour, never written, the default.
+    EXPECT_EQ((std::vector{Text(back.BackgroundRed), Text(back.BackgroundColor), Text(back.BackgroundColorFill),
+                           Text(back.ViewPreview), Text(back.NumberOfPieces), back.InitDir, Text(back.OutlineColor)}),
+              (std::vector<std::string>{"7", Text(s.BackgroundColor), Text(s.BackgroundColorFill), "False", "100",
+                                        s.InitDir, "16777215"}));
     // An INI file in the user's config folder, section "Settings".
     const QByteArray text = test::ReadFile(file);
     EXPECT_TRUE(text.startsWith("[Settings]\n")) << text.toStdString();

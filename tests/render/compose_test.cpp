@@ -3,9 +3,7 @@
 #include <array>
 #include <random>
 
-#include "game/interaction/groups.h"
 #include "game/render/bandworker.h"
-#include "game/interaction/play.h"
 #include "game/model/scale.h"
 #include "testutil.h"
 
@@ -28,6 +26,12 @@ struct Frame : test::CutPuzzle {
     uint32_t Body(int p, int bx, int by) const {   // picture pixel of a piece's body
         return whole.Pixel(m.Pieces[p].ImageRect.Left + bx, m.Pieces[p].ImageRect.Top + by);
     }
+    // The frame's pixels at the given points.
+    std::vector<uint32_t> At(std::initializer_list<std::pair<int, int>> points) const {
+        std::vector<uint32_t> out;
+        for (auto [x, y] : points) out.push_back(bb.Pixel(x, y));
+        return out;
+    }
 };
 }  // namespace
 
@@ -35,13 +39,11 @@ TEST(Compose, BackgroundAndHomeFrame) {
     Frame f;
     f.Compose();
     const RectL& r = f.m.PuzzleRect;
-    EXPECT_EQ(f.bb.Pixel(5, 5), kBackground);
-    EXPECT_EQ(f.bb.Pixel(r.Left, r.Top), kWhite);
-    EXPECT_EQ(f.bb.Pixel(r.Right + 1, r.Top), kWhite);               // FrameLineH is W*cols + 2 long
-    EXPECT_EQ(f.bb.Pixel(r.Left + 10, r.Bottom + 1), kWhite);
-    EXPECT_EQ(f.bb.Pixel(r.Left + 10, r.Bottom), kBackground);
-    EXPECT_EQ(f.bb.Pixel(r.Right + 1, r.Bottom + 1), kWhite);         // FrameLineV is rows*H + 2 high
-    EXPECT_EQ(f.bb.Pixel(r.Right + 2, r.Top + 5), kBackground);
+    // Corner, FrameLineH (W*cols + 2 long) at its end, the bottom line and
+    // the row above it, FrameLineV (rows*H + 2 high) at its end, beyond it.
+    EXPECT_EQ(f.At({{5, 5}, {r.Left, r.Top}, {r.Right + 1, r.Top}, {r.Left + 10, r.Bottom + 1}, {r.Left + 10, r.Bottom},
+                    {r.Right + 1, r.Bottom + 1}, {r.Right + 2, r.Top + 5}}),
+              (std::vector{kBackground, kWhite, kWhite, kWhite, kBackground, kWhite, kBackground}));
     f.m.PuzzleComplete = true;
     f.Compose();
     EXPECT_EQ(f.bb.Pixel(r.Left, r.Top), kBackground);
@@ -54,25 +56,18 @@ TEST(Compose, PieceIsCopiedWithItsKeyAndOutlinedWithStubs) {
     p6.Y = 100;
     f.Compose();
     const int BX = 100 + f.MX, BY = 100 + f.MY, W = f.W, H = f.H;
-    EXPECT_EQ(f.bb.Pixel(BX + W / 2, BY + H / 2), f.Body(6, W / 2, H / 2));
-    EXPECT_EQ(f.bb.Pixel(BX + W / 2, BY + 1), kBackground);   // inside the top hole
-    EXPECT_EQ(f.bb.Pixel(BX + W / 2, BY - 3), kBackground);   // no tab above
-    EXPECT_EQ(f.bb.Pixel(BX - 3, BY + H / 2), f.Body(5, W - 3, H / 2));   // left tab
-    // Top edge: two stubs, the middle open.
-    const int stub = W / 9 + f.MX + 1;
-    EXPECT_EQ(f.bb.Pixel(BX - 1, BY - 1), kWhite);
-    EXPECT_EQ(f.bb.Pixel(BX - 1 + stub - 1, BY - 1), kWhite);
-    EXPECT_EQ(f.bb.Pixel(BX + W / 2, BY - 1), kBackground);
-    const int topSecond = 100 + W - W / 9 - 1;
-    EXPECT_EQ(f.bb.Pixel(topSecond, BY - 1), kWhite);
-    EXPECT_EQ(f.bb.Pixel(topSecond + stub - 1, BY - 1), kWhite);
-    // The bottom's second stub starts two pixels further right.
-    EXPECT_EQ(f.bb.Pixel(topSecond + 2 + stub - 1, BY + H), kWhite);
+    // The body, inside the top hole, above it (no tab), the left tab.
+    EXPECT_EQ(f.At({{BX + W / 2, BY + H / 2}, {BX + W / 2, BY + 1}, {BX + W / 2, BY - 3}, {BX - 3, BY + H / 2}}),
+              (std::vector{f.Body(6, W / 2, H / 2), kBackground, kBackground, f.Body(5, W - 3, H / 2)}));
+    // Top edge: two stubs, the middle open; the bottom's second stub starts
+    // two pixels further right.
+    const int stub = W / 9 + f.MX + 1, topSecond = 100 + W - W / 9 - 1;
+    EXPECT_EQ(f.At({{BX - 1, BY - 1}, {BX - 1 + stub - 1, BY - 1}, {BX + W / 2, BY - 1}, {topSecond, BY - 1},
+                    {topSecond + stub - 1, BY - 1}, {topSecond + 2 + stub - 1, BY + H}}),
+              (std::vector{kWhite, kWhite, kBackground, kWhite, kWhite, kWhite}));
     EXPECT_NE(f.bb.Pixel(topSecond + stub + 1, BY - 1), kWhite);
-    // Left edge: stubs at BY and at Y + H - H\9 + 1.
-    EXPECT_EQ(f.bb.Pixel(BX - 1, BY), kWhite);
-    EXPECT_EQ(f.bb.Pixel(BX - 1, 100 + H - H / 9 + 1), kWhite);
-    EXPECT_EQ(f.bb.Pixel(BX + W, BY + 2), kWhite);
+    // Left edge: stubs at BY and at Y + H - H\9 + 1; the right edge's first.
+    EXPECT_EQ(f.At({{BX - 1, BY}, {BX - 1, 100 + H - H / 9 + 1}, {BX + W, BY + 2}}), (std::vector{kWhite, kWhite, kWhite}));
 }
 
 TEST(Compose, RimEdgesAreFullLinesAndJoinedEdgesAreBare) {
@@ -110,8 +105,8 @@ TEST(Compose, DrawOrderHomePreviewLooseGroups) {
     // Caption bar: background colour at its far right, text near its left.
     const RectL& c = f.m.PreviewCaptionRect;
     EXPECT_EQ(c.Bottom - c.Top, 17);
-    EXPECT_EQ(f.bb.Pixel(c.Right - 2, c.Top + 1), 0u);
-    EXPECT_EQ(f.bb.Pixel(c.Right - 2, c.Bottom), kBackground);   // one row shows between bar and image
+    // The bar's colour, and one row of background between bar and image.
+    EXPECT_EQ(f.At({{c.Right - 2, c.Top + 1}, {c.Right - 2, c.Bottom}}), (std::vector{0u, kBackground}));
     int textPixels = 0;
     for (int y = c.Top + 1; y < c.Bottom; ++y)
         for (int x = c.Left + 1; x < c.Left + 60; ++x) textPixels += f.bb.Pixel(x, y) != 0u;
@@ -132,8 +127,7 @@ TEST(Compose, DrawOrderHomePreviewLooseGroups) {
 
 TEST(Compose, PiecesAtTheEdgeAreClippedNotDropped) {
     Frame f;
-    f.m.Pieces[5].X = 800 - f.W;   // image sticks out by 2 * MX
-    f.m.Pieces[5].Y = 200;
+    test::Place(f.m, 5, 800 - f.W, 200);   // the image sticks out by 2 * MX
     f.Compose();
     EXPECT_EQ(f.bb.Pixel(799, 200 + f.MY + f.H / 2), f.Body(5, f.W - f.MX - 1, f.H / 2));
 }

@@ -8,6 +8,15 @@
 
 namespace pz::test {
 
+// The next scripted answer, or none once they run out.
+template <class T>
+T Take(std::deque<T>& answers, T none = T()) {
+    if (answers.empty()) return none;
+    T a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
 class ScriptedFileDialogs : public FileDialogs {
 public:
     // Each call takes the next answer; an empty string means Cancel.
@@ -25,11 +34,8 @@ private:
     std::optional<QString> Next(const QString& filter, const QString& startDir) {
         filters << filter;
         startDirs << startDir;
-        if (answers.empty()) return std::nullopt;
-        QString a = answers.front();
-        answers.pop_front();
-        if (a.isEmpty()) return std::nullopt;
-        return a;
+        const QString a = Take(answers);
+        return a.isEmpty() ? std::nullopt : std::optional<QString>(a);
     }
 };
 
@@ -46,18 +52,12 @@ public:
     bool AskYesNo(QWidget*, const QString& title, const QString& text) override {
         titles << title;
         questions << text;
-        if (yesAnswers.empty()) return false;
-        bool a = yesAnswers.front();
-        yesAnswers.pop_front();
-        return a;
+        return Take(yesAnswers, false);
     }
     QString InputBox(QWidget*, const QString& title, const QString& prompt) override {
         titles << title;
         inputPrompts << prompt;
-        if (inputAnswers.empty()) return QString();
-        QString a = inputAnswers.front();
-        inputAnswers.pop_front();
-        return a;
+        return Take(inputAnswers);
     }
 };
 

@@ -40,6 +40,12 @@ struct GameFixture {
         files_ = ScriptedFileDialogs();
     }
 
+    // A new player's fresh window (Reset, then Start).
+    bool Restart(std::map<std::string, std::string> settings = {}, int width = 900, int height = 700) {
+        Reset(std::move(settings));
+        return Start(width, height);
+    }
+
     // A fresh window of width x height, started as the program starts with
     // the command line args; the program folder (best times, working
     // bitmap) is dir_/program. True once the window is shown.
@@ -57,12 +63,8 @@ struct GameFixture {
 
     // A picture whose pixels differ enough to catch misplaced copies.
     QString MakePicture(const QString& name, int width, int height) const {
-        QImage img(width, height, QImage::Format_RGB32);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) img.setPixel(x, y, qRgb((x * 3) & 0xff, (y * 3) & 0xff, 90));
-        const QString path = dir_.filePath(name);
-        img.save(path);
-        return path;
+        PatternPicture(width, height).save(dir_.filePath(name));
+        return dir_.filePath(name);
     }
 
     // File > Open through the scripted dialog.
@@ -74,6 +76,16 @@ struct GameFixture {
 
     QWidget* area() const { return w_->picPuzzle(); }
     PuzzleModel& m() const { return w_->model(); }
+
+    // True when the frame shown is a whole frame composed afresh now.
+    bool ShowsWholeFrame() const {
+        const Surface& shown = w_->backBuffer();
+        Surface fresh(shown.Width(), shown.Height());
+        fresh.SetDevicePixelRatio(shown.Image().devicePixelRatio());
+        DrawCache cache;
+        ComposeFrame(g_, m(), w_->images(), cache, fresh);
+        return fresh.Image() == shown.Image();
+    }
 
     // A point of the play area where a press picks piece p (or a piece of
     // its group), or (-1, -1).

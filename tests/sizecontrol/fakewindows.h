@@ -33,12 +33,6 @@ public:
     winmsg::LRESULT Send(winmsg::HWND w, uint32_t msg, winmsg::WPARAM wp = 0, winmsg::LPARAM lp = 0) {
         return CallWindowProc(windows[w].proc, w, msg, wp, lp);
     }
-    // Names of the properties a window holds.
-    std::vector<std::string> Props(winmsg::HWND w) {
-        std::vector<std::string> out;
-        for (auto& [k, v] : windows[w].props) out.push_back(k);
-        return out;
-    }
 
     intptr_t GetProp(winmsg::HWND w, const std::string& n) override {
         auto it = windows.find(w);
