@@ -9,9 +9,7 @@
 // PUZZORA_SEED=S replays one seed; PUZZORA_SOAK_SECONDS=N plays fresh seeds
 // for N seconds and prints the seed of any failure (make soak).
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QScreen>
 #include <QTimer>
 #include <iostream>
 
@@ -290,21 +288,7 @@ private:
         // (a group lifted by a press shows at the next move or release).
         if (!W().isMinimized() && !m.DraggingGroup && !game_.ShowsWholeFrame())
             return "the frame shown is not the puzzle as it stands";
-        // The window shows that frame once a step held back for the screen's
-        // next refresh is out.
-        PlayArea* area = W().picPuzzle();
-        for (QDeadlineTimer due(2000); area->HoldsBack() && !due.hasExpired();) QTest::qWait(1);
-        QApplication::processEvents();
-        const QImage* frame = area->frame ? area->frame() : nullptr;
-        if (!W().isMinimized() && frame && !frame->isNull()) {
-            const double s = area->Ratio();
-            const QRect at(area->mapTo(&W(), QPoint(0, 0)) * s, area->DeviceSize());
-            const QImage win = W().screen()->grabWindow(W().winId()).toImage().convertToFormat(QImage::Format_RGB32);
-            // A window made smaller than its layout shows part of the area.
-            const QRect part = at.intersected(QRect(at.topLeft(), frame->size())).intersected(win.rect());
-            if (!part.isEmpty() && win.copy(part) != frame->copy(part.translated(-at.topLeft())))
-                return "the window does not show the frame";
-        }
+        if (!game_.WindowShowsFrame()) return "the window does not show the frame";
         // What a state file keeps comes back unchanged.
         try {
             const std::string bytes = WriteState(g, m);

@@ -40,10 +40,11 @@ TEST(Join, UnderFivePixelsTimesTheRatioJoinsAndCountsAsHome) {
                                       c.m.Pieces[1].RightJoined}),
                           (std::array{near, near, near}))
                     << ratio << " at " << dx << "," << dy;
-                if (near)   // the moving piece snapped; the stationary group kept its number
+                if (near) {   // the moving piece snapped; the stationary group kept its number
                     EXPECT_EQ((std::array<int, 5>{c.m.Pieces[2].Group, c.m.Pieces[2].X, c.m.Pieces[2].Y,
                                                   c.m.Groups[2].PieceCount, c.m.GroupOrder[c.m.GroupCount]}),
                               (std::array<int, 5>{1, 100 + W, 100, 0, 1}));
+                }
                 EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
                 test::Place(c.m, 7, c.m.Pieces[7].HomeX + dx, c.m.Pieces[7].HomeY + dy);
                 EXPECT_EQ(IsAtHome(c.m, 7), near) << ratio << " home at " << dx << "," << dy;

@@ -2,9 +2,11 @@
 // One main window with every service it needs, in a folder of its own: the
 // whole-game tests, the crash writer and the benchmarks start their games
 // here and play them with real mouse events on the play area.
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <map>
@@ -85,6 +87,20 @@ struct GameFixture {
         DrawCache cache;
         ComposeFrame(g_, m(), w_->images(), cache, fresh);
         return fresh.Image() == shown.Image();
+    }
+
+    // True when the window shows the frame one to one, where it holds the
+    // play area, once a drag step held back for the next refresh is out.
+    bool WindowShowsFrame() const {
+        PlayArea* area = w_->picPuzzle();
+        for (QDeadlineTimer due(2000); area->HoldsBack() && !due.hasExpired();) QTest::qWait(1);
+        QApplication::processEvents();
+        const QImage* frame = area->frame ? area->frame() : nullptr;
+        if (!frame || frame->isNull() || w_->isMinimized()) return true;
+        const QRect at(area->mapTo(w_.get(), QPoint(0, 0)) * area->Ratio(), area->DeviceSize());
+        const QImage win = w_->screen()->grabWindow(w_->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect part = at.intersected(QRect(at.topLeft(), frame->size())).intersected(win.rect());
+        return part.isEmpty() || win.copy(part) == frame->copy(part.translated(-at.topLeft()));
     }
 
     // A point of the play area where a press picks piece p (or a piece of
