@@ -90,14 +90,6 @@ TEST(BestTimes, DamagedFilesKeepWhatCanBeRead) {
     EXPECT_EQ(ParseBestTimes("\"a\"\n0\n0\n1\n5\n\"b\"\n").at(1).PieceTotal, 5);   // LF only is fine
 }
 
-TEST(BestTimes, ClearAllEmptiesEveryEntry) {
-    BestTimesTable t{};
-    t[1] = Entry("a", 10, 10);
-    t[20] = Entry("b", 10, 10);
-    ClearBestTimes(t);
-    EXPECT_EQ(FormatBestTimes(t), FormatBestTimes(BestTimesTable{}));   // every field of every entry
-}
-
 TEST(BestTimes, TheFileKeepsItsFormatAndAFailureIsToldOnce) {
     QTemporaryDir dir;
     BestTimesFile file(dir.filePath("besttimes.txt"));

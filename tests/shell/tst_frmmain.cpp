@@ -179,6 +179,7 @@ private slots:
 
     void bestTimesDialogListsAndClears() {
         g_.BestTimes[1] = {.PlayerName = "Ann", .Minutes = 5, .Seconds = 7, .PieceTotal = 64, .PictureName = "Meadow.png"};
+        g_.BestTimes[20] = {.PlayerName = "Bo", .Hours = 1, .Minutes = 0, .Seconds = 0, .PieceTotal = 12, .PictureName = "x"};
         int saves = 0;
         frmBestTimes dlg(g_, prompts_, [&] { ++saves; }, w_.get());
         QCOMPARE(dlg.windowTitle(), QString("Puzzora - Best Times"));
@@ -200,7 +201,7 @@ private slots:
         QTest::mouseClick(dlg.cmdClearAll, Qt::LeftButton);
         QCOMPARE(saves, 2);
         QCOMPARE(list->topLevelItem(0)->text(0), QString(""));
-        QCOMPARE(g_.BestTimes[1].PieceTotal, int16_t(0));
+        QCOMPARE(FormatBestTimes(g_.BestTimes), FormatBestTimes(BestTimesTable{}));   // every field of every entry
         QCOMPARE(list->topLevelItemCount(), 20);
     }
 
