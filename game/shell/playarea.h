@@ -31,8 +31,6 @@ public:
     // Shows these rectangles of the frame (screen pixels): now, or at the
     // screen's next refresh if one was shown less than a refresh ago.
     void Present(const std::vector<QRect>& deviceRects);
-    // Shows at once whatever Present still holds back.
-    void PresentPending();
     bool HoldsBack() const { return !pending_.isEmpty(); }
 
 protected:
@@ -44,6 +42,8 @@ protected:
 
 private:
     qint64 RefreshInterval() const;   // nanoseconds
+    // Shows at once whatever Present holds back.
+    void PresentPending();
 
     double ratio_ = 0;   // at the last resize
     QRegion pending_;    // layout pixels not yet shown
