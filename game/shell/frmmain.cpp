@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
+#include <QUrl>
 
 #include "game/dialogs/frmabout.h"
 #include "game/dialogs/frmbesttimes.h"
@@ -38,12 +39,18 @@ bool FolderHasFile(const QString& dir) {
 }  // namespace
 
 void frmMain::Form_Load(const QStringList& arguments) {
+    // The command line as one string; the desktop passes a state file, as a
+    // path or a file: URL. A relative path is taken from the folder the game
+    // was started in, before the game moves to its own.
+    QString commandLine = arguments.join(' ');
+    if (commandLine.startsWith(QStringLiteral("file:")) && QUrl(commandLine).isLocalFile())
+        commandLine = QUrl(commandLine).toLocalFile();
+    else if (!commandLine.isEmpty() && commandLine != QStringLiteral("%1"))
+        commandLine = QDir::current().absoluteFilePath(commandLine);
     QDir::setCurrent(ProgramDirectory());
     InitDirectDraw();
     LoadSettings(svc_.store, g_);
     show();
-    // The command line as one string; the desktop passes a state file.
-    const QString commandLine = arguments.join(' ');
     if (!commandLine.isEmpty() && commandLine != QStringLiteral("%1")) {
         m_.StateFileName = commandLine.toStdString();
         if (LoadPuzzleState()) {

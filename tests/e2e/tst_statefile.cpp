@@ -120,6 +120,12 @@ private slots:
         const QByteArray recent = test::ReadFile(xbel);
         QVERIFY(recent.contains(QUrl::fromLocalFile(path).toEncoded()));
         QVERIFY(recent.contains(desktop::kStateMimeType));
+        // A path relative to the folder the game starts in, and a file: URL.
+        QDir::setCurrent(dir_.path());
+        for (const QStringList& args : {QStringList{"cmd", "line.psf"}, QStringList{QUrl::fromLocalFile(path).toString()}}) {
+            Start(1000, 760, args);
+            QVERIFY2(g_.PuzzleLoaded && g_.ElapsedSeconds == 321, qPrintable(args.join(' ')));
+        }
     }
 
     void registrationIsWrittenAndFollowsTheProgram() {
