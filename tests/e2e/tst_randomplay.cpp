@@ -11,7 +11,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
 #include <iostream>
+#include <random>
 
 #include "game/dialogs/frmoptions.h"
 #include "game/model/invariants.h"

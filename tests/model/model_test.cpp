@@ -33,15 +33,6 @@ TEST(ClearSettings, ResetsGroupsButNotPositionsOrShapes) {
     EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());   // joins gone, lists and extents of one piece each
 }
 
-TEST(ClearSettings, NoPiecesDoesNothingHarmful) {
-    Globals g;
-    g.NumberOfPieces = 0;
-    PuzzleModel m;
-    ClearSettings(g, m);
-    EXPECT_EQ(m.GroupCount, 0);
-    EXPECT_EQ(m.GroupOrder.size(), 1u);
-}
-
 TEST(Invariants, NameTheRuleABrokenModelBreaks) {
     const struct { const char* what; int rule; std::function<void(test::CutPuzzle&)> breakIt; } cases[] = {
         {"grid product", 1, [](auto& c) { c.g.NumRows = 4; }},
