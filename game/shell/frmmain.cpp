@@ -43,15 +43,18 @@ void frmMain::Form_Load(const QStringList& arguments) {
     // path or a file: URL. A relative path is taken from the folder the game
     // was started in, before the game moves to its own.
     QString commandLine = arguments.join(' ');
-    if (commandLine.startsWith(QStringLiteral("file:")) && QUrl(commandLine).isLocalFile())
-        commandLine = QUrl(commandLine).toLocalFile();
-    else if (!commandLine.isEmpty() && commandLine != QStringLiteral("%1"))
-        commandLine = QDir::current().absoluteFilePath(commandLine);
+    const bool given = !commandLine.isEmpty() && commandLine != QStringLiteral("%1");
+    if (given) {
+        const QUrl url(commandLine);
+        commandLine = commandLine.startsWith(QStringLiteral("file:")) && url.isLocalFile()
+                          ? url.toLocalFile()
+                          : QDir::current().absoluteFilePath(commandLine);
+    }
     QDir::setCurrent(ProgramDirectory());
     InitDirectDraw();
     LoadSettings(svc_.store, g_);
     show();
-    if (!commandLine.isEmpty() && commandLine != QStringLiteral("%1")) {
+    if (given) {
         m_.StateFileName = commandLine.toStdString();
         if (LoadPuzzleState()) {
             desktop::AddRecentDocument(desktop::DataHome(), commandLine, QString::fromLatin1(desktop::kStateMimeType),
