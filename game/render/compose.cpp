@@ -87,19 +87,38 @@ Rect Clipped(const Rect& r, int width, int height) {
     return Rect{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, width), std::min(r.Bottom, height)};
 }
 
+// Copies an image to (x, y), inside each clip rectangle it meets.
+void CopyInto(Surface& bb, int x, int y, const Surface& s, bool key, const Rect* clips, const Rect* end) {
+    const Rect r{x, y, x + s.Width(), y + s.Height()};
+    for (const Rect* c = clips; c != end; ++c)
+        if (Meets(*c, r)) bb.BltClipped(x, y, s, key, c);
+}
+
+// One loose group inside the clip rectangles: its pieces in list order, each
+// with its outline.
+void DrawGroup(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb, const Rect* clips,
+               const Rect* end, const GroupInfo& grp) {
+    const int pad = FootprintPad(m);
+    for (int k = 1; k <= grp.PieceCount; ++k) {
+        const int p = grp.PieceList[k];
+        if (size_t(p) < images.PieceImages.size())
+            CopyInto(bb, m.Pieces[p].X, m.Pieces[p].Y, images.PieceImages[p], true, clips, end);
+        if (!g.OutlinePieces) continue;
+        const Rect f = Footprint(m, p, pad);
+        for (const Rect* c = clips; c != end; ++c)
+            if (Meets(*c, f)) DrawOutline(g, m, images.Lines, p, bb, c);
+    }
+}
+
 // Everything of the frame that falls inside the clip rectangles (inside the
-// back buffer, not overlapping), drawn in the frame's order. One call per
-// band of a full frame; the call only reads the model and the images and
-// writes inside its rectangles.
+// back buffer, not overlapping), drawn in the frame's order, leaving out one
+// loose group when asked. One call per band of a full frame; the call only
+// reads the model and the images and writes inside its rectangles.
 void ComposeArea(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, const DrawCache& cache,
-                 Surface& bb, const Rect* clips, size_t count) {
+                 Surface& bb, const Rect* clips, size_t count, int leaveOut = 0) {
     const Rect* const end = clips + count;
     for (const Rect* c = clips; c != end; ++c) bb.Fill(*c, uint32_t(g.BackgroundColorFill));
-    auto copy = [&](int x, int y, const Surface& s, bool key) {
-        const Rect r{x, y, x + s.Width(), y + s.Height()};
-        for (const Rect* c = clips; c != end; ++c)
-            if (Meets(*c, r)) bb.BltClipped(x, y, s, key, c);
-    };
+    auto copy = [&](int x, int y, const Surface& s, bool key) { CopyInto(bb, x, y, s, key, clips, end); };
     const LineImages& li = images.Lines;
     if (!m.PuzzleComplete) {
         // The frame lies just outside the home area's bodies.
@@ -110,29 +129,17 @@ void ComposeArea(const Globals& g, const PuzzleModel& m, const PuzzleImages& ima
         copy(r.Left + 1 - w, r.Top + 1 - w, li.FrameLineV, false);
         copy(r.Right + 1, r.Top + 1 - w, li.FrameLineV, false);
     }
-    auto pieceImage = [&](int p) -> const Surface* {
-        return size_t(p) < images.PieceImages.size() ? &images.PieceImages[p] : nullptr;
-    };
     for (int i = 1; i <= m.InPlaceCount; ++i) {
         const int p = m.PiecesInPlace[i];
-        if (const Surface* s = pieceImage(p)) copy(m.Pieces[p].X, m.Pieces[p].Y, *s, true);
+        if (size_t(p) < images.PieceImages.size()) copy(m.Pieces[p].X, m.Pieces[p].Y, images.PieceImages[p], true);
     }
     if (g.ViewPreview) {
         copy(m.PreviewRect.Left, m.PreviewRect.Top, images.PreviewImage, false);
         copy(m.PreviewCaptionRect.Left, m.PreviewCaptionRect.Top, cache.CaptionBar(), false);
     }
-    const int pad = FootprintPad(m);
     for (int i = 1; i <= m.GroupCount; ++i) {
-        const GroupInfo& grp = m.Groups[m.GroupOrder[i]];
-        if (grp.InPlace) continue;
-        for (int k = 1; k <= grp.PieceCount; ++k) {
-            const int p = grp.PieceList[k];
-            if (const Surface* s = pieceImage(p)) copy(m.Pieces[p].X, m.Pieces[p].Y, *s, true);
-            if (!g.OutlinePieces) continue;
-            const Rect f = Footprint(m, p, pad);
-            for (const Rect* c = clips; c != end; ++c)
-                if (Meets(*c, f)) DrawOutline(g, m, li, p, bb, c);
-        }
+        const int grp = m.GroupOrder[i];
+        if (!m.Groups[grp].InPlace && grp != leaveOut) DrawGroup(g, m, images, bb, clips, end, m.Groups[grp]);
     }
 }
 
@@ -171,6 +178,44 @@ void ComposeRects(const Globals& g, const PuzzleModel& m, const PuzzleImages& im
     if (clips.empty()) return;
     cache.Prepare(g, m, images);
     ComposeArea(g, m, images, cache, bb, clips.data(), clips.size());
+}
+
+void DragLayer::Begin(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
+                      const Surface& frame, int group) {
+    group_ = 0;
+    if (frame.IsNull() || group < 1 || size_t(group) >= m.Groups.size()) return;
+    if (below_.Width() != frame.Width() || below_.Height() != frame.Height())
+        below_ = Surface(frame.Width(), frame.Height());
+    below_.Blt(0, 0, frame, Rect{0, 0, frame.Width(), frame.Height()}, false);
+    // Outside its own rectangle the group put no pixel on the frame.
+    Damage place;
+    place.AddGroup(m, group);
+    const std::vector<Rect> box = place.Rects(below_.Width(), below_.Height());
+    cache.Prepare(g, m, images);
+    if (!box.empty()) ComposeArea(g, m, images, cache, below_, box.data(), box.size(), group);
+    group_ = group;
+}
+
+void DragLayer::Compose(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
+                        Surface& bb, const std::vector<Rect>& rects) const {
+    const bool usable = group_ >= 1 && size_t(group_) < m.Groups.size() && m.GroupCount >= 1 &&
+                        size_t(m.GroupCount) < m.GroupOrder.size() && m.GroupOrder[m.GroupCount] == group_ &&
+                        !m.Groups[group_].InPlace && below_.Width() == bb.Width() && below_.Height() == bb.Height();
+    if (!usable || bb.IsNull()) {
+        ComposeRects(g, m, images, cache, bb, rects);
+        return;
+    }
+    std::vector<Rect> clips;
+    clips.reserve(rects.size());
+    for (const Rect& r : rects) {
+        const Rect c = Clipped(r, bb.Width(), bb.Height());
+        if (c.Width() <= 0 || c.Height() <= 0) continue;
+        clips.push_back(c);
+        bb.Blt(c.Left, c.Top, below_, c, false);
+    }
+    if (clips.empty()) return;
+    cache.Prepare(g, m, images);
+    DrawGroup(g, m, images, bb, clips.data(), clips.data() + clips.size(), m.Groups[group_]);
 }
 
 void Damage::Add(const Rect& r) {

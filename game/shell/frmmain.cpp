@@ -237,6 +237,7 @@ void frmMain::picPuzzle_MouseDown(int button, double x, double y) {
             m_.SelectedPiece = int16_t(p);
             ReOrderGroups(m_);
             m_.DraggingGroup = true;
+            dragLayer_.Begin(g_, m_, images_, drawCache_, backBuffer_, m_.Pieces[p].Group);
             picPuzzle_->setCursor(Qt::SizeAllCursor);
             return;
         }
@@ -251,6 +252,7 @@ void frmMain::picPuzzle_MouseDown(int button, double x, double y) {
 void frmMain::EndDrag() {
     m_.DraggingGroup = false;
     m_.DraggingPreview = false;
+    dragLayer_.End();
     picPuzzle_->unsetCursor();
 }
 
@@ -279,7 +281,7 @@ void frmMain::picPuzzle_MouseMove(double x, double y) {
         d.AddGroup(m_, grp);
         DragGroupTo(m_, x, y, ScaleWidth(), ScaleHeight());
         d.AddGroup(m_, grp);
-        PaintDamage(d);
+        PaintDamage(d, &dragLayer_);
     } else if (m_.DraggingPreview) {
         d.AddPreview(m_);
         DragPreviewTo(m_, x, y, ScaleWidth(), ScaleHeight());
@@ -308,6 +310,7 @@ void frmMain::picPuzzle_MouseUp(int button, double, double) {
     else
         JoinPass(g_, m_, ScaleWidth(), ScaleHeight());
     m_.DraggingGroup = false;
+    dragLayer_.End();
     if (m_.PuzzleComplete) {
         picPuzzle_Paint();   // the home frame goes
         return;
@@ -320,6 +323,7 @@ void frmMain::InitDirectDraw() { NewBackBuffer(); }
 
 void frmMain::NewBackBuffer() {
     frameView_ = QImage();
+    dragLayer_.Release();
     backBuffer_ = Surface(int(ScaleWidth()), int(ScaleHeight()));
     backBuffer_.SetDevicePixelRatio(picPuzzle_->Ratio());
     // Every pixel of the back buffer is opaque: the same bytes read as RGB32.
@@ -527,6 +531,7 @@ void frmMain::mnuFileClose_Click() {
     images_.PreviewImage = Surface();
     if (g_.PuzzleLoaded) {
         images_.Release();
+        dragLayer_.Release();
         g_.PuzzleLoaded = false;
         m_.ShrinkLists();
         workingPicture_ = QImage();
@@ -567,13 +572,22 @@ void frmMain::Form_Resize() {
 void frmMain::picPuzzle_Paint() {
     if (isMinimized() || !g_.PuzzleLoaded || backBuffer_.IsNull()) return;
     ComposeFrame(g_, m_, images_, drawCache_, backBuffer_, &bandWorker_);
+    // A frame made again in the middle of a drag (a resize) is what the rest
+    // of the drag is drawn over.
+    if (m_.DraggingGroup && DragInProgress())
+        dragLayer_.Begin(g_, m_, images_, drawCache_, backBuffer_, m_.Pieces[m_.SelectedPiece].Group);
+    else
+        dragLayer_.End();
     picPuzzle_->update();
 }
 
-void frmMain::PaintDamage(const Damage& damage) {
+void frmMain::PaintDamage(const Damage& damage, const DragLayer* layer) {
     if (isMinimized() || !g_.PuzzleLoaded || backBuffer_.IsNull()) return;
     const std::vector<Rect> rects = damage.Rects(backBuffer_.Width(), backBuffer_.Height());
-    ComposeRects(g_, m_, images_, drawCache_, backBuffer_, rects);
+    if (layer)
+        layer->Compose(g_, m_, images_, drawCache_, backBuffer_, rects);
+    else
+        ComposeRects(g_, m_, images_, drawCache_, backBuffer_, rects);
     std::vector<QRect> shown;
     shown.reserve(rects.size());
     for (const Rect& r : rects) shown.emplace_back(r.Left, r.Top, r.Width(), r.Height());

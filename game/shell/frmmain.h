@@ -126,8 +126,9 @@ private:
     float ScaleWidth() const { return float(picPuzzle_->DeviceSize().width()); }
     float ScaleHeight() const { return float(picPuzzle_->DeviceSize().height()); }
     void NewBackBuffer();
-    // Composes and shows only what a change touched.
-    void PaintDamage(const Damage& damage);
+    // Composes and shows only what a change touched; a drag step draws over
+    // its layer.
+    void PaintDamage(const Damage& damage, const DragLayer* layer = nullptr);
     QString SamplesFolder() const;
     void RegisterFileType();
     void LoadFormControls();
@@ -142,6 +143,7 @@ private:
     PuzzleImages images_;
     DrawCache drawCache_;
     Surface backBuffer_;
+    DragLayer dragLayer_;   // the frame without the dragged group
     // The back buffer's pixels as the screen's own opaque format, so that
     // presenting is a plain copy rather than a conversion.
     QImage frameView_;

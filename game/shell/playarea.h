@@ -28,8 +28,9 @@ public:
     QSize DeviceSize() const;
     // A point of a mouse event in screen pixels of the play area.
     QPointF ToDevice(const QPointF& p) const { return p * Ratio(); }
-    // Shows these rectangles of the frame (screen pixels): now, or at the
-    // screen's next refresh if one was shown less than a refresh ago.
+    // Shows these rectangles of the frame (screen pixels): now, or with the
+    // next step (one refresh later at the latest) if one was shown less than
+    // most of a refresh ago.
     void Present(const std::vector<QRect>& deviceRects);
     bool HoldsBack() const { return !pending_.isEmpty(); }
 

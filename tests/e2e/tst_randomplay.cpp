@@ -157,7 +157,7 @@ private:
     }
 
     QString Command() {
-        switch (Pick(13)) {
+        switch (Pick(14)) {
             case 0: W().mnuFileScramble->trigger(); return "Scramble";
             case 1: W().mnuFileHint->trigger(); return "Hint";
             case 2: W().mnuFileSolve->trigger(); return "Solve";
@@ -197,6 +197,7 @@ private:
                 QTest::keyClick(game_.w_.get(), Qt::Key_Escape);
                 return "Alt+F, Escape";
             }
+            case 12: return Resize();
             default: return SaveAndLoadBack();
         }
     }

@@ -165,9 +165,10 @@ TEST(Compose, TwoBandsGiveTheFrameOfOne) {
 }
 
 TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
-    // Random play, as the main window does it: drag steps recompose what the
-    // group or the preview left and entered, drops what they moved, joined,
-    // locked or lifted. After every step the buffer equals a whole frame.
+    // Random play, as the main window does it: drag steps draw what the group
+    // left and entered over the frame without it (or recompose what the
+    // preview left and entered), drops what they moved, joined, locked or
+    // lifted. After every step the buffer equals a whole frame.
     test::CountingHost host;
     for (const double ratio : {1.0, 1.5, 2.0}) {
         const int sw = int(480 * ratio), sh = int(360 * ratio);
@@ -196,6 +197,8 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
                 c.m.SelectedPiece = int16_t(s);
                 ReOrderGroups(c.m);   // lifted at the press, shown at the next drawing
                 const int16_t g = c.m.Pieces[s].Group;
+                DragLayer layer;
+                layer.Begin(c.g, c.m, c.images, c.cache, drawn, g);
                 for (int move = uniform(0, 3); move > 0; --move) {
                     // Anywhere, beside a grid neighbour, or near home.
                     int x = uniform(0, sw), y = uniform(0, sh);
@@ -210,7 +213,7 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
                     moved.AddGroup(c.m, g);
                     DragGroupTo(c.m, x, y, sw, sh);
                     moved.AddGroup(c.m, g);
-                    apply(moved);
+                    layer.Compose(c.g, c.m, c.images, c.cache, drawn, moved.Rects(sw, sh));
                     ComposeFrame(c.g, c.m, c.images, c.cache, whole);
                     ASSERT_EQ(drawn.Image(), whole.Image()) << "ratio " << ratio << ", step " << step;
                 }
