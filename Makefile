@@ -105,7 +105,9 @@ bench: build
 	QT_QPA_PLATFORM=offscreen PUZZORA_CONTROL_DIR=$(CURDIR)/$(BUILD) $(BUILD)/bench/puzzora_bench --benchmark_min_time=0.2
 	PUZZORA_CONTROL_DIR=$(CURDIR)/$(BUILD) ./bench/extra.sh $(BUILD)
 	./bench/drag_cpu.sh $(BUILD)
+	CPUS=1 ./bench/drag_cpu.sh $(BUILD)
 	IDLE=1 ./bench/drag_cpu.sh $(BUILD)
+	IDLE=1 CPUS=1 ./bench/drag_cpu.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

@@ -75,6 +75,22 @@ BENCHMARK(BM_DragStep)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime();
 
+// What a press adds: the frame without the picked piece, copied from the
+// frame (the layer kept from an earlier drag) and its place composed again.
+void BM_DragPress(benchmark::State& state) {
+    const int w = int(state.range(0)), h = int(state.range(1));
+    auto c = WithBigGroup(w, h);
+    Surface bb(w, h);
+    ComposeFrame(c.g, c.m, c.images, c.cache, bb);
+    c.m.SelectedPiece = 200;
+    ReOrderGroups(c.m);
+    DragLayer layer;
+    bench::Measure(state, bench::FrameCopySeconds(w, h), "frame_copy",
+                   [&] { layer.Begin(c.g, c.m, c.images, c.cache, bb, c.m.Pieces[200].Group); });
+    state.SetLabel("one piece, 324 pieces, " + std::to_string(w) + "x" + std::to_string(h));
+}
+BENCHMARK(BM_DragPress)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond)->UseRealTime();
+
 void BM_JoinPass(benchmark::State& state) {
     auto base = WithBigGroup();
     // Release the big group next to piece 9, its right neighbour.
