@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 namespace pz {
@@ -40,14 +41,17 @@ void PlayArea::Present(const std::vector<QRect>& deviceRects) {
     if (pending_.isEmpty()) return;
     // About one presentation per refresh of the screen: the pointer often
     // moves faster than the screen shows, and the frame is always whole, so
-    // a later presentation shows everything drawn since. A step held back is
-    // shown with the next one, or one refresh later if the pointer stopped:
-    // waking up to show each held step costs about as much again as showing
-    // it. Three quarters of a refresh keeps a 125 Hz mouse at one
-    // presentation per refresh.
+    // a later presentation shows everything drawn since. A step is shown at
+    // once when the next refresh is due before the next step is halfway
+    // (steps are taken to come as far apart as the last two); otherwise it
+    // waits for the next step, or one refresh if the pointer stops. Waking up
+    // at the refresh to show each held step would cost about as much again as
+    // showing it.
     const qint64 interval = RefreshInterval();
     const qint64 since = shown_.isValid() ? shown_.nsecsElapsed() : interval;
-    if (4 * since >= 3 * interval) {
+    const qint64 gap = std::min(stepped_.isValid() ? stepped_.nsecsElapsed() : interval, interval);
+    stepped_.start();
+    if (since + gap / 2 >= interval) {
         PresentPending();
     } else if (!presentTimer_.isActive()) {
         presentTimer_.start(int((interval + 999999) / 1000000));

@@ -29,8 +29,8 @@ public:
     // A point of a mouse event in screen pixels of the play area.
     QPointF ToDevice(const QPointF& p) const { return p * Ratio(); }
     // Shows these rectangles of the frame (screen pixels): now, or with the
-    // next step (one refresh later at the latest) if one was shown less than
-    // most of a refresh ago.
+    // next step (one refresh later at the latest) when that step is likely to
+    // come before the screen's next refresh.
     void Present(const std::vector<QRect>& deviceRects);
     bool HoldsBack() const { return !pending_.isEmpty(); }
 
@@ -48,7 +48,7 @@ private:
 
     double ratio_ = 0;   // at the last resize
     QRegion pending_;    // layout pixels not yet shown
-    QElapsedTimer shown_;
+    QElapsedTimer shown_, stepped_;   // the last presentation, the last step
     QTimer presentTimer_;
 };
 
