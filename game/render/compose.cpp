@@ -87,6 +87,17 @@ Rect Clipped(const Rect& r, int width, int height) {
     return Rect{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, width), std::min(r.Bottom, height)};
 }
 
+// The parts of the rectangles inside the image, empty ones left out.
+std::vector<Rect> ClippedTo(const Surface& bb, const std::vector<Rect>& rects) {
+    std::vector<Rect> clips;
+    clips.reserve(rects.size());
+    for (const Rect& r : rects) {
+        const Rect c = Clipped(r, bb.Width(), bb.Height());
+        if (c.Width() > 0 && c.Height() > 0) clips.push_back(c);
+    }
+    return clips;
+}
+
 // Copies an image to (x, y), inside each clip rectangle it meets.
 void CopyInto(Surface& bb, int x, int y, const Surface& s, bool key, const Rect* clips, const Rect* end) {
     const Rect r{x, y, x + s.Width(), y + s.Height()};
@@ -169,12 +180,7 @@ void ComposeFrame(const Globals& g, const PuzzleModel& m, const PuzzleImages& im
 void ComposeRects(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
                   Surface& bb, const std::vector<Rect>& rects) {
     if (bb.IsNull()) return;
-    std::vector<Rect> clips;
-    clips.reserve(rects.size());
-    for (const Rect& r : rects) {
-        const Rect c = Clipped(r, bb.Width(), bb.Height());
-        if (c.Width() > 0 && c.Height() > 0) clips.push_back(c);
-    }
+    const std::vector<Rect> clips = ClippedTo(bb, rects);
     if (clips.empty()) return;
     cache.Prepare(g, m, images);
     ComposeArea(g, m, images, cache, bb, clips.data(), clips.size());
@@ -205,15 +211,9 @@ void DragLayer::Compose(const Globals& g, const PuzzleModel& m, const PuzzleImag
         ComposeRects(g, m, images, cache, bb, rects);
         return;
     }
-    std::vector<Rect> clips;
-    clips.reserve(rects.size());
-    for (const Rect& r : rects) {
-        const Rect c = Clipped(r, bb.Width(), bb.Height());
-        if (c.Width() <= 0 || c.Height() <= 0) continue;
-        clips.push_back(c);
-        bb.Blt(c.Left, c.Top, below_, c, false);
-    }
+    const std::vector<Rect> clips = ClippedTo(bb, rects);
     if (clips.empty()) return;
+    for (const Rect& c : clips) bb.Blt(c.Left, c.Top, below_, c, false);
     cache.Prepare(g, m, images);
     DrawGroup(g, m, images, bb, clips.data(), clips.data() + clips.size(), m.Groups[group_]);
 }
