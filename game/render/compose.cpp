@@ -87,6 +87,12 @@ Rect Clipped(const Rect& r, int width, int height) {
     return Rect{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, width), std::min(r.Bottom, height)};
 }
 
+// The smallest rectangle holding both.
+Rect Bounding(const Rect& a, const Rect& b) {
+    return Rect{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+                std::max(a.Bottom, b.Bottom)};
+}
+
 // The parts of the rectangles inside the image, empty ones left out.
 std::vector<Rect> ClippedTo(const Surface& bb, const std::vector<Rect>& rects) {
     std::vector<Rect> clips;
@@ -207,7 +213,7 @@ void DragLayer::Compose(const Globals& g, const PuzzleModel& m, const PuzzleImag
     const bool usable = group_ >= 1 && size_t(group_) < m.Groups.size() && m.GroupCount >= 1 &&
                         size_t(m.GroupCount) < m.GroupOrder.size() && m.GroupOrder[m.GroupCount] == group_ &&
                         !m.Groups[group_].InPlace && below_.Width() == bb.Width() && below_.Height() == bb.Height();
-    if (!usable || bb.IsNull()) {
+    if (!usable) {
         ComposeRects(g, m, images, cache, bb, rects);
         return;
     }
@@ -228,11 +234,7 @@ void Damage::AddGroup(const PuzzleModel& m, int group) {
     if (grp.PieceCount < 1) return;
     const int pad = FootprintPad(m);
     Rect box = Footprint(m, grp.PieceList[1], pad);
-    for (int k = 2; k <= grp.PieceCount; ++k) {
-        const Rect f = Footprint(m, grp.PieceList[k], pad);
-        box = Rect{std::min(box.Left, f.Left), std::min(box.Top, f.Top), std::max(box.Right, f.Right),
-                   std::max(box.Bottom, f.Bottom)};
-    }
+    for (int k = 2; k <= grp.PieceCount; ++k) box = Bounding(box, Footprint(m, grp.PieceList[k], pad));
     Add(box);
 }
 
@@ -289,8 +291,7 @@ std::vector<Rect> Damage::Rects(int width, int height) const {
     Rect box = out[0];
     int64_t area = 0;
     for (const Rect& r : out) {
-        box = Rect{std::min(box.Left, r.Left), std::min(box.Top, r.Top), std::max(box.Right, r.Right),
-                   std::max(box.Bottom, r.Bottom)};
+        box = Bounding(box, r);
         area += int64_t(r.Width()) * r.Height();
     }
     if (int64_t(box.Width()) * box.Height() * 4 <= area * 5) return {box};
