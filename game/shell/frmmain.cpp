@@ -29,8 +29,12 @@ namespace pz {
 
 namespace {
 
-const QString kOpenFilter =
-    QStringLiteral("Supported Graphic Files|*.bmp;*.jpg;*.gif;*.jpeg;*.png|Puzzle State Files|*.psf");
+// The pictures first, every kind this build reads, then the state files.
+QString OpenFilter() {
+    return QStringLiteral("Supported Graphic Files|") + PicturePatterns() + QStringLiteral("|Puzzle State Files|*.psf");
+}
+
+bool IsStateFileName(const QString& name) { return name.endsWith(QStringLiteral(".psf"), Qt::CaseSensitive); }
 
 bool FolderHasFile(const QString& dir) {
     return !dir.isEmpty() && !QDir(dir).entryList(QDir::Files).isEmpty();
@@ -54,7 +58,11 @@ void frmMain::Form_Load(const QStringList& arguments) {
     InitDirectDraw();
     LoadSettings(svc_.store, g_);
     show();
-    if (given) {
+    // A picture is opened as File > Open opens it; anything else is taken
+    // for a state file, with its message when it is none.
+    if (given && !IsStateFileName(commandLine) && IsPictureFile(commandLine)) {
+        OpenChosenFile(commandLine);
+    } else if (given) {
         m_.StateFileName = commandLine.toStdString();
         if (LoadPuzzleState()) {
             desktop::AddRecentDocument(desktop::DataHome(), commandLine, QString::fromLatin1(desktop::kStateMimeType),
@@ -349,12 +357,16 @@ QString frmMain::SamplesFolder() const { return PictureStartFolder(); }
 void frmMain::mnuFileOpen_Click() {
     const QString initDir = QString::fromStdString(g_.InitDir);
     const QString start = FolderHasFile(initDir) ? initDir : SamplesFolder();
-    const std::optional<QString> name = svc_.files.OpenFile(this, kOpenFilter, start);
+    const std::optional<QString> name = svc_.files.OpenFile(this, OpenFilter(), start);
     if (!name || name->isEmpty()) return;
-    if (name->endsWith(QStringLiteral(".psf"), Qt::CaseSensitive)) {
-        m_.StateFileName = name->toStdString();
+    OpenChosenFile(*name);
+}
+
+void frmMain::OpenChosenFile(const QString& name) {
+    if (IsStateFileName(name)) {
+        m_.StateFileName = name.toStdString();
         if (!LoadPuzzleState()) return;
-    } else if (!OpenPicture(*name)) {
+    } else if (!OpenPicture(name)) {
         return;
     }
     StoreInitDir();

@@ -43,6 +43,9 @@ public:
 
     // Commands.
     void mnuFileOpen_Click();
+    // Opens a chosen file as Open does: a state file by its name, anything
+    // else as a picture.
+    void OpenChosenFile(const QString& name);
     void mnuFileClose_Click();
     void mnuFileExit_Click();
     void mnuFileScramble_Click() override;
@@ -109,6 +112,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // One file dropped from a file manager opens as Open would open it.
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void StopTimer() override { tmrPuzzle_.stop(); }

@@ -1,8 +1,12 @@
 // The main window's controls: the play area and its mouse, the menus, the
 // toolbar, the timer and the controls its saved form data names.
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 
 #include "game/shell/frmmain.h"
@@ -56,6 +60,7 @@ frmMain::frmMain(Globals& g, MainServices services, QWidget* parent)
     tmrPuzzle_.setInterval(1000);
     connect(&tmrPuzzle_, &QTimer::timeout, this, [this] { tmrPuzzle_Timer(); });
     resize(800, 600);
+    setAcceptDrops(true);
 
     hwnd_ = winmsg::QtWindowSystem::Instance().Register(this);
     LoadFormControls();
@@ -144,6 +149,36 @@ void frmMain::BuildMenus() {
 void frmMain::closeEvent(QCloseEvent* e) {
     Form_Unload();
     e->accept();
+}
+
+namespace {
+// The one local file a drop carries, or nothing.
+QString DroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().constFirst();
+    if (!url.isLocalFile()) return {};
+    const QString path = url.toLocalFile();
+    return QFileInfo(path).isFile() ? path : QString();
+}
+}  // namespace
+
+void frmMain::dragEnterEvent(QDragEnterEvent* e) {
+    if (!DroppedFile(e->mimeData()).isEmpty()) e->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* e) {
+    const QString path = DroppedFile(e->mimeData());
+    if (path.isEmpty()) return;
+    e->acceptProposedAction();
+    // Opened once the drop is over, so that the file manager is not kept
+    // waiting on a message the opening may show.
+    QMetaObject::invokeMethod(
+        this,
+        [this, path] {
+            EndDragForCommand();
+            OpenChosenFile(path);
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace pz

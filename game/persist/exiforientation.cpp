@@ -1,0 +1,100 @@
+#include "game/persist/exiforientation.h"
+
+#include <QTransform>
+
+namespace pz {
+
+namespace {
+
+uint32_t Read32(const uchar* p, bool le) {
+    return le ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24
+              : uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[0]) << 24;
+}
+uint16_t Read16(const uchar* p, bool le) { return le ? uint16_t(p[0] | p[1] << 8) : uint16_t(p[1] | p[0] << 8); }
+
+// An EXIF block is small; anything larger is not worth reading whole.
+constexpr qint64 kMaxExif = 1 << 20;
+
+QByteArray ReadAt(QIODevice& dev, qint64 pos, qint64 n) {
+    if (n < 0 || n > kMaxExif || !dev.seek(pos)) return {};
+    QByteArray b = dev.read(n);
+    return b.size() == n ? b : QByteArray();
+}
+
+int PngOrientation(QIODevice& dev) {
+    qint64 pos = 8;
+    for (int chunks = 0; chunks < 100000; ++chunks) {
+        const QByteArray head = ReadAt(dev, pos, 8);
+        if (head.size() != 8) return 0;
+        const uint32_t len = Read32(reinterpret_cast<const uchar*>(head.constData()), false);
+        const QByteArray type = head.mid(4, 4);
+        if (type == "eXIf") return ExifOrientation(ReadAt(dev, pos + 8, len));
+        if (type == "IEND") return 0;
+        pos += 12 + qint64(len);
+    }
+    return 0;
+}
+
+int WebpOrientation(QIODevice& dev) {
+    qint64 pos = 12;
+    for (int chunks = 0; chunks < 100000; ++chunks) {
+        const QByteArray head = ReadAt(dev, pos, 8);
+        if (head.size() != 8) return 0;
+        const uint32_t len = Read32(reinterpret_cast<const uchar*>(head.constData()) + 4, true);
+        if (head.startsWith("EXIF")) return ExifOrientation(ReadAt(dev, pos + 8, len));
+        pos += 8 + qint64(len) + (len & 1);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int ExifOrientation(const QByteArray& exifBlock) {
+    QByteArray exif = exifBlock;
+    if (exif.startsWith(QByteArray("Exif\0\0", 6))) exif.remove(0, 6);
+    const auto* d = reinterpret_cast<const uchar*>(exif.constData());
+    const qint64 n = exif.size();
+    if (n < 8) return 0;
+    bool le;
+    if (exif.startsWith("II*")) le = true;
+    else if (exif.startsWith(QByteArray("MM\0*", 4))) le = false;
+    else return 0;
+    const uint32_t ifd = Read32(d + 4, le);
+    if (qint64(ifd) + 2 > n) return 0;
+    const int count = Read16(d + ifd, le);
+    for (int i = 0; i < count; ++i) {
+        const qint64 e = qint64(ifd) + 2 + 12 * qint64(i);
+        if (e + 12 > n) return 0;
+        if (Read16(d + e, le) != 0x0112) continue;
+        // A SHORT, stored in the first two bytes of the value field.
+        if (Read16(d + e + 2, le) != 3) return 0;
+        const int v = Read16(d + e + 8, le);
+        return v >= 1 && v <= 8 ? v : 0;
+    }
+    return 0;
+}
+
+int ContainerOrientation(QIODevice& dev) {
+    const qint64 was = dev.pos();
+    int o = 0;
+    const QByteArray head = ReadAt(dev, 0, 12);
+    if (head.startsWith("\x89PNG\r\n\x1a\n")) o = PngOrientation(dev);
+    else if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") o = WebpOrientation(dev);
+    dev.seek(was);
+    return o;
+}
+
+QImage Oriented(QImage image, int orientation) {
+    // Tags 2, 4, 5 and 7 mirror; 5 to 8 turn by a quarter. The mirror comes
+    // first, as the tag's definition reads.
+    static constexpr struct { bool mirrorH, mirrorV; int turn; } kOps[9] = {
+        {false, false, 0}, {false, false, 0}, {true, false, 0}, {true, true, 0},  {false, true, 0},
+        {true, false, 270}, {false, false, 90}, {true, false, 90}, {false, false, 270}};
+    if (orientation < 2 || orientation > 8 || image.isNull()) return image;
+    const auto& op = kOps[orientation];
+    if (op.mirrorH || op.mirrorV) image = image.mirrored(op.mirrorH, op.mirrorV);
+    if (op.turn) image = image.transformed(QTransform().rotate(op.turn));
+    return image;
+}
+
+}  // namespace pz

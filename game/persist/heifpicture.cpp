@@ -1,0 +1,100 @@
+#include "game/persist/heifpicture.h"
+
+#include <libheif/heif.h>
+
+#include <memory>
+
+namespace pz {
+
+namespace {
+
+struct ContextFree {
+    void operator()(heif_context* c) const { heif_context_free(c); }
+};
+struct HandleFree {
+    void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
+};
+struct OptionsFree {
+    void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
+};
+
+QString Why(const heif_error& e) {
+    return e.message && *e.message ? QString::fromUtf8(e.message) : QStringLiteral("the file is not a HEIF picture");
+}
+
+bool CanDecode(heif_compression_format f) { return heif_have_decoder_for_format(f) != 0; }
+
+}  // namespace
+
+bool LooksLikeHeif(const QByteArray& head) {
+    if (head.size() < 12) return false;
+    const heif_filetype_result r =
+        heif_check_filetype(reinterpret_cast<const uint8_t*>(head.constData()), int(head.size()));
+    return r == heif_filetype_yes_supported || r == heif_filetype_yes_unsupported;
+}
+
+HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>& sizeError) {
+    HeifResult r;
+    std::unique_ptr<heif_context, ContextFree> ctx(heif_context_alloc());
+    if (!ctx) {
+        r.error = QStringLiteral("out of memory");
+        return r;
+    }
+    heif_error err =
+        heif_context_read_from_memory_without_copy(ctx.get(), data.constData(), size_t(data.size()), nullptr);
+    if (err.code != heif_error_Ok) {
+        r.error = Why(err);
+        return r;
+    }
+    heif_image_handle* raw = nullptr;
+    err = heif_context_get_primary_image_handle(ctx.get(), &raw);
+    std::unique_ptr<heif_image_handle, HandleFree> handle(raw);
+    if (err.code != heif_error_Ok || !handle) {
+        r.error = Why(err);
+        return r;
+    }
+    const int w = heif_image_handle_get_width(handle.get());
+    const int h = heif_image_handle_get_height(handle.get());
+    r.error = sizeError(QSize(w, h));
+    if (!r.error.isEmpty()) return r;
+    const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
+    std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
+    options->ignore_transformations = 0;   // rotation and mirror boxes make it upright
+    heif_image* img = nullptr;
+    err = heif_decode_image(handle.get(), &img, heif_colorspace_RGB,
+                            alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
+    if (err.code != heif_error_Ok || !img) {
+        if (img) heif_image_release(img);
+        r.error = Why(err);
+        return r;
+    }
+    int stride = 0;
+    const uint8_t* bits = heif_image_get_plane_readonly(img, heif_channel_interleaved, &stride);
+    const int iw = heif_image_get_width(img, heif_channel_interleaved);
+    const int ih = heif_image_get_height(img, heif_channel_interleaved);
+    if (!bits || iw <= 0 || ih <= 0) {
+        heif_image_release(img);
+        r.error = QStringLiteral("the picture could not be decoded");
+        return r;
+    }
+    // The image borrows libheif's pixels and gives them back when it goes.
+    r.image = QImage(bits, iw, ih, stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888,
+                     [](void* p) { heif_image_release(static_cast<heif_image*>(p)); }, img);
+    return r;
+}
+
+QStringList HeifPatterns() {
+    QStringList p;
+    if (CanDecode(heif_compression_HEVC)) p << QStringLiteral("*.heic") << QStringLiteral("*.heif") << QStringLiteral("*.hif");
+    if (CanDecode(heif_compression_AV1)) p << QStringLiteral("*.avif");
+    return p;
+}
+
+QStringList HeifMimeTypes() {
+    QStringList m;
+    if (CanDecode(heif_compression_HEVC)) m << QStringLiteral("image/heic") << QStringLiteral("image/heif");
+    if (CanDecode(heif_compression_AV1)) m << QStringLiteral("image/avif");
+    return m;
+}
+
+}  // namespace pz
