@@ -1,10 +1,13 @@
 // Opening a large photo: from the player's choice to the first composed frame,
-// against decoding the same JPEG alone.
+// against decoding the same file alone in the same run.
+#include <QBuffer>
 #include <QDir>
 #include <QImageReader>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "floor.h"
+#include "game/persist/heifpicture.h"
 #include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
 #include "shell/harness.h"
@@ -13,42 +16,94 @@ using namespace pz;
 
 namespace {
 
-// A 6000 x 4000 JPEG with real detail, made once per run.
-QString BigJpeg(const QTemporaryDir& dir) {
-    const QString path = dir.filePath("big.jpg");
-    if (QFile::exists(path)) return path;
-    QImage img(6000, 4000, QImage::Format_RGB32);
+// A photo-sized picture with real detail.
+QImage Detailed(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
     for (int y = 0; y < img.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x)
             row[x] = qRgb((x * 13 + y * 7) & 0xff, (x ^ y) & 0xff, ((x / 40 + y / 40) * 37) & 0xff);
     }
-    img.save(path, "JPEG", 90);
+    return img;
+}
+
+// A 6000 x 4000 JPEG; turned, it says (EXIF orientation 6) that the camera
+// was held upright.
+QString BigJpeg(const QTemporaryDir& dir, bool turned) {
+    const QString path = dir.filePath(turned ? "turned.jpg" : "big.jpg");
+    if (QFile::exists(path)) return path;
+    QBuffer jpeg;
+    jpeg.open(QIODevice::WriteOnly);
+    Detailed(6000, 4000).save(&jpeg, "JPEG", 90);
+    const QByteArray exif("\xff\xe1\x00\x22" "Exif\0\0" "MM\0*\0\0\0\x08" "\0\x01" "\x01\x12\0\x03\0\0\0\x01\0\x06\0\0"
+                          "\0\0\0\0", 36);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(turned ? jpeg.data().left(2) + exif + jpeg.data().mid(2) : jpeg.data());
     return path;
 }
 
-void BM_OpenLargeJpegToFirstFrame(benchmark::State& state) {
-    QTemporaryDir dir;
-    SetProgramDirectory(dir.path());
-    const QString jpeg = BigJpeg(dir);
-    const double decode = bench::MedianSeconds([&] {
-        QImageReader r(jpeg);
-        QImage img = r.read();
-        benchmark::DoNotOptimize(img.bits());
-    }, 3);
+// A 4000 x 3000 HEIC, as a 12-megapixel phone writes it.
+QString BigHeic(const QTemporaryDir& dir) {
+    const QString path = dir.filePath("phone.heic");
+    if (QFile::exists(path)) return path;
+    Detailed(4000, 3000).save(dir.filePath("phone.png"));
+    QProcess::execute("heif-enc", {"-q", "85", dir.filePath("phone.png"), "-o", path});
+    return path;
+}
 
+// From the Open command to the first frame of a 324-piece puzzle, against
+// decode() alone.
+void OpenToFirstFrame(benchmark::State& state, const QString& file, const std::function<void()>& decode) {
+    const QString dir = QFileInfo(file).absolutePath();
+    if (!QFile::exists(file)) return state.SkipWithError("the photo could not be made");
+    const double floor = bench::MedianSeconds(decode, 3);
     test::GameFixture game;
     if (!game.Start(1920, 1080 + 60)) state.SkipWithError("no window");
-    SetProgramDirectory(dir.path());
+    SetProgramDirectory(dir);
     Globals& g = game.g_;
     g.NumberOfPieces = 324;
-    bench::Measure(state, decode, "decode_only", [&] {
-        game.files_.answers.push_back(jpeg);
+    bench::Measure(state, floor, "decode_only", [&] {
+        game.files_.answers.push_back(file);
         game.w_->mnuFileOpen_Click();   // ends with the first frame composed
     });
     if (!g.PuzzleLoaded || !game.prompts_.messages.isEmpty()) state.SkipWithError("the picture did not open");
     state.SetLabel(std::to_string(g.NumColumns) + "x" + std::to_string(g.NumRows));
 }
+
+void DecodeWithQt(const QString& file) {
+    QImageReader r(file);
+    QImage img = r.read();
+    benchmark::DoNotOptimize(img.bits());
+}
+
+QTemporaryDir& Photos() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+void BM_OpenLargeJpegToFirstFrame(benchmark::State& state) {
+    const QString jpeg = BigJpeg(Photos(), false);
+    OpenToFirstFrame(state, jpeg, [&] { DecodeWithQt(jpeg); });
+}
 BENCHMARK(BM_OpenLargeJpegToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The floor decodes without turning: what turning costs is in the figure.
+void BM_OpenTurnedJpegToFirstFrame(benchmark::State& state) {
+    const QString jpeg = BigJpeg(Photos(), true);
+    OpenToFirstFrame(state, jpeg, [&] { DecodeWithQt(jpeg); });
+}
+BENCHMARK(BM_OpenTurnedJpegToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_OpenHeicToFirstFrame(benchmark::State& state) {
+    const QString heic = BigHeic(Photos());
+    OpenToFirstFrame(state, heic, [&] {
+        QFile f(heic);
+        f.open(QIODevice::ReadOnly);
+        const QByteArray data = f.readAll();
+        const HeifResult r = ReadHeif(data, [](QSize) { return QString(); });
+        benchmark::DoNotOptimize(r.image.constBits());
+    });
+}
+BENCHMARK(BM_OpenHeicToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace

@@ -1,6 +1,12 @@
 // Writes the seed corpora: a few real state files, a best-times file and a
 // settings store, each as the game itself would write them.
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QCoreApplication>
+#include <QImage>
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -68,8 +74,37 @@ std::string State(int cols, int rows, int joined) {
 
 }  // namespace
 
+// Small pictures of every kind the reader takes, as Qt's writers and
+// libheif's encoder write them, and a JPEG that says it was taken turned.
+void Pictures(const std::string& dir) {
+    QImage img(24, 16, QImage::Format_ARGB32);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 24; ++x) img.setPixel(x, y, qRgba(x * 10, y * 15, 128, x < 4 ? 0 : 255));
+    const QString out = QString::fromStdString(dir + "/picture/");
+    QDir().mkpath(out);
+    for (const char* kind : {"png", "bmp", "jpg", "tif", "webp", "ppm", "ico"}) img.save(out + "seed." + kind);
+    img.convertToFormat(QImage::Format_Indexed8).save(out + "indexed.png");
+    img.convertToFormat(QImage::Format_Mono).save(out + "mono.bmp");
+    QBuffer jpeg;
+    jpeg.open(QIODevice::WriteOnly);
+    img.save(&jpeg, "JPEG", 80);
+    // An APP1 block right after the start marker: Exif, a big-endian TIFF
+    // header and one entry, orientation 6.
+    const QByteArray exif("\xff\xe1\x00\x22" "Exif\0\0" "MM\0*\0\0\0\x08" "\0\x01" "\x01\x12\0\x03\0\0\0\x01\0\x06\0\0"
+                          "\0\0\0\0", 36);
+    QFile turned(out + "turned.jpg");
+    if (turned.open(QIODevice::WriteOnly)) turned.write(jpeg.data().left(2) + exif + jpeg.data().mid(2));
+    for (const char* kind : {"heic", "avif"}) {
+        const std::string cmd = "heif-enc -q 50 " + std::string(std::string(kind) == "avif" ? "-A " : "") + out.toStdString() +
+                                "seed.png -o " + out.toStdString() + "seed." + kind + " >/dev/null";
+        if (std::system(cmd.c_str()) != 0) std::cerr << "heif-enc could not write the " << kind << " seed\n";
+    }
+}
+
 int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);   // finds the image-format plugins
     const std::string dir = argc > 1 ? argv[1] : "fuzz/corpus";
+    Pictures(dir);
     Save(dir + "/statefile/small.psf", State(2, 2, 0));
     Save(dir + "/statefile/joined.psf", State(4, 3, 3));
     Save(dir + "/statefile/large-group.psf", State(10, 6, 55));

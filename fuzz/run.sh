@@ -5,11 +5,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_EACH=${1:-60}
-for t in statefile besttimes settings; do
+for t in statefile besttimes settings picture; do
   work=build-fuzz/corpus-$t
   mkdir -p "$work" build-fuzz/artifacts
   echo "== fuzz_$t for ${SECONDS_EACH}s"
-  ./build-fuzz/fuzz_$t "$work" fuzz/corpus/$t fuzz/regressions/$t \
+  LSAN_OPTIONS=suppressions=tests/lsan.supp:print_suppressions=0 ./build-fuzz/fuzz_$t "$work" fuzz/corpus/$t fuzz/regressions/$t \
     -max_total_time="$SECONDS_EACH" -timeout=10 -max_len=24000 -print_final_stats=1 \
     -artifact_prefix=build-fuzz/artifacts/$t- 2>&1 | grep -E "^#|Done|stat::|ERROR|SUMMARY|artifact" | tail -n 12
 done

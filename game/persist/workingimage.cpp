@@ -16,16 +16,16 @@ namespace pz {
 
 namespace {
 
-QString SizeError(QSize size) {
+QString SizeError(QSize size, qint64 maxPixels) {
     if (!size.isValid() || size.isEmpty()) return QString();   // the decoder says what is wrong
     if (size.width() <= kMaxPictureSide && size.height() <= kMaxPictureSide &&
-        qint64(size.width()) * size.height() <= kMaxPicturePixels)
+        qint64(size.width()) * size.height() <= maxPixels)
         return QString();
     return QStringLiteral("the picture is %1 x %2 pixels; at most %3 pixels either way and %4 million in all can be used.")
         .arg(size.width())
         .arg(size.height())
         .arg(kMaxPictureSide)
-        .arg(kMaxPicturePixels / 1000000);
+        .arg(maxPixels / 1000000);
 }
 
 // The picture as the game plays it: opaque RGB32, transparent parts over
@@ -71,7 +71,7 @@ void CatchTruncation(QtMsgType type, const QMessageLogContext& ctx, const QStrin
     if (g_previous) g_previous(type, ctx, msg);
 }
 
-PictureResult DecodeWithQt(QIODevice& dev) {
+PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels) {
     PictureResult r;
     QImageReader reader(&dev);
     reader.setDecideFormatFromContent(true);
@@ -80,7 +80,7 @@ PictureResult DecodeWithQt(QIODevice& dev) {
         r.error = QStringLiteral("the file does not hold a picture of a kind the game can read.");
         return r;
     }
-    r.error = SizeError(reader.size());
+    r.error = SizeError(reader.size(), maxPixels);
     if (!r.error.isEmpty()) return r;
     const QByteArray format = reader.format();
     static std::once_flag installed;
@@ -97,7 +97,7 @@ PictureResult DecodeWithQt(QIODevice& dev) {
         r.error = QStringLiteral("the file ends before the picture does; it may not have been copied whole.");
         return r;
     }
-    r.error = SizeError(img.size());
+    r.error = SizeError(img.size(), maxPixels);
     if (!r.error.isEmpty()) return r;
     // Qt turns what its own readers know to be turned; PNG and WebP keep their
     // EXIF block where only we look.
@@ -109,18 +109,18 @@ PictureResult DecodeWithQt(QIODevice& dev) {
 
 }  // namespace
 
-PictureResult DecodePicture(QIODevice& dev) {
+PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels) {
     // Large photos are fine; the default limit of 128 MB is not.
-    QImageReader::setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)));
+    QImageReader::setAllocationLimit(int(std::max<qint64>(maxPixels * 4 / (1024 * 1024), 1)));
     PictureResult r;
     const QByteArray head = dev.peek(64);
     if (head.isEmpty()) {
         r.error = QStringLiteral("the file is empty.");
         return r;
     }
-    if (!LooksLikeHeif(head)) return DecodeWithQt(dev);
+    if (!LooksLikeHeif(head)) return DecodeWithQt(dev, maxPixels);
     const QByteArray data = dev.readAll();
-    HeifResult heif = ReadHeif(data, SizeError);
+    HeifResult heif = ReadHeif(data, [maxPixels](QSize size) { return SizeError(size, maxPixels); });
     if (heif.image.isNull()) {
         r.error = heif.error;
         return r;

@@ -34,8 +34,9 @@ inline bool IsTooSmallPicture(const QImage& image) { return image.width() <= 32 
 // says; of a file with several images, the first or primary one. Pictures
 // over the size limit are refused before they are decoded.
 PictureResult ReadPicture(const QString& path);
-// The same for a picture held by an open, seekable device.
-PictureResult DecodePicture(QIODevice& dev);
+// The same for a picture held by an open, seekable device, with a lower
+// limit on its pixels where wanted.
+PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels = kMaxPicturePixels);
 
 // Whether the file holds a picture ReadPicture would try: its content is
 // of a kind the game reads.

@@ -1,6 +1,9 @@
 // Saving and reopening unfinished puzzles through the menus, the command
 // line, and the desktop registration, offscreen.
 
+#include <QMimeData>
+#include <QProcess>
+
 #include "game/persist/statefile.h"
 #include "platform/desktop/desktop.h"
 #include "shell/harness.h"
@@ -124,6 +127,37 @@ private slots:
             const QByteArray recent = test::ReadFile(xbel);
             QVERIFY(recent.contains(QUrl::fromLocalFile(path).toEncoded()) && recent.contains(desktop::kStateMimeType));
         }
+    }
+
+    // A photo taken with the phone upright opens upright by the menu, the
+    // command line and a drop, and comes back from its state file as it was.
+    void taggedPhotoFromEveryWay() {
+        const QString photo = dir_.filePath("phone.jpg");
+        QVERIFY(test::PatternPicture(480, 360).save(photo, "JPEG", 95));
+        QVERIFY(QProcess::execute("exiftool", {"-q", "-overwrite_original", "-n", "-Orientation=6", photo}) == 0);
+        const QString xbel = desktop::DataHome() + "/recently-used.xbel";
+        QFile::remove(xbel);
+        QVERIFY(Start(1000, 760, {photo}));
+        QVERIFY(g_.PuzzleLoaded && prompts_.messages.isEmpty() && !QFile::exists(xbel));
+        QCOMPARE(QSize(w_->model().ImageWidth, w_->model().ImageHeight), QSize(360, 480));
+        QCOMPARE(QString::fromStdString(g_.InitDir), dir_.path() + "/");
+        files_.answers.push_back(dir_.filePath("phone.psf"));
+        w_->mnuFileSavePuzzleState->trigger();
+        const QImage frame = w_->backBuffer().Image().copy();
+        // Dropped: one file opens, anything else is ignored.
+        QMimeData two, one;
+        two.setUrls({QUrl::fromLocalFile(photo), QUrl::fromLocalFile(photo)});
+        one.setUrls({QUrl::fromLocalFile(dir_.filePath("phone.psf"))});
+        for (QMimeData* data : {&two, &one}) {
+            w_->mnuFileScramble->trigger();
+            QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, data, Qt::NoButton, {});
+            QDropEvent drop(QPointF(50, 50), Qt::CopyAction, data, Qt::NoButton, {});
+            QApplication::sendEvent(w_.get(), &enter);
+            QApplication::sendEvent(w_.get(), &drop);
+            QTest::qWait(20);
+            QCOMPARE(w_->backBuffer().Image() == frame, data == &one);
+        }
+        QVERIFY(prompts_.messages.isEmpty());
     }
 
     void registrationIsWrittenAndFollowsTheProgram() {

@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <sstream>
 
+#include <QBuffer>
+
 #include "game/persist/besttimes.h"
+#include "game/persist/workingimage.h"
 #include "game/persist/settings.h"
 #include "game/persist/statefile.h"
 #include "testutil.h"
@@ -38,6 +41,19 @@ TEST(FuzzCorpus, StateFilesAreReadOrRefused) {
         }
     }
     EXPECT_GE(accepted, 3);   // the seeds are real state files
+}
+
+TEST(FuzzCorpus, PicturesAreReadOrRefusedWithAReason) {
+    int accepted = 0;
+    for (const std::string& in : Inputs("picture")) {
+        QByteArray bytes = QByteArray::fromStdString(in);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const PictureResult r = DecodePicture(buffer, 4 << 20);
+        EXPECT_NE(r.image.isNull(), r.error.isEmpty());
+        accepted += !r.image.isNull();
+    }
+    EXPECT_GE(accepted, 12);   // the seeds are real pictures of every kind
 }
 
 TEST(FuzzCorpus, BestTimesAndSettingsAlwaysRead) {
