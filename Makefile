@@ -14,25 +14,20 @@ PACKAGES := cmake make g++ pkg-config \
             libgtest-dev libgmock-dev libbenchmark-dev \
             fonts-dejavu-core xvfb xauth xdotool x11-utils openbox \
             desktop-file-utils appstream shared-mime-info libglib2.0-bin \
-            dpkg-dev binutils libxcb1-dev weston xwayland qt6-wayland \
+            dpkg-dev binutils libxcb1-dev weston xwayland qt6-wayland lintian \
             libheif-dev libheif-examples libimage-exiftool-perl qt6-image-formats-plugins imagemagick
-# Only for checks by hand (`make manual-deps`): lintian for the package.
-MANUAL_PACKAGES := lintian
 PREFIX ?= /usr/local
 # Only for `make fuzz`.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 ASAN_BUILD ?= build-asan
 
-.PHONY: all deps manual-deps build run test unit-test asan-test bench fuzz soak clean install deb
+.PHONY: all deps build run test unit-test asan-test bench fuzz soak clean install deb
 
 all: build
 
 deps:
 	@$(MAKE) --no-print-directory install-packages WANTED="$(PACKAGES)"
-
-manual-deps:
-	@$(MAKE) --no-print-directory install-packages WANTED="$(MANUAL_PACKAGES)"
 
 install-packages:
 	@missing=""; for p in $(WANTED); do \
