@@ -16,7 +16,7 @@ uint16_t Read16(const uchar* p, bool le) { return le ? uint16_t(p[0] | p[1] << 8
 constexpr qint64 kMaxExif = 1 << 20;
 
 QByteArray ReadAt(QIODevice& dev, qint64 pos, qint64 n) {
-    if (n < 0 || n > kMaxExif || !dev.seek(pos)) return {};
+    if (n < 0 || n > kMaxExif || pos < 0 || pos + n > dev.size() || !dev.seek(pos)) return {};
     QByteArray b = dev.read(n);
     return b.size() == n ? b : QByteArray();
 }
