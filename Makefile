@@ -15,7 +15,7 @@ PACKAGES := cmake make g++ pkg-config \
             fonts-dejavu-core xvfb xauth xdotool x11-utils openbox \
             desktop-file-utils appstream shared-mime-info libglib2.0-bin \
             dpkg-dev binutils libxcb1-dev weston xwayland qt6-wayland lintian \
-            libheif-dev libheif-examples libimage-exiftool-perl qt6-image-formats-plugins imagemagick
+            libheif-dev libheif-examples libimage-exiftool-perl qt6-image-formats-plugins imagemagick libjpeg-dev
 PREFIX ?= /usr/local
 # Only for `make fuzz`.
 FUZZ_PACKAGES := clang libclang-rt-14-dev

@@ -11,10 +11,16 @@
 #include "game/persist/exiforientation.h"
 #include "game/persist/heifpicture.h"
 #include "game/persist/programdir.h"
+#include "game/persist/turnedjpeg.h"
 
 namespace pz {
 
 namespace {
+
+QString Truncated() {
+    return QStringLiteral("the file ends before the picture does; it may not have been copied whole.");
+}
+QString Damaged(const QString& why) { return QStringLiteral("the picture is damaged or incomplete (%1).").arg(why); }
 
 QString SizeError(QSize size, qint64 maxPixels) {
     if (!size.isValid() || size.isEmpty()) return QString();   // the decoder says what is wrong
@@ -90,11 +96,11 @@ PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels) {
     QImage img = reader.read();
     t_catching = false;
     if (img.isNull()) {
-        r.error = QStringLiteral("the picture is damaged or incomplete (%1).").arg(reader.errorString());
+        r.error = Damaged(reader.errorString());
         return r;
     }
     if (t_truncated || (format == "bmp" && ShortBmp(dev))) {
-        r.error = QStringLiteral("the file ends before the picture does; it may not have been copied whole.");
+        r.error = Truncated();
         return r;
     }
     r.error = SizeError(img.size(), maxPixels);
@@ -118,9 +124,22 @@ PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels) {
         r.error = QStringLiteral("the file is empty.");
         return r;
     }
+    auto sizeError = [maxPixels](QSize size) { return SizeError(size, maxPixels); };
+    // A turned JPEG is decoded straight into its upright picture.
+    if (const int tag = JpegOrientation(dev.peek(128 * 1024)); tag >= 2) {
+        const QByteArray data = dev.readAll();
+        if (std::optional<TurnedJpeg> j = DecodeTurnedJpeg(data, tag, sizeError)) {
+            r.image = std::move(j->image);
+            r.error = j->failure == TurnedJpeg::Truncated ? Truncated()
+                      : j->failure == TurnedJpeg::Damaged ? Damaged(j->reason)
+                                                           : j->reason;
+            return r;
+        }
+        dev.seek(0);
+    }
     if (!LooksLikeHeif(head)) return DecodeWithQt(dev, maxPixels);
     const QByteArray data = dev.readAll();
-    HeifResult heif = ReadHeif(data, [maxPixels](QSize size) { return SizeError(size, maxPixels); });
+    HeifResult heif = ReadHeif(data, sizeError);
     if (heif.image.isNull()) {
         r.error = heif.error;
         return r;

@@ -1,0 +1,163 @@
+#include "game/persist/turnedjpeg.h"
+
+#include <QPoint>
+#include <algorithm>
+#include <csetjmp>
+#include <vector>
+#include <cstdio>
+// clang-format off
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+#include "game/persist/exiforientation.h"
+
+namespace pz {
+
+int JpegOrientation(const QByteArray& head) {
+    const auto* d = reinterpret_cast<const uchar*>(head.constData());
+    const qsizetype n = head.size();
+    if (n < 4 || d[0] != 0xff || d[1] != 0xd8) return 0;
+    // Marker segments up to the first scan; the EXIF block is one of them.
+    for (qsizetype at = 2; at + 4 <= n;) {
+        if (d[at] != 0xff) return 0;
+        const uchar marker = d[at + 1];
+        if (marker == 0xd8 || (marker >= 0xd0 && marker <= 0xd7) || marker == 0x01 || marker == 0xff) {
+            at += marker == 0xff ? 1 : 2;
+            continue;
+        }
+        if (marker == 0xda || marker == 0xd9) return 0;
+        const int len = d[at + 2] << 8 | d[at + 3];
+        if (len < 2) return 0;
+        if (marker == 0xe1 && head.mid(at + 4, 6) == QByteArray("Exif\0\0", 6))
+            return ExifOrientation(head.mid(at + 4, len - 2));
+        at += 2 + len;
+    }
+    return 0;
+}
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr mgr;
+    jmp_buf escape;
+    bool truncated = false;
+    char message[JMSG_LENGTH_MAX] = {};
+};
+
+void Fail(j_common_ptr c) {
+    auto* e = reinterpret_cast<ErrorManager*>(c->err);
+    c->err->format_message(c, e->message);
+    std::longjmp(e->escape, 1);
+}
+
+void Warn(j_common_ptr c, int level) {
+    auto* e = reinterpret_cast<ErrorManager*>(c->err);
+    if (level < 0 && (c->err->msg_code == JWRN_JPEG_EOF || c->err->msg_code == JWRN_HIT_MARKER)) e->truncated = true;
+}
+
+// Copies a band of stored rows [r0, r0 + rows) of a w x h stored image to
+// their places in the upright picture, as the tag defines them.
+void PlaceBand(QImage& out, int tag, const uint32_t* band, int r0, int rows, int w, int h) {
+    auto* bits = reinterpret_cast<uint32_t*>(out.bits());
+    const qsizetype stride = out.bytesPerLine() / 4;
+    if (tag <= 4) {
+        // 2 mirrors each row, 3 turns half round, 4 turns upside down.
+        for (int i = 0; i < rows; ++i) {
+            const uint32_t* src = band + size_t(i) * w;
+            const int r = r0 + i;
+            uint32_t* dst = bits + stride * (tag == 2 ? r : h - 1 - r);
+            if (tag == 4) std::copy(src, src + w, dst);
+            else std::reverse_copy(src, src + w, dst);
+        }
+        return;
+    }
+    // 5 to 8: stored row r becomes upright column r (5, 8) or h - 1 - r (6, 7),
+    // stored column c upright row c (5, 6) or w - 1 - c (7, 8). A band's
+    // rows land side by side in each upright row.
+    const bool columnFromEnd = tag == 6 || tag == 7, rowFromEnd = tag == 7 || tag == 8;
+    for (int c = 0; c < w; ++c) {
+        uint32_t* dst = bits + stride * (rowFromEnd ? w - 1 - c : c);
+        const uint32_t* src = band + c;
+        if (columnFromEnd) {
+            for (int i = 0; i < rows; ++i) dst[h - 1 - r0 - i] = src[size_t(i) * w];
+        } else {
+            for (int i = 0; i < rows; ++i) dst[r0 + i] = src[size_t(i) * w];
+        }
+    }
+}
+
+// Everything between setjmp and a longjmp out of libjpeg lives in plain
+// structures owned by the caller.
+bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& data, int tag,
+            const std::function<QString(QSize)>& sizeError, QImage& out, std::vector<uint32_t>& band,
+            QString& refusal, bool& cmyk) {
+    if (setjmp(err.escape)) return false;
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()), static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
+        cmyk = true;
+        return false;
+    }
+    cinfo.out_color_space = JCS_EXT_BGRX;   // RGB32's own byte order, opaque
+    jpeg_start_decompress(&cinfo);
+    const int w = int(cinfo.output_width), h = int(cinfo.output_height);
+    const QSize upright = tag >= 5 ? QSize(h, w) : QSize(w, h);
+    refusal = sizeError(upright);
+    if (!refusal.isEmpty()) return false;
+    out = QImage(upright, QImage::Format_RGB32);
+    if (out.isNull()) {
+        refusal = QStringLiteral("there is not enough memory for a picture of %1 x %2 pixels.")
+                      .arg(upright.width())
+                      .arg(upright.height());
+        return false;
+    }
+    const int bandRows = 16;
+    band.resize(size_t(w) * bandRows);
+    JSAMPROW rows[bandRows];
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const int r0 = int(cinfo.output_scanline);
+        int got = 0;
+        for (int i = 0; i < bandRows; ++i) rows[i] = reinterpret_cast<JSAMPROW>(band.data() + size_t(i) * w);
+        while (got < bandRows && cinfo.output_scanline < cinfo.output_height) {
+            const int n = int(jpeg_read_scanlines(&cinfo, rows + got, JDIMENSION(bandRows - got)));
+            if (n == 0) break;
+            got += n;
+        }
+        if (got == 0) break;
+        PlaceBand(out, tag, band.data(), r0, got, w, h);
+    }
+    jpeg_finish_decompress(&cinfo);
+    return true;
+}
+
+}  // namespace
+
+std::optional<TurnedJpeg> DecodeTurnedJpeg(const QByteArray& data, int orientation,
+                                           const std::function<QString(QSize)>& sizeError) {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err;
+    cinfo.err = jpeg_std_error(&err.mgr);
+    err.mgr.error_exit = Fail;
+    err.mgr.emit_message = Warn;
+    QImage out;
+    std::vector<uint32_t> band;
+    QString refusal;
+    bool cmyk = false;
+    const bool ok = Decode(cinfo, err, data, orientation, sizeError, out, band, refusal, cmyk);
+    jpeg_destroy_decompress(&cinfo);
+    if (cmyk) return std::nullopt;
+    TurnedJpeg r;
+    if (ok && err.truncated)
+        r.failure = TurnedJpeg::Truncated;
+    else if (ok)
+        r.image = std::move(out);
+    else if (!refusal.isEmpty())
+        r.failure = TurnedJpeg::Refused, r.reason = refusal;
+    else
+        r.failure = TurnedJpeg::Damaged, r.reason = QString::fromLocal8Bit(err.message);
+    return r;
+}
+
+}  // namespace pz
