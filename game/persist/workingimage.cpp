@@ -1,5 +1,6 @@
 #include "game/persist/workingimage.h"
 
+#include <QDir>
 #include <QImageReader>
 #include <QSaveFile>
 #include <memory>
@@ -65,6 +66,6 @@ void BitmapWriter::Wait() {
     if (worker_.joinable()) worker_.join();
 }
 
-QString WorkingBitmapPath() { return ProgramFile(QStringLiteral("WholeImageTemp.bmp")); }
+QString WorkingBitmapPath() { return QDir(CacheDirectory()).filePath(QStringLiteral("WholeImageTemp.bmp")); }
 
 }  // namespace pz

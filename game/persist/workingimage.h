@@ -21,7 +21,7 @@ inline bool IsTooSmallPicture(const QImage& image) { return image.width() <= 32 
 // pictures wider or taller than 32767 pixels before decoding them.
 PictureResult ReadPicture(const QString& path);
 
-// "WholeImageTemp.bmp" in the program directory.
+// "WholeImageTemp.bmp" in the cache folder.
 QString WorkingBitmapPath();
 
 // Writes the working bitmap on a worker thread, so that a large picture is on

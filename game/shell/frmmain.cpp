@@ -51,16 +51,15 @@ void frmMain::Form_Load(const QStringList& arguments) {
                           : QDir::current().absoluteFilePath(commandLine);
     }
     QDir::setCurrent(ProgramDirectory());
+    RemoveLeftoverWorkingCopy(WorkingBitmapPath());
     InitDirectDraw();
     LoadSettings(svc_.store, g_);
     show();
     if (given) {
         m_.StateFileName = commandLine.toStdString();
-        if (LoadPuzzleState()) {
-            desktop::AddRecentDocument(desktop::DataHome(), commandLine, QString::fromLatin1(desktop::kStateMimeType),
-                                       QStringLiteral("Puzzora"),
-                                       desktop::ExecArgument(QCoreApplication::applicationFilePath()) +
-                                           QStringLiteral(" %u"),
+        if (LoadPuzzleState() && desktop::RememberRecentFiles()) {
+            desktop::AddRecentDocument(desktop::RecentFile(), commandLine, QString::fromLatin1(desktop::kStateMimeType),
+                                       QStringLiteral("Puzzora"), QCoreApplication::applicationFilePath(),
                                        QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
         }
     }
@@ -70,10 +69,10 @@ void frmMain::Form_Load(const QStringList& arguments) {
 
 void frmMain::RegisterFileType() {
     desktop::Registration r;
-    r.dataHome = desktop::DataHome();
     r.executable = QCoreApplication::applicationFilePath();
+    r.icons = desktop::IconsIn(QStringLiteral(":/appicons/hicolor"));
     QFile icon(QStringLiteral(":/icons/puzzora.png"));
-    if (icon.open(QIODevice::ReadOnly)) r.iconPng = icon.readAll();
+    if (icon.open(QIODevice::ReadOnly)) r.earlierIconPng = icon.readAll();
     if (desktop::WriteRegistration(r)) desktop::RefreshDesktopDatabases(r.dataHome);
 }
 
