@@ -1,18 +1,17 @@
-// One of two games finishing puzzles against the same best-times file, for
-// the best-times test: a real main window offscreen that opens a picture and
-// then follows commands from standard input, one a line:
+// A game in a process of its own, for the tests of games as processes:
 //
-//   finish SECONDS   solves the puzzle timed at SECONDS; at the name prompt
-//                    says "name?" and takes the next line as the name
-//   clear            View > Best Times..., Clear All, Yes, OK
+//   game_child save PROGRAMDIR PICTURE STATEFILE  saves a puzzle state and
+//       the best times over and over, as fast as it can, until it is killed
+//       (with SIGKILL, in the middle of writing)
+//   game_child play PROGRAMDIR PICTURE  follows commands from standard input:
+//       "finish SECONDS" solves the puzzle timed at SECONDS, saying "name?"
+//       at the name prompt and taking the next line as the name; "clear" is
+//       View > Best Times..., Clear All, Yes, OK. Says "done" after each.
 //
-// It says "ready" once the picture is open and "done" after each command.
-//
-//   game_child PROGRAMDIR PICTURE
+// It says "ready" once it is going.
 #include <QApplication>
 #include <cstdio>
 #include <iostream>
-#include <string>
 
 #include "game/dialogs/frmbesttimes.h"
 #include "shell/harness.h"
@@ -24,16 +23,13 @@ void Say(const char* what) {
     std::printf("%s\n", what);
     std::fflush(stdout);
 }
-std::string NextLine() {
-    std::string line;
-    std::getline(std::cin, line);
-    return line;
-}
-// The name prompt waits for the test, which lets the other game finish first.
+// The name prompt waits for the test, which lets the other game go first.
 struct AskingPrompts : test::RecordingPrompts {
     QString InputBox(QWidget*, const QString&, const QString&) override {
         Say("name?");
-        return QString::fromStdString(NextLine());
+        std::string name;
+        std::getline(std::cin, name);
+        return QString::fromStdString(name);
     }
 };
 }  // namespace
@@ -42,35 +38,46 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList a = app.arguments();
-    if (a.size() < 3) return 2;
+    const bool save = a.value(1) == "save";
+    if (a.size() < (save ? 5 : 4)) return 2;
     test::GameFixture game;
-    game.Reset({{"Number of Pieces", "12"}});
+    game.Reset({{"Number of Pieces", save ? "324" : "12"}});
     AskingPrompts prompts;
-    SetProgramDirectory(a[1]);
+    SetProgramDirectory(a[2]);
     frmMain w(game.g_, MainServices{game.store_, game.files_, prompts, game.random_});
-    w.resize(900, 700);
+    w.resize(1400, 1000);
     w.Form_Load();
-    game.files_.answers.push_back(a[2]);
+    game.files_.answers.push_back(a[3]);
     w.mnuFileOpen->trigger();
-    if (!game.g_.PuzzleLoaded) return 3;
+    Globals& g = game.g_;
+    if (!g.PuzzleLoaded) return 3;
+    for (long i = 0; save; ++i) {
+        // Every save differs from the one before: the time and a position.
+        g.ElapsedSeconds = int32_t(i);
+        w.model().Pieces[1].X = int32_t(10 + i % 100);
+        game.files_.answers.push_back(a[4]);
+        w.mnuFileSavePuzzleState_Click();
+        w.ChangeBestTimes([i](BestTimesTable& t) {
+            t[1] = {.PlayerName = "writer", .Seconds = int16_t(i % 60), .PieceTotal = 324, .PictureName = ""};
+        });
+        if (!prompts.messages.isEmpty()) return 4;
+        if (i == 0) Say("ready");
+    }
     Say("ready");
-    for (std::string command; std::getline(std::cin, command);) {
+    for (std::string command; std::getline(std::cin, command); Say("done")) {
         if (command.rfind("finish ", 0) == 0) {
             w.mnuFileScramble->trigger();
-            game.g_.ElapsedSeconds = std::stoi(command.substr(7));
+            g.ElapsedSeconds = std::stoi(command.substr(7));
             w.mnuFileSolve->trigger();
         } else if (command == "clear") {
             prompts.yesAnswers.push_back(true);
             QTimer::singleShot(0, [] {
                 auto* dlg = qobject_cast<frmBestTimes*>(QApplication::activeModalWidget());
-                if (!dlg) return;
                 dlg->cmdClearAll->click();
                 dlg->OKButton->click();
             });
             w.mnuViewBestTimes->trigger();
         }
-        Say("done");
     }
     w.FlushWorkingFile();
-    return 0;
 }

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <tuple>
 
 #include "game/persist/besttimes.h"
 #include "game/persist/statefile.h"
@@ -24,7 +25,7 @@ private slots:
         const QString best = dir.filePath("besttimes.txt");
         for (int round = 0; round < 12; ++round) {
             QProcess p;
-            p.start(CRASH_WRITER, {dir.path(), dir.filePath("pic.png"), state});
+            p.start(GAME_CHILD, {"save", dir.path(), dir.filePath("pic.png"), state});
             QVERIFY(p.waitForStarted());
             QVERIFY2(p.waitForReadyRead(60000), "the writer never got going");
             QVERIFY(p.readAll().contains("ready"));
@@ -50,44 +51,34 @@ private slots:
     void twoGamesKeepEachOthersBestTimes() {
         QTemporaryDir dir;
         QVERIFY(test::PatternPicture(480, 360).save(dir.filePath("pic.png")));
-        QProcess a, b;
-        auto reply = [](QProcess& p) {
-            while (!p.canReadLine() && p.waitForReadyRead(60000)) {}
-            return p.readLine().trimmed();
-        };
-        auto say = [&](QProcess& p, const QByteArray& line) {
-            p.write(line + "\n");
-            return reply(p);
-        };
-        for (QProcess* p : {&a, &b}) p->start(GAME_CHILD, {dir.path(), dir.filePath("pic.png")});
-        for (QProcess* p : {&a, &b}) QCOMPARE(reply(*p), QByteArray("ready"));   // both read the table now
+        QProcess games[2];
         auto names = [&] {
             QStringList out;
             for (const BestTimeEntry& e : ParseBestTimes(test::ReadFile(dir.filePath("besttimes.txt")).toStdString()))
                 if (e.PieceTotal > 0) out << QString::fromStdString(e.PlayerName);
-            out.sort();
-            return out;
+            return out.join(' ');
         };
-        // Each finishes while the other sits at its name prompt, in both
-        // orders: every result stays. Each is faster than those before it,
-        // which a slower one would replace at position 20.
-        QCOMPARE(say(a, "finish 90"), QByteArray("name?"));
-        QCOMPARE(say(b, "finish 100"), QByteArray("name?"));
-        QCOMPARE(say(b, "Bo"), QByteArray("done"));
-        QCOMPARE(say(a, "Ann"), QByteArray("done"));
-        QCOMPARE(say(b, "finish 70"), QByteArray("name?"));
-        QCOMPARE(say(a, "finish 80"), QByteArray("name?"));
-        QCOMPARE(say(a, "Di"), QByteArray("done"));
-        QCOMPARE(say(b, "Cy"), QByteArray("done"));
-        QCOMPARE(names().join(" "), QString("Ann Bo Cy Di"));
-        // Clear All in one clears what the other entered, for good.
-        QCOMPARE(say(a, "clear"), QByteArray("done"));
-        QCOMPARE(say(b, "finish 60"), QByteArray("name?"));
-        QCOMPARE(say(b, "Ed"), QByteArray("done"));
-        QCOMPARE(names(), QStringList{"Ed"});
-        for (QProcess* p : {&a, &b}) {
-            p->closeWriteChannel();
-            QVERIFY(p->waitForFinished());
+        for (QProcess& p : games) p.start(GAME_CHILD, {"play", dir.path(), dir.filePath("pic.png")});
+        // Game, line, answer, names in the file after. Each finishes while the
+        // other sits at its name prompt, in both orders; each is faster than
+        // those before it (a slower one would take position 20, replacing
+        // what is there). Then Clear All in one clears what the other entered.
+        const std::tuple<int, QByteArray, QByteArray, QString> steps[] = {
+            {0, "", "ready", ""},           {1, "", "ready", ""},           {0, "finish 90", "name?", ""},
+            {1, "finish 100", "name?", ""}, {1, "Bo", "done", "Bo"},        {0, "Ann", "done", "Ann Bo"},
+            {1, "finish 70", "name?", ""},  {0, "finish 80", "name?", ""},  {0, "Di", "done", "Di Ann Bo"},
+            {1, "Cy", "done", "Cy Di Ann Bo"}, {0, "clear", "done", ""},    {1, "finish 60", "name?", ""},
+            {1, "Ed", "done", "Ed"}};
+        for (const auto& [game, line, answer, after] : steps) {
+            QProcess& p = games[game];
+            if (!line.isEmpty()) p.write(line + "\n");
+            while (!p.canReadLine() && p.waitForReadyRead(60000)) {}
+            QCOMPARE(p.readLine().trimmed(), answer);
+            if (!after.isEmpty()) QCOMPARE(names(), after);
+        }
+        for (QProcess& p : games) {
+            p.closeWriteChannel();
+            QVERIFY(p.waitForFinished());
         }
     }
 };

@@ -22,8 +22,7 @@ namespace pz::desktop {
 using test::ReadFile;
 
 namespace {
-// Runs GLib's own lookups (tests/desktop/gioprobe.cpp) with the given data
-// folders; its output lines.
+// GLib's own lookups (tests/desktop/gioprobe.cpp) with these data folders.
 QStringList Gio(const QString& dataHome, const QString& dataDirs, const QStringList& args) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -37,101 +36,82 @@ QStringList Gio(const QString& dataHome, const QString& dataDirs, const QStringL
 void RefreshCaches(const QString& dataDir) {
     for (const auto& [tool, dir] : {std::pair{"update-desktop-database", "/applications"}, {"update-mime-database", "/mime"}}) {
         QProcess p;
-        p.setStandardOutputFile(QProcess::nullDevice());
         p.setStandardErrorFile(QProcess::nullDevice());
         if (QFileInfo(dataDir + dir).isDir()) p.start(tool, {dataDir + dir});
         p.waitForFinished();
     }
 }
+bool Put(const QString& path, const QByteArray& bytes) {
+    return QDir().mkpath(QFileInfo(path).path()) && test::WriteFile(path, bytes);
+}
 }  // namespace
 
 TEST(Desktop, RegistrationAsGLibAndQtSeeIt) {
-    // What the per-user entry was before the start: nothing, ours as a start
-    // from elsewhere wrote it, what an earlier version wrote, ours changed in
-    // a menu editor, someone else's.
+    // The per-user entry before the start: none, ours as a start from
+    // elsewhere wrote it, an earlier version's, ours changed in a menu
+    // editor, someone else's; ch is in the executable's path.
     enum Before { None, Ours, Earlier, Edited, Foreign };
-    struct Row { bool installed; Before before; QString ch; };   // ch: in the executable's path
-    const Row rows[] = {{false, None, " "},    {false, None, "%"},     {false, None, "'"},   {false, None, "$"},
-                        {false, None, "\""},   {false, None, "\\"},    {false, None, "é"},   {false, Ours, "%"},
-                        {false, Earlier, "'"}, {false, Edited, " "},   {false, Foreign, "x"}, {true, None, "x"},
-                        {true, Ours, "x"},     {true, Earlier, "$"},   {true, Edited, "x"},  {true, Foreign, "x"}};
-    const QString id = kAppId, entryPath = "applications/" + id + ".desktop";
+    struct Row { bool installed; Before before; QString ch; };
+    const Row rows[] = {{false, None, " "},  {false, None, "%"},   {false, None, "'"},   {false, None, "$"},
+                        {false, None, "\""}, {false, None, "\\"},  {false, None, "é"},   {false, Ours, "%"},
+                        {false, Earlier, "'"}, {false, Edited, " "}, {false, Foreign, "x"}, {true, None, "x"},
+                        {true, Ours, "x"},   {true, Earlier, "$"}, {true, Edited, "x"},  {true, Foreign, "x"}};
+    const QString id = kAppId, entryPath = "applications/" + id + ".desktop", old = "/icons/hicolor/32x32/apps/";
+    QByteArray png;
+    QBuffer buffer(&png);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && test::PatternPicture(48, 48).save(&buffer, "PNG"));
     for (const Row& row : rows) {
         SCOPED_TRACE(QString("installed %1, before %2, '%3'").arg(row.installed).arg(row.before).arg(row.ch).toStdString());
         QTemporaryDir tmp;
         const QString data = tmp.filePath("data"), sys = tmp.filePath("sys"), entry = data + '/' + entryPath;
-        const QString exe = tmp.filePath("bin/a" + row.ch + "b/puzzora");
-        qputenv("PROBE_OUT", tmp.filePath("out").toUtf8());   // what the game was started with
-        QDir().mkpath(QFileInfo(exe).path());
-        QDir().mkpath(data + "/applications");
-        QDir().mkpath(sys + "/applications");
-        ASSERT_TRUE(test::WriteFile(exe, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$PROBE_OUT\"\n"));
+        const QString exe = tmp.filePath("bin/a" + row.ch + "b/puzzora"), psf = tmp.filePath("it's 100% a.psf");
+        qputenv("PROBE_OUT", tmp.filePath("out").toUtf8());   // the arguments the game got
+        ASSERT_TRUE(Put(exe, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$PROBE_OUT\"\n"));
         QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (row.installed) {
-            ASSERT_TRUE(test::WriteFile(sys + '/' + entryPath, "[Desktop Entry]\nType=Application\nName=Puzzora\n"
-                                                               "Exec=true %f\nMimeType=application/x-puzzora-state;\n"));
-        }
-        Registration r{data, {sys}, exe, {QString::fromLatin1(kStateMimeType)}, {}, {}};
-        QByteArray png;
-        QBuffer buffer(&png);
-        ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && test::PatternPicture(48, 48).save(&buffer, "PNG"));
-        r.icons = {{"48x48/apps/" + id + ".png", png}, {"scalable/apps/" + id + ".svg", "<svg/>\n"}};
-        r.earlierIconPng = "earlier icon";
+        ASSERT_TRUE(!row.installed || Put(sys + '/' + entryPath, "[Desktop Entry]\nType=Application\nName=Puzzora\n"
+                                                                 "Exec=true %f\nMimeType=application/x-puzzora-state;\n"));
+        Registration r{data, {sys}, exe, {kStateMimeType}, {{"48x48/apps/" + id + ".png", png}, {"scalable/apps/" + id + ".svg", "<svg/>\n"}}, "earlier icon"};
         Registration elsewhere = r;
         elsewhere.executable = "/old build/puzzora";
         for (const RegistrationFile& f : RegistrationFiles(row.before == Ours ? elsewhere : r))
-            if (row.before == Ours || row.before == Edited) {
-                QDir().mkpath(QFileInfo(data + '/' + f.relativePath).path());
-                ASSERT_TRUE(test::WriteFile(data + '/' + f.relativePath, f.contents));
-            }
-        if (row.before == Edited) {
-            ASSERT_TRUE(test::WriteFile(entry, ReadFile(entry) + "NoDisplay=true\n"));
-        } else if (row.before == Foreign) {
-            ASSERT_TRUE(test::WriteFile(entry, "[Desktop Entry]\nType=Application\nName=Mine\nExec=true\n"));
-        }
+            ASSERT_TRUE((row.before != Ours && row.before != Edited) || Put(data + '/' + f.relativePath, f.contents));
+        ASSERT_TRUE(row.before != Edited || Put(entry, ReadFile(entry) + "NoDisplay=true\n"));
+        ASSERT_TRUE(row.before != Foreign || Put(entry, "[Desktop Entry]\nType=Application\nName=Mine\nExec=true\n"));
         if (row.before == Earlier) {   // as the two earlier versions left them
-            const QString icon = data + "/icons/hicolor/32x32/apps/" + id + ".png";
-            QDir().mkpath(QFileInfo(icon).path());
-            ASSERT_TRUE(test::WriteFile(icon, "earlier icon") && test::WriteFile(data + "/icons/hicolor/32x32/apps/puzzora.png", "earlier icon"));
-            QDir().mkpath(data + "/mime/packages");
-            ASSERT_TRUE(test::WriteFile(data + "/mime/packages/puzzora-state.xml",
-                                        ReadFile(PZ_SOURCE_DIR "/assets/desktop/puzzora-state.xml")));
-            ASSERT_TRUE(test::WriteFile(entry, "[Desktop Entry]\nType=Application\nName=Puzzora\nGenericName=Jigsaw Puzzle\n"
-                "Comment=Cut your own pictures into jigsaw puzzles\nExec=\"/old build/puzzora\" %f\nTryExec=/old build/puzzora\n"
-                "Icon=" + icon.toUtf8() + "\nMimeType=application/x-puzzora-state;\nCategories=Game;LogicGame;\n"
-                "Keywords=jigsaw;puzzle;picture;\nTerminal=false\n"));
-            ASSERT_TRUE(test::WriteFile(data + "/applications/puzzora.desktop", "[Desktop Entry]\nType=Application\nName=Puzzora\n"
-                "Comment=Jigsaw puzzle game\nExec=\"/old build/puzzora\" %f\nIcon=" + data.toUtf8() + "/icons/hicolor/32x32/apps/"
-                "puzzora.png\nMimeType=application/x-puzzora-state;\nCategories=Game;LogicGame;\nTerminal=false\n"));
+            ASSERT_TRUE(Put(data + old + id + ".png", "earlier icon") && Put(data + old + "puzzora.png", "earlier icon") &&
+                        Put(data + "/mime/packages/puzzora-state.xml", ReadFile(PZ_SOURCE_DIR "/assets/desktop/puzzora-state.xml")));
+            const QByteArray common = "MimeType=application/x-puzzora-state;\nCategories=Game;LogicGame;\n";
+            ASSERT_TRUE(Put(entry, "[Desktop Entry]\nType=Application\nName=Puzzora\nGenericName=Jigsaw Puzzle\nComment=Cut your "
+                            "own pictures into jigsaw puzzles\nExec=\"/old build/puzzora\" %f\nTryExec=/old build/puzzora\nIcon=" +
+                            (data + old + id).toUtf8() + ".png\n" + common + "Keywords=jigsaw;puzzle;picture;\nTerminal=false\n"));
+            ASSERT_TRUE(Put(data + "/applications/puzzora.desktop", "[Desktop Entry]\nType=Application\nName=Puzzora\nComment=Jigsaw "
+                            "puzzle game\nExec=\"/old build/puzzora\" %f\nIcon=" + (data + old).toUtf8() + "puzzora.png\n" + common +
+                            "Terminal=false\n"));
         }
         const QByteArray before = ReadFile(entry);
         WriteRegistration(r);
         RefreshCaches(data);
         RefreshCaches(sys);
-        QStringList left;   // every file of ours, earlier ones included, still there
-        QDirIterator it(data, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString f = QDir(data).relativeFilePath(it.next());
-            if (f.startsWith("icons/") || f.startsWith("mime/packages/") || f.endsWith(".desktop")) left << f;
-        }
+        QStringList left;   // files of ours, earlier ones included
+        for (QDirIterator it(data, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            if (const QString f = QDir(data).relativeFilePath(it.next()); !f.startsWith("mime/") || f.startsWith("mime/packages/"))
+                left << f;
+        left.removeAll("applications/mimeinfo.cache");
         left.sort();
-
-        const QStringList gio = Gio(data, sys, {"app", kStateMimeType, tmp.filePath("it's 100% a.psf")});
+        const QStringList gio = Gio(data, sys, {"app", kStateMimeType, psf});
         if (row.before == Edited || row.before == Foreign) {
             EXPECT_EQ(ReadFile(entry), before);   // never rewritten, never removed
         } else if (row.installed) {
-            EXPECT_EQ(left.join(' ').toStdString(), "");
+            EXPECT_EQ(left, QStringList());
             EXPECT_TRUE(gio.contains("file=" + sys + '/' + entryPath)) << gio.join(' ').toStdString();
         } else {
             EXPECT_EQ(left, (QStringList{entryPath, "icons/hicolor/48x48/apps/" + id + ".png",
-                                         "icons/hicolor/scalable/apps/" + id + ".svg", "mime/packages/puzzora-state.xml"}))
-                << left.join(' ').toStdString();
-            EXPECT_EQ(gio, (QStringList{"id=" + id + ".desktop", "file=" + entry, "icon=" + id, "wmclass=Puzzora", "listed=1"}))
-                << gio.join(' ').toStdString();
+                                         "icons/hicolor/scalable/apps/" + id + ".svg", "mime/packages/puzzora-state.xml"}));
+            EXPECT_EQ(gio, (QStringList{"id=" + id + ".desktop", "file=" + entry, "icon=" + id, "wmclass=Puzzora", "listed=1"}));
             // Launched by GLib, the game gets its path and the file.
             QString out;
             for (int i = 0; i < 200 && out.isEmpty(); ++i, QThread::msleep(10)) out = ReadFile(tmp.filePath("out"));
-            EXPECT_EQ(out, exe + '\n' + tmp.filePath("it's 100% a.psf") + '\n');
+            EXPECT_EQ(out, exe + '\n' + psf + '\n');
             EXPECT_FALSE(WriteRegistration(r));   // all current
         }
     }
