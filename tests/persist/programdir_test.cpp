@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <map>
 
 #include "game/persist/programdir.h"
 #include "game/persist/qtsettingsstore.h"
@@ -41,25 +40,20 @@ TEST(ProgramDirectory, EarlierBestTimesAreCopiedOnceNeverOverwritten) {
 
 TEST(ProgramDirectory, FoldersIgnoreRelativeAndEmptyXdgValues) {
     const char* vars[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_DATA_DIRS"};
-    std::map<std::string, QByteArray> saved;
-    for (const char* v : vars) saved[v] = qgetenv(v);
-    const QString home = QDir::homePath();
+    const QByteArray saved[] = {qgetenv(vars[0]), qgetenv(vars[1]), qgetenv(vars[2]), qgetenv(vars[3])};
     QTemporaryDir abs;
-    for (const QString& value : {QString(), QString("relative/dir"), QString("./x"), abs.path()}) {
+    const QString h = QDir::homePath();
+    for (const QString& value : {QString(), QString("relative/dir"), abs.path(), QString("rel:") + abs.path() + "::"}) {
         for (const char* v : vars) qputenv(v, value.toUtf8());
-        const bool used = value.startsWith('/');
-        EXPECT_EQ(desktop::ConfigHome(), used ? value : home + "/.config") << value.toStdString();
-        EXPECT_EQ(desktop::DataHome(), used ? value : home + "/.local/share");
-        EXPECT_EQ(desktop::CacheHome(), used ? value : home + "/.cache");
-        EXPECT_EQ(desktop::DataDirs(), (used ? QStringList{value} : QStringList{"/usr/local/share", "/usr/share"}));
-        // The settings follow the same rule; Qt alone would take a relative value.
-        QFile::remove(desktop::SettingsFile());
-        QtSettingsStore().Save("List Index", "3");
-        EXPECT_TRUE(QFile::exists((used ? value : home + "/.config") + "/Puzzora/Puzzora.ini"));
+        const QStringList want = value.startsWith('/') ? QStringList{value, value, value, value}
+                                                       : QStringList{h + "/.config", h + "/.local/share", h + "/.cache",
+                                                                     value.contains(':') ? abs.path() : "/usr/local/share:/usr/share"};
+        EXPECT_EQ((QStringList{desktop::ConfigHome(), desktop::DataHome(), desktop::CacheHome(), desktop::DataDirs().join(':')}), want);
+        QFile::remove(want[0] + "/Puzzora/Puzzora.ini");
+        QtSettingsStore().Save("List Index", "3");   // Qt alone takes a relative value as it stands
+        EXPECT_TRUE(QFile::exists(want[0] + "/Puzzora/Puzzora.ini"));
     }
-    qputenv("XDG_DATA_DIRS", "rel:/a::/b/");
-    EXPECT_EQ(desktop::DataDirs(), (QStringList{"/a", "/b"}));
-    for (const char* v : vars) qputenv(v, saved[v]);
+    for (int i = 0; i < 4; ++i) qputenv(vars[i], saved[i]);
 }
 
 TEST(ProgramDirectory, OpenDialogStartsInSamplesThenPicturesThenHome) {
