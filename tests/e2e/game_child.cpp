@@ -1,14 +1,10 @@
-// A game in a process of its own, for the tests of games as processes:
+// A game in a process of its own. "save" saves a state file and the best
+// times over and over until it is killed; "play" follows standard input:
+// "finish SECONDS" solves the puzzle timed at SECONDS, saying "name?" at the
+// name prompt and taking the next line as the name, and "clear" is Clear All
+// in the best-times dialog, each answered by "done". Both say "ready".
 //
-//   game_child save PROGRAMDIR PICTURE STATEFILE  saves a puzzle state and
-//       the best times over and over, as fast as it can, until it is killed
-//       (with SIGKILL, in the middle of writing)
-//   game_child play PROGRAMDIR PICTURE  follows commands from standard input:
-//       "finish SECONDS" solves the puzzle timed at SECONDS, saying "name?"
-//       at the name prompt and taking the next line as the name; "clear" is
-//       View > Best Times..., Clear All, Yes, OK. Says "done" after each.
-//
-// It says "ready" once it is going.
+//   game_child save PROGRAMDIR PICTURE STATEFILE | play PROGRAMDIR PICTURE
 #include <QApplication>
 #include <cstdio>
 #include <iostream>
