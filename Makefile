@@ -14,6 +14,7 @@ PACKAGES := cmake make g++ pkg-config \
             libgtest-dev libgmock-dev libbenchmark-dev \
             fonts-dejavu-core xvfb xauth xdotool x11-utils openbox \
             desktop-file-utils appstream shared-mime-info libglib2.0-bin \
+            libglib2.0-dev gsettings-desktop-schemas \
             dpkg-dev binutils libxcb1-dev weston xwayland qt6-wayland lintian \
             libheif-dev libheif-examples libimage-exiftool-perl qt6-image-formats-plugins imagemagick libjpeg-dev
 PREFIX ?= /usr/local

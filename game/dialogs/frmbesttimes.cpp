@@ -8,8 +8,9 @@
 
 namespace pz {
 
-frmBestTimes::frmBestTimes(Globals& g, Prompts& prompts, std::function<void()> save, QWidget* parent)
-    : QDialog(parent), g_(g), prompts_(prompts), save_(std::move(save)) {
+frmBestTimes::frmBestTimes(Globals& g, Prompts& prompts, std::function<void(const BestTimesChange&)> apply,
+                           QWidget* parent)
+    : QDialog(parent), g_(g), prompts_(prompts), apply_(std::move(apply)) {
     setWindowTitle(QStringLiteral("Puzzora - Best Times"));
     lstViewBestTimes = new QTreeWidget(this);
     lstViewBestTimes->setObjectName(QStringLiteral("lstViewBestTimes"));
@@ -50,10 +51,10 @@ void frmBestTimes::Form_Load() {
 }
 
 void frmBestTimes::cmdClearAll_Click() {
-    if (prompts_.AskYesNo(this, QStringLiteral("Puzzora"),
-                          QStringLiteral("Are you sure you want to clear all of the entries?")))
-        ClearBestTimes(g_.BestTimes);
-    if (save_) save_();
+    // Clears what the file holds now, whatever this game last read.
+    const bool clear = prompts_.AskYesNo(this, QStringLiteral("Puzzora"),
+                                         QStringLiteral("Are you sure you want to clear all of the entries?"));
+    if (apply_) apply_(clear ? BestTimesChange(ClearBestTimes) : BestTimesChange());
     Form_Load();
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "game/model/globals.h"
+#include "game/persist/besttimes.h"
 #include "platform/filedialogs.h"
 
 namespace pz {
@@ -13,8 +14,9 @@ namespace pz {
 class frmBestTimes : public QDialog {
     Q_OBJECT
 public:
-    // save writes the table to its file.
-    frmBestTimes(Globals& g, Prompts& prompts, std::function<void()> save, QWidget* parent = nullptr);
+    // apply makes a change (none: just a rewrite) to the table and its file.
+    frmBestTimes(Globals& g, Prompts& prompts, std::function<void(const BestTimesChange&)> apply,
+                 QWidget* parent = nullptr);
 
     void Form_Load();
     void cmdClearAll_Click();
@@ -27,7 +29,7 @@ public:
 private:
     Globals& g_;
     Prompts& prompts_;
-    std::function<void()> save_;
+    std::function<void(const BestTimesChange&)> apply_;
 };
 
 }  // namespace pz

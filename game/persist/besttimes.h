@@ -2,6 +2,7 @@
 // The table of the 20 best results, ranked by pieces per second, and its
 // file "besttimes.txt": six lines an entry, CRLF line ends.
 #include <array>
+#include <functional>
 #include <string>
 
 #include "game/model/globals.h"
@@ -9,6 +10,9 @@
 namespace pz {
 
 using BestTimesTable = std::array<BestTimeEntry, BestTimesCount + 1>;   // 1..20
+
+// One change to the table: a result entered, or all cleared.
+using BestTimesChange = std::function<void(BestTimesTable&)>;
 
 // Whether a result of n pieces in e seconds enters the table. A result of
 // 0 seconds was never timed and never enters; a stored entry of 0 seconds

@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QThread>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "game/persist/programdir.h"
 
@@ -29,6 +33,39 @@ QString BestTimesFile::Write(const BestTimesTable& t) {
     failed_ = true;
     return QStringLiteral("The best times could not be written to \"%1\": %2")
         .arg(QDir::toNativeSeparators(f.fileName()), f.errorString());
+}
+
+namespace {
+// An exclusive flock on a file of its own (the data file itself is replaced
+// by renaming, so it cannot carry the lock). A game that holds it for more
+// than a few seconds is stuck; the change then goes ahead without it rather
+// than freeze this one.
+class FileLock {
+public:
+    explicit FileLock(const QString& path) {
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        for (int tries = 0; fd_ >= 0 && tries < 500; ++tries) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
+            QThread::msleep(10);
+        }
+    }
+    ~FileLock() {
+        if (fd_ >= 0) ::close(fd_);   // lets go of the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+}  // namespace
+
+BestTimesFile::Update BestTimesFile::Change(const BestTimesTable& inMemory, const BestTimesChange& change) {
+    const FileLock lock(Path() + QStringLiteral(".lock"));
+    Update u{Read().value_or(inMemory), QString()};
+    if (change) change(u.table);
+    u.failure = Write(u.table);
+    return u;
 }
 
 }  // namespace pz

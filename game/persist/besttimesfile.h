@@ -18,14 +18,23 @@ public:
     // or it cannot be opened.
     std::optional<BestTimesTable> Read() const;
 
-    // Replaces the file whole, so that a crash mid-write leaves the old one.
-    // Only the first failure is worth telling the player: it returns what to
-    // say, and everything else returns an empty text. The table lives on in
-    // memory either way.
-    QString Write(const BestTimesTable& t);
+    // Makes one change (none: just a rewrite) to the table as the file holds
+    // it at this moment, so that two games open at once never undo each
+    // other's results: under an advisory lock on "besttimes.txt.lock" beside
+    // the file it reads the file, applies the change and replaces the file
+    // whole. Without a readable file the change goes to the table in memory.
+    // Returns the table as it now stands; failure is what to tell the player
+    // (only the first failure is worth telling), else empty.
+    struct Update {
+        BestTimesTable table;
+        QString failure;
+    };
+    Update Change(const BestTimesTable& inMemory, const BestTimesChange& change = {});
 
 private:
     QString Path() const;
+    // Replaces the file whole, so that a crash mid-write leaves the old one.
+    QString Write(const BestTimesTable& t);
 
     QString path_;
     bool failed_ = false;

@@ -5,11 +5,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "platform/desktop/folders.h"
 
 namespace pz {
 
 namespace {
 QString& Chosen() {
+    static QString dir;
+    return dir;
+}
+QString& ChosenCache() {
     static QString dir;
     return dir;
 }
@@ -19,10 +28,10 @@ const char* const kBestTimes = "besttimes.txt";
 QString ProgramDirectory() {
     QString& dir = Chosen();
     if (dir.isEmpty()) {
-        dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        dir = desktop::GameDataFolder();
         QDir().mkpath(dir);
         const QString exe = QCoreApplication::applicationDirPath();
-        if (!exe.isEmpty()) MoveEarlierBestTimes(exe, dir);
+        if (!exe.isEmpty()) CopyEarlierBestTimes(exe, dir);
     }
     return dir;
 }
@@ -31,7 +40,7 @@ void SetProgramDirectory(const QString& dir) { Chosen() = dir; }
 
 QString ProgramFile(const QString& name) { return QDir(ProgramDirectory()).filePath(name); }
 
-bool MoveEarlierBestTimes(const QString& fromDir, const QString& toDir) {
+bool CopyEarlierBestTimes(const QString& fromDir, const QString& toDir) {
     const QString from = QDir(fromDir).filePath(QLatin1String(kBestTimes));
     const QString to = QDir(toDir).filePath(QLatin1String(kBestTimes));
     if (QFileInfo(fromDir).canonicalFilePath() == QFileInfo(toDir).canonicalFilePath()) return false;
@@ -44,8 +53,30 @@ bool MoveEarlierBestTimes(const QString& fromDir, const QString& toDir) {
         QFile::remove(part);
         return false;
     }
-    QFile::remove(from);
     return true;
+}
+
+QString CacheDirectory() {
+    QString& dir = ChosenCache();
+    if (dir.isEmpty()) dir = desktop::GameCacheFolder();
+    QDir().mkpath(dir);
+    return dir;
+}
+
+void SetCacheDirectory(const QString& dir) { ChosenCache() = dir; }
+
+void RemoveLeftoverWorkingCopy(const QString& path) {
+    // Every running game holds a shared lock on this file; whoever gets it
+    // exclusively is alone. The kernel lets go of a crashed game's lock.
+    static int fd = -1;
+    if (fd >= 0) ::close(fd);   // started again in this process (tests)
+    const QString dir = QFileInfo(path).absolutePath();
+    QDir().mkpath(dir);
+    fd = ::open(QFile::encodeName(dir + QStringLiteral("/running.lock")).constData(), O_RDWR | O_CREAT | O_CLOEXEC,
+                0600);
+    if (fd < 0) return;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) QFile::remove(path);
+    ::flock(fd, LOCK_SH);
 }
 
 QString PictureStartFolder() { return PictureStartFolder(QCoreApplication::applicationDirPath()); }

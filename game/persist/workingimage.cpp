@@ -1,5 +1,6 @@
 #include "game/persist/workingimage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -218,6 +219,6 @@ void BitmapWriter::Wait() {
     if (worker_.joinable()) worker_.join();
 }
 
-QString WorkingBitmapPath() { return ProgramFile(QStringLiteral("WholeImageTemp.bmp")); }
+QString WorkingBitmapPath() { return QDir(CacheDirectory()).filePath(QStringLiteral("WholeImageTemp.bmp")); }
 
 }  // namespace pz

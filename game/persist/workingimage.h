@@ -48,7 +48,7 @@ bool IsPictureFile(const QString& path);
 QString PicturePatterns();
 QStringList PictureMimeTypes();
 
-// "WholeImageTemp.bmp" in the program directory.
+// "WholeImageTemp.bmp" in the cache folder.
 QString WorkingBitmapPath();
 
 // Writes the working bitmap on a worker thread, so that a large picture is on

@@ -55,6 +55,7 @@ void frmMain::Form_Load(const QStringList& arguments) {
                           : QDir::current().absoluteFilePath(commandLine);
     }
     QDir::setCurrent(ProgramDirectory());
+    RemoveLeftoverWorkingCopy(WorkingBitmapPath());
     InitDirectDraw();
     LoadSettings(svc_.store, g_);
     show();
@@ -64,11 +65,9 @@ void frmMain::Form_Load(const QStringList& arguments) {
         OpenChosenFile(commandLine);
     } else if (given) {
         m_.StateFileName = commandLine.toStdString();
-        if (LoadPuzzleState()) {
-            desktop::AddRecentDocument(desktop::DataHome(), commandLine, QString::fromLatin1(desktop::kStateMimeType),
-                                       QStringLiteral("Puzzora"),
-                                       desktop::ExecArgument(QCoreApplication::applicationFilePath()) +
-                                           QStringLiteral(" %u"),
+        if (LoadPuzzleState() && desktop::RememberRecentFiles()) {
+            desktop::AddRecentDocument(desktop::RecentFile(), commandLine, QString::fromLatin1(desktop::kStateMimeType),
+                                       QStringLiteral("Puzzora"), QCoreApplication::applicationFilePath(),
                                        QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
         }
     }
@@ -78,10 +77,11 @@ void frmMain::Form_Load(const QStringList& arguments) {
 
 void frmMain::RegisterFileType() {
     desktop::Registration r;
-    r.dataHome = desktop::DataHome();
     r.executable = QCoreApplication::applicationFilePath();
+    r.mimeTypes << PictureMimeTypes();   // "Open With" offers the game for photos
+    r.icons = desktop::IconsIn(QStringLiteral(":/appicons/hicolor"));
     QFile icon(QStringLiteral(":/icons/puzzora.png"));
-    if (icon.open(QIODevice::ReadOnly)) r.iconPng = icon.readAll();
+    if (icon.open(QIODevice::ReadOnly)) r.earlierIconPng = icon.readAll();
     if (desktop::WriteRegistration(r)) desktop::RefreshDesktopDatabases(r.dataHome);
 }
 
@@ -177,20 +177,32 @@ void frmMain::LoadBestTimes() {
     if (auto table = bestTimesFile_.Read()) g_.BestTimes = *table;
 }
 
-void frmMain::SaveBestTimes() {
-    const QString failure = bestTimesFile_.Write(g_.BestTimes);
-    if (!failure.isEmpty()) svc_.prompts.Message(this, QStringLiteral("Error:"), failure);
+void frmMain::SaveBestTimes() { ChangeBestTimes({}); }
+
+void frmMain::ChangeBestTimes(const BestTimesChange& change) {
+    BestTimesFile::Update u = bestTimesFile_.Change(g_.BestTimes, change);
+    g_.BestTimes = u.table;
+    if (!u.failure.isEmpty()) svc_.prompts.Message(this, QStringLiteral("Error:"), u.failure);
 }
 
 void frmMain::BestTimeEntry() {
     const int n = g_.NumberOfPieces;
     const int32_t e = g_.ElapsedSeconds;
+    // Another game may have entered results since this one started.
+    LoadBestTimes();
     if (!EntersBestTimes(g_.BestTimes, n, e)) return;   // also a result never timed
     picPuzzle_Paint();   // let the player see the finished picture first
     picPuzzle_->repaint();
-    const QString name = svc_.prompts.InputBox(this, QStringLiteral("Puzzora"),
-                                                QStringLiteral("You have achieved a new best time, please enter you name."));
-    InsertBestTime(g_.BestTimes, n, e, name.toStdString(), m_.ImageName);
+    const std::string name = svc_.prompts
+                                 .InputBox(this, QStringLiteral("Puzzora"),
+                                           QStringLiteral("You have achieved a new best time, please enter you name."))
+                                 .toStdString();
+    // Entered into the table as the file holds it once the name is in,
+    // where it may no longer be good enough.
+    const std::string picture = m_.ImageName;
+    ChangeBestTimes([&](BestTimesTable& t) {
+        if (EntersBestTimes(t, n, e)) InsertBestTime(t, n, e, name, picture);
+    });
 }
 
 void frmMain::mnuFileOptions_Click() {
@@ -210,7 +222,8 @@ void frmMain::mnuHelpAbout_Click() {
 }
 
 void frmMain::mnuViewBestTimes_Click() {
-    frmBestTimes dlg(g_, svc_.prompts, [this] { SaveBestTimes(); }, this);
+    LoadBestTimes();   // with what other games entered meanwhile
+    frmBestTimes dlg(g_, svc_.prompts, [this](const BestTimesChange& change) { ChangeBestTimes(change); }, this);
     dlg.exec();
 }
 

@@ -82,9 +82,12 @@ public:
     void picPuzzle_MouseMove(double x, double y);
     void picPuzzle_MouseUp(int button, double x, double y);
 
-    // Best times: read at start-up, written after every lock.
+    // Best times: read at start-up, written after every lock; each change
+    // is made to what the file holds at that moment, which the table then
+    // shows.
     void LoadBestTimes();
     void SaveBestTimes() override;
+    void ChangeBestTimes(const BestTimesChange& change);
 
     // The window's handle in the window system, and the controls on it.
     winmsg::HWND hWnd() const { return hwnd_; }

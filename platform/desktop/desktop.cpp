@@ -1,23 +1,38 @@
 #include "platform/desktop/desktop.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <algorithm>
+#include <dlfcn.h>
 
 namespace pz::desktop {
 
-QString DataHome() {
-    const QString env = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!env.isEmpty() && QDir::isAbsolutePath(env)) return env;
-    return QDir::homePath() + QStringLiteral("/.local/share");
+namespace {
+
+const QByteArray kMarkerKey = "X-Puzzora-Generated";
+
+QByteArray Hash(const QByteArray& bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(); }
+
+// The string rules of desktop entries, for a value that is not an Exec line.
+QString EntryString(const QString& s) {
+    QString out = s;
+    out.replace('\\', QStringLiteral("\\\\")).replace('\n', QStringLiteral("\\n")).replace('\t', QStringLiteral("\\t"));
+    return out;
 }
 
+// One argument of an Exec line: double quotes where reserved characters
+// appear, backslash escapes inside, "%" doubled, then the file's own
+// escaping of backslashes.
 QString ExecArgument(const QString& arg) {
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
     bool quote = arg.isEmpty();
@@ -33,78 +48,234 @@ QString ExecArgument(const QString& arg) {
         out += c;
     }
     if (quote) out = '"' + out + '"';
-    // The value itself is a desktop-file string: its backslashes are escaped.
-    out.replace('\\', QStringLiteral("\\\\"));
-    return out;
+    return EntryString(out);
 }
 
-namespace {
-// The string rules of desktop entries, for a value that is not an Exec line.
-QString EntryString(const QString& s) {
-    QString out = s;
-    out.replace('\\', QStringLiteral("\\\\")).replace('\n', QStringLiteral("\\n")).replace('\t', QStringLiteral("\\t"));
-    return out;
+bool IsPng(const QString& path) { return path.endsWith(QLatin1String(".png")); }
+bool IsEntry(const QString& path) { return path.endsWith(QLatin1String(".desktop")); }
+
+QByteArray TextMarker(const QString& path, const QByteArray& hash) {
+    return IsEntry(path) ? kMarkerKey + '=' + hash + '\n' : "<!-- " + kMarkerKey + '=' + hash + " -->\n";
 }
-// The file id an earlier version registered under.
-const char* const kEarlierEntry = "applications/puzzora.desktop";
+
+quint32 Crc32(const QByteArray& bytes) {
+    quint32 c = 0xffffffffu;
+    for (char ch : bytes) {
+        c ^= quint8(ch);
+        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
+    }
+    return ~c;
+}
+
+QByteArray BigEndian(quint32 v) {
+    const char bytes[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    return QByteArray(bytes, 4);
+}
+
+// A PNG ends with the 12-byte IEND chunk.
+constexpr int kIendSize = 12;
+
+QByteArray PngMarkerChunk(const QByteArray& hash) {
+    const QByteArray typeAndData = "tEXt" + kMarkerKey + '\0' + hash;
+    return BigEndian(quint32(typeAndData.size() - 4)) + typeAndData + BigEndian(Crc32(typeAndData));
+}
+
+// --- What earlier versions wrote, before files carried the marker. ---
+
+// Generation 1 used the file id "puzzora", generation 2 the application id.
+QString EarlierEntryPath(int gen) {
+    return gen == 1 ? QStringLiteral("applications/puzzora.desktop")
+                    : QStringLiteral("applications/") + QLatin1String(kAppId) + QStringLiteral(".desktop");
+}
+QString EarlierIconPath(int gen) {
+    return QStringLiteral("icons/hicolor/32x32/apps/") + (gen == 1 ? QStringLiteral("puzzora") : QLatin1String(kAppId)) +
+           QStringLiteral(".png");
+}
+const char* const kMimePath = "mime/packages/puzzora-state.xml";
+
+QByteArray EarlierMime(int gen) {
+    const QByteArray icon = gen == 1 ? "puzzora" : kAppId;
+    const QByteArray glob = gen == 1 ? "<glob pattern=\"*.psf\"/>" : "<glob pattern=\"*.psf\" weight=\"80\"/>";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+           "  <mime-type type=\"" + QByteArray(kStateMimeType) + "\">\n"
+           "    <comment>Puzzora Puzzle State File</comment>\n"
+           "    <icon name=\"" + icon + "\"/>\n"
+           "    " + glob + "\n"
+           "  </mime-type>\n"
+           "</mime-info>\n";
+}
+
+QByteArray EarlierEntry(int gen, const QString& dataHome, const QString& exe) {
+    const QByteArray exec = "Exec=" + (ExecArgument(exe) + QStringLiteral(" %f")).toUtf8() + "\n";
+    if (gen == 1)
+        return "[Desktop Entry]\nType=Application\nName=Puzzora\nComment=Jigsaw puzzle game\n" + exec +
+               "Icon=" + (dataHome + '/' + EarlierIconPath(1)).toUtf8() + "\nMimeType=" + kStateMimeType +
+               ";\nCategories=Game;LogicGame;\nTerminal=false\n";
+    return "[Desktop Entry]\nType=Application\nName=Puzzora\nGenericName=Jigsaw Puzzle\n"
+           "Comment=Cut your own pictures into jigsaw puzzles\n" + exec +
+           "TryExec=" + EntryString(exe).toUtf8() + "\nIcon=" + EntryString(dataHome + '/' + EarlierIconPath(2)).toUtf8() +
+           "\nMimeType=" + kStateMimeType + ";\nCategories=Game;LogicGame;\nKeywords=jigsaw;puzzle;picture;\nTerminal=false\n";
+}
+
+// The program an entry's Exec line names, read back well enough to make
+// the entry again; only an exact match counts.
+QString ExecutableOf(const QByteArray& entry) {
+    const qsizetype at = entry.indexOf("\nExec=");
+    if (at < 0) return {};
+    QString v = QString::fromUtf8(entry.mid(at + 6, entry.indexOf('\n', at + 6) - at - 6));
+    if (!v.endsWith(QStringLiteral(" %f"))) return {};
+    v.chop(3);
+    v.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+    if (v.size() >= 2 && v.startsWith('"') && v.endsWith('"')) {
+        QString out;
+        for (qsizetype i = 1; i + 1 < v.size(); ++i) {
+            if (v[i] == '\\' && i + 2 < v.size()) ++i;
+            out += v[i];
+        }
+        v = out;
+    }
+    return v.replace(QStringLiteral("%%"), QStringLiteral("%"));
+}
+
+bool WrittenByEarlierVersion(const Registration& r, const QString& path, const QByteArray& contents) {
+    for (int gen : {1, 2}) {
+        if (path == QLatin1String(kMimePath) && contents == EarlierMime(gen)) return true;
+        if (path == EarlierIconPath(gen) && !r.earlierIconPng.isEmpty() && contents == r.earlierIconPng) return true;
+        if (path == EarlierEntryPath(gen) && contents == EarlierEntry(gen, r.dataHome, ExecutableOf(contents)))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
+QByteArray WithMarker(const QString& relativePath, const QByteArray& body) {
+    if (!IsPng(relativePath)) return body + TextMarker(relativePath, Hash(body));
+    if (body.size() < 8 + kIendSize) return body;
+    const qsizetype end = body.size() - kIendSize;
+    return body.left(end) + PngMarkerChunk(Hash(body)) + body.mid(end);
+}
+
+bool CarriesOurMarker(const QString& relativePath, const QByteArray& contents) {
+    if (IsPng(relativePath)) {
+        // Our chunk sits just before IEND; without it the file is what we
+        // were given, and its hash is in the chunk.
+        const qsizetype end = contents.size() - kIendSize;
+        const qsizetype chunk = 4 + 4 + kMarkerKey.size() + 1 + 64 + 4;
+        if (end - chunk < 8) return false;
+        const QByteArray body = contents.left(end - chunk) + contents.mid(end);
+        return contents.mid(end - chunk, chunk) == PngMarkerChunk(Hash(body));
+    }
+    const qsizetype at = contents.lastIndexOf(IsEntry(relativePath) ? kMarkerKey + '=' : "<!-- " + kMarkerKey + '=');
+    if (at <= 0 || contents[at - 1] != '\n') return false;
+    return contents.mid(at) == TextMarker(relativePath, Hash(contents.left(at)));
+}
+
+QList<Icon> IconsIn(const QString& hicolorDir) {
+    QList<Icon> icons;
+    QDirIterator it(hicolorDir, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile f(it.next());
+        if (f.open(QIODevice::ReadOnly)) icons.push_back({QDir(hicolorDir).relativeFilePath(f.fileName()), f.readAll()});
+    }
+    std::sort(icons.begin(), icons.end(), [](const Icon& a, const Icon& b) { return a.relativePath < b.relativePath; });
+    return icons;
+}
+
+QString ExecLine(const QString& executable) {
+    // GLib looks the program up before it expands "%%", so a path with a
+    // "%" is started through env, which GLib finds on PATH.
+    const QString program = ExecArgument(executable);
+    return (executable.contains('%') ? QStringLiteral("env ") + program : program) + QStringLiteral(" %f");
+}
+
+bool InstalledEntryExists(const QStringList& dataDirs, const QString& dataHome) {
+    const QString entry = QStringLiteral("/applications/") + QLatin1String(kAppId) + QStringLiteral(".desktop");
+    for (const QString& dir : dataDirs)
+        if (QDir::cleanPath(dir) != QDir::cleanPath(dataHome) && QFileInfo(dir + entry).isFile()) return true;
+    return false;
+}
+
 QList<RegistrationFile> RegistrationFiles(const Registration& r) {
-    const QString id = QString::fromLatin1(kAppId);
-    const QString iconFile = QStringLiteral("icons/hicolor/32x32/apps/") + id + QStringLiteral(".png");
+    const QByteArray id = kAppId;
     // The glob outweighs shared-mime-info's own *.psf types (a console font
     // and PSF audio), which sit at the default weight of 50.
-    QByteArray mime =
+    const QByteArray mime =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
         "  <mime-type type=\"" + QByteArray(kStateMimeType) + "\">\n"
         "    <comment>Puzzora Puzzle State File</comment>\n"
-        "    <icon name=\"" + id.toUtf8() + "\"/>\n"
+        "    <icon name=\"" + id + "\"/>\n"
         "    <glob pattern=\"*.psf\" weight=\"80\"/>\n"
         "  </mime-type>\n"
         "</mime-info>\n";
     // TryExec hides the entry once the program it names is gone.
-    QByteArray entry = "[Desktop Entry]\n"
-                       "Type=Application\n"
-                       "Name=Puzzora\n"
-                       "GenericName=Jigsaw Puzzle\n"
-                       "Comment=Cut your own pictures into jigsaw puzzles\n"
-                       "Exec=" + (ExecArgument(r.executable) + QStringLiteral(" %f")).toUtf8() + "\n"
-                       "TryExec=" + EntryString(r.executable).toUtf8() + "\n"
-                       "Icon=" + EntryString(r.dataHome + '/' + iconFile).toUtf8() + "\n"
-                       "MimeType=" + QByteArray(kStateMimeType) + ";\n"
-                       "Categories=Game;LogicGame;\n"
-                       "Keywords=jigsaw;puzzle;picture;\n"
-                       "Terminal=false\n";
+    const QByteArray entry = "[Desktop Entry]\n"
+                             "Type=Application\n"
+                             "Name=Puzzora\n"
+                             "GenericName=Jigsaw Puzzle\n"
+                             "Comment=Cut your own pictures into jigsaw puzzles\n"
+                             "Exec=" + ExecLine(r.executable).toUtf8() + "\n"
+                             "TryExec=" + EntryString(r.executable).toUtf8() + "\n"
+                             "Icon=" + id + "\n"
+                             "MimeType=" + r.mimeTypes.join(';').toUtf8() + ";\n"
+                             "Categories=Game;LogicGame;\n"
+                             "Keywords=jigsaw;puzzle;picture;\n"
+                             "StartupWMClass=" + QByteArray(kWindowClass) + "\n"
+                             "Terminal=false\n";
     QList<RegistrationFile> files{
-        {QStringLiteral("mime/packages/puzzora-state.xml"), mime},
-        {QStringLiteral("applications/") + id + QStringLiteral(".desktop"), entry},
+        {QLatin1String(kMimePath), mime},
+        {QStringLiteral("applications/") + QLatin1String(kAppId) + QStringLiteral(".desktop"), entry},
     };
-    if (!r.iconPng.isEmpty()) files.push_back({iconFile, r.iconPng});
+    for (const Icon& icon : r.icons) files.push_back({QStringLiteral("icons/hicolor/") + icon.relativePath, icon.data});
+    for (RegistrationFile& f : files) f.contents = WithMarker(f.relativePath, f.contents);
     return files;
 }
 
 bool WriteRegistration(const Registration& r, QStringList* errors) {
-    bool changed = false;
+    // A path with a line break cannot be written into an entry.
+    if (r.executable.isEmpty() || r.executable.contains('\n') || r.executable.contains('\r')) return false;
+    const bool installed = InstalledEntryExists(r.dataDirs, r.dataHome);
+    QMap<QString, QByteArray> wanted;
+    QStringList paths;
     for (const RegistrationFile& f : RegistrationFiles(r)) {
-        const QString path = r.dataHome + '/' + f.relativePath;
-        QFile current(path);
-        if (current.open(QIODevice::ReadOnly) && current.readAll() == f.contents) continue;
-        current.close();
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QSaveFile out(path);
-        if (out.open(QIODevice::WriteOnly) && out.write(f.contents) == f.contents.size() && out.commit()) {
-            changed = true;
-        } else if (errors) {
-            *errors << path + QStringLiteral(": ") + out.errorString();
-        }
+        if (!installed) wanted.insert(f.relativePath, f.contents);
+        paths << f.relativePath;
     }
-    // An earlier version's entry would list the game twice.
-    QFile earlier(r.dataHome + '/' + QLatin1String(kEarlierEntry));
-    if (earlier.open(QIODevice::ReadOnly) &&
-        earlier.readAll().contains("MimeType=" + QByteArray(kStateMimeType) + ";")) {
-        earlier.close();
-        if (earlier.remove()) changed = true;
+    for (int gen : {1, 2}) paths << EarlierEntryPath(gen) << EarlierIconPath(gen);
+    paths.removeDuplicates();
+
+    bool changed = false;
+    auto fail = [&](const QString& path, const QString& why) {
+        if (errors) *errors << path + QStringLiteral(": ") + why;
+    };
+    for (const QString& relative : paths) {
+        const QString path = r.dataHome + '/' + relative;
+        QFile current(path);
+        const bool exists = current.exists();
+        QByteArray contents;
+        if (exists) {
+            if (!current.open(QIODevice::ReadOnly)) continue;   // not ours to judge
+            contents = current.readAll();
+            current.close();
+            if (!CarriesOurMarker(relative, contents) && !WrittenByEarlierVersion(r, relative, contents)) continue;
+        }
+        const auto want = wanted.constFind(relative);
+        if (want == wanted.cend()) {
+            if (!exists) continue;
+            if (current.remove())
+                changed = true;
+            else
+                fail(path, current.errorString());
+        } else if (!exists || contents != *want) {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QSaveFile out(path);
+            if (out.open(QIODevice::WriteOnly) && out.write(*want) == want->size() && out.commit())
+                changed = true;
+            else
+                fail(path, out.errorString());
+        }
     }
     return changed;
 }
@@ -247,13 +418,24 @@ bool AddToXbel(const QByteArray& in, QByteArray* out, const RecentEntry& e) {
 }
 }  // namespace
 
-bool AddRecentDocument(const QString& dataHome, const QString& filePath, const QString& mimeType,
-                       const QString& appName, const QString& appExec, const QString& isoNow) {
-    const QString path = dataHome + QStringLiteral("/recently-used.xbel");
-    const RecentEntry e{QString::fromUtf8(QUrl::fromLocalFile(QFileInfo(filePath).absoluteFilePath()).toEncoded()),
-                        mimeType, appName, QStringLiteral("'") + appExec + '\'', isoNow};
+namespace {
+// The shell quoting of GLib's g_shell_quote.
+QString ShellQuote(const QString& s) {
+    return '\'' + QString(s).replace('\'', QStringLiteral("'\\''")) + '\'';
+}
+}  // namespace
+
+bool AddRecentDocument(const QString& xbelPath, const QString& filePath, const QString& mimeType,
+                       const QString& appName, const QString& executable, const QString& isoNow) {
+    // GLib keeps a command line with "%u" for the file and "%%" for a "%",
+    // shell-quoted once more as a whole; a reader expands the codes, then
+    // unquotes. A "'" in the file's URL would end that quoting early.
+    const QString commandLine = ShellQuote(executable).replace('%', QStringLiteral("%%")) + QStringLiteral(" %u");
+    QString href = QString::fromUtf8(QUrl::fromLocalFile(QFileInfo(filePath).absoluteFilePath()).toEncoded());
+    href.replace('\'', QStringLiteral("%27"));
+    const RecentEntry e{href, mimeType, appName, ShellQuote(commandLine), isoNow};
     QByteArray in;
-    QFile current(path);
+    QFile current(xbelPath);
     if (current.exists()) {
         if (!current.open(QIODevice::ReadOnly)) return false;
         in = current.readAll();
@@ -268,9 +450,35 @@ bool AddRecentDocument(const QString& dataHome, const QString& filePath, const Q
     }
     QByteArray text;
     if (!AddToXbel(in, &text, e)) return false;   // not a document we understand: left alone
-    QDir().mkpath(dataHome);
-    QSaveFile out(path);
+    QDir().mkpath(QFileInfo(xbelPath).absolutePath());
+    QSaveFile out(xbelPath);
     return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit();
+}
+
+bool RememberRecentFiles() {
+    // GIO is loaded only here, on the one start that records a file; a
+    // desktop without it has no such switch.
+    void* gio = dlopen("libgio-2.0.so.0", RTLD_LAZY | RTLD_LOCAL);
+    if (!gio) return true;
+    auto source = reinterpret_cast<void* (*)()>(dlsym(gio, "g_settings_schema_source_get_default"));
+    auto lookup = reinterpret_cast<void* (*)(void*, const char*, int)>(dlsym(gio, "g_settings_schema_source_lookup"));
+    auto hasKey = reinterpret_cast<int (*)(void*, const char*)>(dlsym(gio, "g_settings_schema_has_key"));
+    auto unrefSchema = reinterpret_cast<void (*)(void*)>(dlsym(gio, "g_settings_schema_unref"));
+    auto settingsNew = reinterpret_cast<void* (*)(void*, void*, const char*)>(dlsym(gio, "g_settings_new_full"));
+    auto getBoolean = reinterpret_cast<int (*)(void*, const char*)>(dlsym(gio, "g_settings_get_boolean"));
+    auto unref = reinterpret_cast<void (*)(void*)>(dlsym(gio, "g_object_unref"));
+    if (!source || !lookup || !hasKey || !unrefSchema || !settingsNew || !getBoolean || !unref) return true;
+    void* schemas = source();
+    void* schema = schemas ? lookup(schemas, "org.gnome.desktop.privacy", 1) : nullptr;
+    if (!schema) return true;
+    bool remember = true;
+    if (hasKey(schema, "remember-recent-files")) {
+        void* settings = settingsNew(schema, nullptr, nullptr);
+        remember = getBoolean(settings, "remember-recent-files") != 0;
+        unref(settings);
+    }
+    unrefSchema(schema);
+    return remember;
 }
 
 }  // namespace pz::desktop

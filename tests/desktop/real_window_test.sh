@@ -63,6 +63,13 @@ IFS=, read -r FL FR FT FB <<< "${EXT:-0,0,0,0}"
 echo "after shrinking: client ${W}x${H}, frame $FL,$FR,$FT,$FB"
 [ $((W + FL + FR)) -eq 468 ] && [ $((H + FT + FB)) -eq 350 ] || fail "outer size $((W + FL + FR))x$((H + FT + FB)), not 468x350"
 "$XHELPER" probe "$SCREENS/2-minimum.png" > /dev/null || true
+# Desktops match the window to its entry (installed, or registered by this
+# start) by the window's class.
+for entry in "$(dirname "$0")/../../assets/desktop/org.example.Puzzora.desktop" \
+             "$XDG_DATA_HOME/applications/org.example.Puzzora.desktop"; do
+  WANT=$(sed -n 's/^StartupWMClass=//p' "$entry")
+  xprop -id "$WID" WM_CLASS | grep -q ", \"$WANT\"\$" || fail "WM_CLASS is $(xprop -id "$WID" WM_CLASS), $entry says '$WANT'"
+done
 quit
 
 # 3. A game from the command line: join 2 to 1, lock 5 home, save, exit.

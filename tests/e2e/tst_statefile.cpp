@@ -54,7 +54,7 @@ private slots:
             QVERIFY(test::ReadFile(dir_.filePath("again.psf")) == saved);
         }
         QCOMPARE(QString::fromStdString(g_.InitDir), dir_.path() + "/");   // the picture's folder
-        QVERIFY(QFile::exists(ProgramFile("WholeImageTemp.bmp")));
+        QVERIFY(QFile::exists(desktop::CacheHome() + "/Puzzora/WholeImageTemp.bmp"));
     }
 
     void damagedFilesLeaveThePuzzleAsItWas() {
@@ -106,7 +106,7 @@ private slots:
         const QString path = dir_.filePath("cmd line.psf");
         files_.answers.push_back(path);
         w_->mnuFileSavePuzzleState->trigger();
-        const QString xbel = desktop::DataHome() + "/recently-used.xbel";
+        const QString xbel = desktop::RecentFile();
         QFile::remove(xbel);
 
         // An unexpanded field code, nothing, a missing file (told): no game, no record.
@@ -160,22 +160,19 @@ private slots:
         QVERIFY(prompts_.messages.isEmpty());
     }
 
-    void registrationIsWrittenAndFollowsTheProgram() {
+    void registrationIsWrittenAndAMenuEditSurvives() {
+        // Run uninstalled: the game registers itself with its icons at every
+        // size it has.
         const QString data = desktop::DataHome();
         const QString entry = data + "/applications/" + desktop::kAppId + ".desktop";
-        const QString mime = data + "/mime/packages/puzzora-state.xml";
-        const QByteArray package = test::ReadFile(mime);
-        QVERIFY(package.contains("<comment>Puzzora Puzzle State File</comment>") &&
-                package.contains("<glob pattern=\"*.psf\" weight=\"80\"/>"));
-        const QByteArray exec = "\nExec=" + desktop::ExecArgument(QCoreApplication::applicationFilePath()).toUtf8();
-        QVERIFY(test::ReadFile(entry).contains(exec + " %f\n"));
-        const QDateTime stamp = QFileInfo(entry).lastModified();
-        Start(1000, 760);   // already current: nothing written
-        QCOMPARE(QFileInfo(entry).lastModified(), stamp);
-        // Registered for a program elsewhere: a start from here puts it back.
-        QVERIFY(test::WriteFile(entry, "[Desktop Entry]\nExec=\"/opt/other place/puzzora\" %f\n"));
+        const QByteArray exec = "\nExec=" + desktop::ExecLine(QCoreApplication::applicationFilePath()).toUtf8() + "\n";
+        QVERIFY(test::ReadFile(entry).contains(exec));
+        QCOMPARE(QDir(data + "/icons/hicolor").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 8);
+        // A menu editor hid the game and renamed it: the next start keeps that.
+        const QByteArray edited = test::ReadFile(entry).replace("Name=Puzzora", "Name=Jigsaw") + "NoDisplay=true\n";
+        QVERIFY(test::WriteFile(entry, edited));
         Start(1000, 760);
-        QVERIFY(test::ReadFile(entry).contains(exec + " %f\n"));
+        QCOMPARE(test::ReadFile(entry), edited);
     }
 };
 

@@ -1,48 +1,126 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
+#include <QDirIterator>
 #include <QMap>
+#include <QMimeDatabase>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
 #include <QXmlStreamReader>
 
 #include "platform/desktop/desktop.h"
 #include "testutil.h"
 
+// Readable failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace pz::desktop {
 
 using test::ReadFile;
 
-TEST(Desktop, ExecArgumentsAreQuotedOnlyWhenNeeded) {
-    EXPECT_EQ(ExecArgument("/usr/games/puzzora"), "/usr/games/puzzora");
-    EXPECT_EQ(ExecArgument("/home/a b/puzzora"), "\"/home/a b/puzzora\"");
-    EXPECT_EQ(ExecArgument("/x/100%/p"), "/x/100%%/p");
-    // Inside quotes " ` $ \ take a backslash, and the file's own escaping
-    // doubles every backslash.
-    EXPECT_EQ(ExecArgument("/a\"b/$c"), "\"/a\\\\\"b/\\\\$c\"");
-    EXPECT_EQ(ExecArgument("/a\\b"), "\"/a\\\\\\\\b\"");
+namespace {
+// GLib's own lookups (tests/desktop/gioprobe.cpp) with these data folders.
+QStringList Gio(const QString& dataHome, const QString& dataDirs, const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", dataHome);
+    env.insert("XDG_DATA_DIRS", dataDirs);
+    p.setProcessEnvironment(env);
+    p.start(GIOPROBE, args);
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
 }
+void RefreshCaches(const QString& dataDir) {
+    for (const auto& [tool, dir] : {std::pair{"update-desktop-database", "/applications"}, {"update-mime-database", "/mime"}}) {
+        QProcess p;
+        p.setStandardErrorFile(QProcess::nullDevice());
+        if (QFileInfo(dataDir + dir).isDir()) p.start(tool, {dataDir + dir});
+        p.waitForFinished();
+    }
+}
+bool Put(const QString& path, const QByteArray& bytes) {
+    return QDir().mkpath(QFileInfo(path).path()) && test::WriteFile(path, bytes);
+}
+}  // namespace
 
-TEST(Desktop, RegistrationIsIdempotent) {
-    QTemporaryDir dir;
-    Registration r{dir.path(), "/opt/puzzora/puzzora", "PNG"};
-    // An earlier version's entry goes: the game is listed once.
-    QDir().mkpath(dir.filePath("applications"));
-    ASSERT_TRUE(test::WriteFile(dir.filePath("applications/puzzora.desktop"),
-                                "[Desktop Entry]\nMimeType=application/x-puzzora-state;\n"));
-    EXPECT_TRUE(WriteRegistration(r));
-    EXPECT_FALSE(QFile::exists(dir.filePath("applications/puzzora.desktop")));
-    // The same file id as the installed entry.
-    const QString entryPath = dir.filePath("applications/org.example.Puzzora.desktop");
-    const QByteArray entry = ReadFile(entryPath);
-    EXPECT_TRUE(entry.contains("Exec=/opt/puzzora/puzzora %f\n"));
-    EXPECT_TRUE(entry.contains("TryExec=/opt/puzzora/puzzora\n"));
-    EXPECT_TRUE(entry.contains("MimeType=application/x-puzzora-state;\n"));
-    EXPECT_FALSE(WriteRegistration(r));
-    EXPECT_EQ(ReadFile(entryPath), entry);
-    EXPECT_EQ(ReadFile(dir.filePath("icons/hicolor/32x32/apps/org.example.Puzzora.png")), QByteArray("PNG"));
-    // The MIME package is the one the install puts in share/mime/packages.
-    EXPECT_EQ(ReadFile(dir.filePath("mime/packages/puzzora-state.xml")),
-              ReadFile(PZ_SOURCE_DIR "/assets/desktop/puzzora-state.xml"));
+TEST(Desktop, RegistrationAsGLibAndQtSeeIt) {
+    // The per-user entry before the start: none, ours as a start from
+    // elsewhere wrote it, an earlier version's, ours changed in a menu
+    // editor, someone else's; ch is in the executable's path.
+    enum Before { None, Ours, Earlier, Edited, Foreign };
+    struct Row { bool installed; Before before; QString ch; };
+    const Row rows[] = {{false, None, " "},  {false, None, "%"},   {false, None, "'"},   {false, None, "$"},
+                        {false, None, "\""}, {false, None, "\\"},  {false, None, "é"},   {false, Ours, "%"},
+                        {false, Earlier, "'"}, {false, Edited, " "}, {false, Foreign, "x"}, {true, None, "x"},
+                        {true, Ours, "x"},   {true, Earlier, "$"}, {true, Edited, "x"},  {true, Foreign, "x"}};
+    const QString id = kAppId, entryPath = "applications/" + id + ".desktop", old = "/icons/hicolor/32x32/apps/";
+    QByteArray png;
+    QBuffer buffer(&png);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && test::PatternPicture(48, 48).save(&buffer, "PNG"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(QString("installed %1, before %2, '%3'").arg(row.installed).arg(row.before).arg(row.ch).toStdString());
+        QTemporaryDir tmp;
+        const QString data = tmp.filePath("data"), sys = tmp.filePath("sys"), entry = data + '/' + entryPath;
+        const QString exe = tmp.filePath("bin/a" + row.ch + "b/puzzora"), psf = tmp.filePath("it's 100% a.psf");
+        qputenv("PROBE_OUT", tmp.filePath("out").toUtf8());   // the arguments the game got
+        ASSERT_TRUE(Put(exe, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$PROBE_OUT\"\n"));
+        QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ASSERT_TRUE(!row.installed || Put(sys + '/' + entryPath, "[Desktop Entry]\nType=Application\nName=Puzzora\n"
+                                                                 "Exec=true %f\nMimeType=application/x-puzzora-state;\n"));
+        Registration r{data, {sys}, exe, {kStateMimeType}, {{"48x48/apps/" + id + ".png", png}, {"scalable/apps/" + id + ".svg", "<svg/>\n"}}, "earlier icon"};
+        Registration elsewhere = r;
+        elsewhere.executable = "/old build/puzzora";
+        for (const RegistrationFile& f : RegistrationFiles(row.before == Ours ? elsewhere : r))
+            ASSERT_TRUE((row.before != Ours && row.before != Edited) || Put(data + '/' + f.relativePath, f.contents));
+        ASSERT_TRUE(row.before != Edited || Put(entry, ReadFile(entry) + "NoDisplay=true\n"));
+        ASSERT_TRUE(row.before != Foreign || Put(entry, "[Desktop Entry]\nType=Application\nName=Mine\nExec=true\n"));
+        if (row.before == Earlier) {   // as the two earlier versions left them
+            ASSERT_TRUE(Put(data + old + id + ".png", "earlier icon") && Put(data + old + "puzzora.png", "earlier icon") &&
+                        Put(data + "/mime/packages/puzzora-state.xml", ReadFile(PZ_SOURCE_DIR "/assets/desktop/puzzora-state.xml")));
+            const QByteArray common = "MimeType=application/x-puzzora-state;\nCategories=Game;LogicGame;\n";
+            ASSERT_TRUE(Put(entry, "[Desktop Entry]\nType=Application\nName=Puzzora\nGenericName=Jigsaw Puzzle\nComment=Cut your "
+                            "own pictures into jigsaw puzzles\nExec=\"/old build/puzzora\" %f\nTryExec=/old build/puzzora\nIcon=" +
+                            (data + old + id).toUtf8() + ".png\n" + common + "Keywords=jigsaw;puzzle;picture;\nTerminal=false\n"));
+            ASSERT_TRUE(Put(data + "/applications/puzzora.desktop", "[Desktop Entry]\nType=Application\nName=Puzzora\nComment=Jigsaw "
+                            "puzzle game\nExec=\"/old build/puzzora\" %f\nIcon=" + (data + old).toUtf8() + "puzzora.png\n" + common +
+                            "Terminal=false\n"));
+        }
+        const QByteArray before = ReadFile(entry);
+        WriteRegistration(r);
+        RefreshCaches(data);
+        RefreshCaches(sys);
+        QStringList left;   // files of ours, earlier ones included
+        for (QDirIterator it(data, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            if (const QString f = QDir(data).relativeFilePath(it.next()); !f.startsWith("mime/") || f.startsWith("mime/packages/"))
+                left << f;
+        left.removeAll("applications/mimeinfo.cache");
+        left.sort();
+        const QStringList gio = Gio(data, sys, {"app", kStateMimeType, psf});
+        if (row.before == Edited || row.before == Foreign) {
+            EXPECT_EQ(ReadFile(entry), before);   // never rewritten, never removed
+        } else if (row.installed) {
+            EXPECT_EQ(left, QStringList());
+            EXPECT_TRUE(gio.contains("file=" + sys + '/' + entryPath)) << gio.join(' ').toStdString();
+        } else {
+            EXPECT_EQ(left, (QStringList{entryPath, "icons/hicolor/48x48/apps/" + id + ".png",
+                                         "icons/hicolor/scalable/apps/" + id + ".svg", "mime/packages/puzzora-state.xml"}));
+            EXPECT_EQ(gio, (QStringList{"id=" + id + ".desktop", "file=" + entry, "icon=" + id, "wmclass=Puzzora", "listed=1"}));
+            // Launched by GLib, the game gets its path and the file.
+            QString out;
+            for (int i = 0; i < 200 && out.isEmpty(); ++i, QThread::msleep(10)) out = ReadFile(tmp.filePath("out"));
+            EXPECT_EQ(out, exe + '\n' + psf + '\n');
+            EXPECT_FALSE(WriteRegistration(r));   // all current
+        }
+    }
+    // Qt's MIME database sees *.psf as ours (shared-mime-info's own *.psf
+    // types are a console font and PSF audio).
+    QTemporaryDir bin;
+    ASSERT_TRUE(WriteRegistration(Registration{DataHome(), {bin.path()}, bin.filePath("puzzora"), {kStateMimeType}, {}, {}}));
+    RefreshCaches(DataHome());
+    EXPECT_EQ(QMimeDatabase().mimeTypeForFile("x.psf", QMimeDatabase::MatchExtension).name(), kStateMimeType);
 }
 
 TEST(Desktop, RecentDocumentsKeepForeignEntriesAndRecords) {
@@ -70,9 +148,8 @@ TEST(Desktop, RecentDocumentsKeepForeignEntriesAndRecords) {
         "  </bookmark>\n"
         "</xbel>\n";
     ASSERT_TRUE(test::WriteFile(xbel, foreign));
-    auto add = [&](const QString& path, const QString& now) {
-        return AddRecentDocument(dir.path(), path, "application/x-puzzora-state", "Puzzora", "/usr/bin/puzzora %u",
-                                 now);
+    auto add = [&](const QString& path, const QString& now, const QString& exe = "/usr/bin/puzzora") {
+        return AddRecentDocument(xbel, path, "application/x-puzzora-state", "Puzzora", exe, now);
     };
     auto records = [&](const QString& href) {   // application name -> count
         QMap<QString, int> out;
@@ -93,7 +170,7 @@ TEST(Desktop, RecentDocumentsKeepForeignEntriesAndRecords) {
     QByteArray text = ReadFile(xbel);
     EXPECT_EQ(text.count("<bookmark "), 2);
     EXPECT_EQ(records(mine), (QMap<QString, int>{{"hexedit", 3}, {"Puzzora", 1}}));
-    EXPECT_TRUE(text.contains("exec=\"'/usr/bin/puzzora %u'\""));
+
     EXPECT_TRUE(text.contains("Files &amp; more"));
     EXPECT_TRUE(text.contains("file:///home/u/notes.txt\" added=\"2020-01-01T00:00:00Z\" modified=\"2020-01-01"));
     // Again: our record counted once more, nothing duplicated.
@@ -103,10 +180,18 @@ TEST(Desktop, RecentDocumentsKeepForeignEntriesAndRecords) {
     EXPECT_EQ(records(mine), (QMap<QString, int>{{"hexedit", 3}, {"Puzzora", 2}}));
     EXPECT_TRUE(text.contains("modified=\"2026-12-08T10:00:00.000Z\""));
     EXPECT_FALSE(text.contains("2026-12-07T10:00:00.000Z"));
+    // GLib reads our record back as the program and the file, whatever the
+    // program's path and the file's name hold.
+    for (const QString exe : {"/usr/bin/puzzora", "/a b/it's/100% $x \"q\" é/puzzora"}) {
+        const QString file = "/games/it's 100% " + exe.section('/', 2, 2) + ".psf";
+        ASSERT_TRUE(add(file, "2026-12-09T10:00:00.000Z", exe));
+        const QString uri = QUrl::fromLocalFile(file).toEncoded().replace("'", "%27");
+        EXPECT_EQ(Gio(dir.path(), "/nonexistent", {"recent", xbel, uri, "Puzzora"}), (QStringList{exe, uri}));
+    }
     // A file with no bookmark yet gets one of its own.
     ASSERT_TRUE(add("/games/other.psf", "2026-12-09T10:00:00.000Z"));
     EXPECT_EQ(records("file:///games/other.psf"), (QMap<QString, int>{{"Puzzora", 1}}));
-    EXPECT_EQ(ReadFile(xbel).count("<bookmark "), 3);
+    EXPECT_EQ(ReadFile(xbel).count("<bookmark "), 5);
     // A file that is not an xbel document is left alone.
     for (const QByteArray& bad : {QByteArray("garbage"), QByteArray("<html><body/></html>"),
                                   QByteArray("<xbel><bookmark href=\"x\"></xbel>")}) {
@@ -114,6 +199,13 @@ TEST(Desktop, RecentDocumentsKeepForeignEntriesAndRecords) {
         EXPECT_FALSE(add("/x.psf", "t"));
         EXPECT_EQ(ReadFile(xbel), bad);
     }
+    // The desktop says not to remember (GNOME's switch, read here through
+    // GLib's keyfile settings backend).
+    QDir().mkpath(ConfigHome() + "/glib-2.0/settings");
+    ASSERT_TRUE(test::WriteFile(ConfigHome() + "/glib-2.0/settings/keyfile",
+                                "[org/gnome/desktop/privacy]\nremember-recent-files=false\n"));
+    qputenv("GSETTINGS_BACKEND", "keyfile");
+    EXPECT_FALSE(RememberRecentFiles());
     // None yet: a new one is made.
     QFile::remove(xbel);
     ASSERT_TRUE(add("/x.psf", "t"));

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 
 #include "game/persist/programdir.h"
+#include "game/persist/qtsettingsstore.h"
+#include "platform/desktop/folders.h"
 #include "testutil.h"
 
 namespace pz {
@@ -17,23 +19,41 @@ QByteArray Read(const QString& path) {
 }
 }  // namespace
 
-TEST(ProgramDirectory, EarlierBestTimesAreMovedOnceNeverOverwritten) {
+TEST(ProgramDirectory, EarlierBestTimesAreCopiedOnceNeverOverwritten) {
     // The files beside the executable and in the per-user folder (nullptr:
-    // none), whether a move is made, what the per-user file holds after.
-    struct Case { const char *old, *user; bool moved; const char* userAfter; };
+    // none), whether a copy is made, what the per-user file holds after.
+    struct Case { const char *old, *user; bool copied; const char* userAfter; };
     for (const Case& c : {Case{"old", nullptr, true, "old"}, Case{"old", "mine", false, "mine"},
                           Case{nullptr, "mine", false, "mine"}, Case{nullptr, nullptr, false, "(none)"}}) {
         QTemporaryDir exe, user;
         ASSERT_TRUE(!c.old || test::WriteFile(exe.filePath("besttimes.txt"), c.old));
         ASSERT_TRUE(!c.user || test::WriteFile(user.filePath("besttimes.txt"), c.user));
-        EXPECT_EQ(MoveEarlierBestTimes(exe.path(), user.path()), c.moved) << (c.old ? c.old : "-");
+        EXPECT_EQ(CopyEarlierBestTimes(exe.path(), user.path()), c.copied) << (c.old ? c.old : "-");
         EXPECT_EQ(Read(user.filePath("besttimes.txt")), QByteArray(c.userAfter));
-        // Moved means gone from beside the executable; otherwise untouched.
-        EXPECT_EQ(QFile::exists(exe.filePath("besttimes.txt")), c.old && !c.moved);
+        // The old file stays: its folder may be other users' too.
+        EXPECT_EQ(Read(exe.filePath("besttimes.txt")), QByteArray(c.old ? c.old : "(none)"));
         EXPECT_FALSE(QFile::exists(user.filePath("besttimes.txt.part")));
         // A second start finds nothing more to do.
-        EXPECT_FALSE(MoveEarlierBestTimes(exe.path(), user.path()));
+        EXPECT_FALSE(CopyEarlierBestTimes(exe.path(), user.path()));
     }
+}
+
+TEST(ProgramDirectory, FoldersIgnoreRelativeAndEmptyXdgValues) {
+    const char* vars[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_DATA_DIRS"};
+    const QByteArray saved[] = {qgetenv(vars[0]), qgetenv(vars[1]), qgetenv(vars[2]), qgetenv(vars[3])};
+    QTemporaryDir abs;
+    const QString h = QDir::homePath();
+    for (const QString& value : {QString(), QString("relative/dir"), abs.path(), QString("rel:") + abs.path() + "::"}) {
+        for (const char* v : vars) qputenv(v, value.toUtf8());
+        const QStringList want = value.startsWith('/') ? QStringList{value, value, value, value}
+                                                       : QStringList{h + "/.config", h + "/.local/share", h + "/.cache",
+                                                                     value.contains(':') ? abs.path() : "/usr/local/share:/usr/share"};
+        EXPECT_EQ((QStringList{desktop::ConfigHome(), desktop::DataHome(), desktop::CacheHome(), desktop::DataDirs().join(':')}), want);
+        QFile::remove(want[0] + "/Puzzora/Puzzora.ini");
+        QtSettingsStore().Save("List Index", "3");   // Qt alone takes a relative value as it stands
+        EXPECT_TRUE(QFile::exists(want[0] + "/Puzzora/Puzzora.ini"));
+    }
+    for (int i = 0; i < 4; ++i) qputenv(vars[i], saved[i]);
 }
 
 TEST(ProgramDirectory, OpenDialogStartsInSamplesThenPicturesThenHome) {

@@ -3,6 +3,7 @@
 #include <QMenuBar>
 
 #include "game/dialogs/frmbesttimes.h"
+#include "platform/desktop/folders.h"
 #include "game/persist/workingimage.h"
 #include "shell/harness.h"
 
@@ -138,20 +139,20 @@ private slots:
         QCOMPARE(QString::fromStdString(w_->model().ImageName), QString("just.png"));
     }
 
-    void unwritableProgramFolderIsReported() {
+    void unwritableCacheFolderIsReported() {
         OpenWith(MakePicture("good.png", 400, 300));
         const auto before = w_->model().Pieces;
         QFile::remove(WorkingBitmapPath());
         // A folder where the working copy cannot go (a file stands in its way).
         const QString blocked = dir_.filePath("blocked");
         QVERIFY(test::WriteFile(blocked, ""));
-        SetProgramDirectory(blocked + "/sub");
+        SetCacheDirectory(blocked + "/sub");
         OpenWith(MakePicture("other.png", 300, 200));
         QCOMPARE(prompts_.messages.size(), 1);
         QVERIFY(prompts_.messages[0].contains("other.png") && prompts_.messages[0].contains("WholeImageTemp.bmp"));
         QCOMPARE(w_->model().Pieces, before);
         QCOMPARE(QString::fromStdString(w_->model().ImageName), QString("good.png"));
-        SetProgramDirectory(dir_.filePath("program"));
+        SetCacheDirectory(QString());
     }
 
     void previewMenuShowsAndStoresTheSetting() {
@@ -181,7 +182,10 @@ private slots:
         g_.BestTimes[1] = {.PlayerName = "Ann", .Minutes = 5, .Seconds = 7, .PieceTotal = 64, .PictureName = "Meadow.png"};
         g_.BestTimes[20] = {.PlayerName = "Bo", .Hours = 1, .Minutes = 0, .Seconds = 0, .PieceTotal = 12, .PictureName = "x"};
         int saves = 0;
-        frmBestTimes dlg(g_, prompts_, [&] { ++saves; }, w_.get());
+        frmBestTimes dlg(g_, prompts_, [&](const BestTimesChange& change) {
+            ++saves;
+            if (change) change(g_.BestTimes);
+        }, w_.get());
         QCOMPARE(dlg.windowTitle(), QString("Puzzora - Best Times"));
         QTreeWidget* list = dlg.lstViewBestTimes;
         QStringList headers;
@@ -233,8 +237,13 @@ private slots:
 
     void exitClosesThePuzzle() {
         OpenWith(MakePicture("x.png", 400, 300));
+        QVERIFY(QFile::exists(desktop::CacheHome() + "/Puzzora/WholeImageTemp.bmp"));   // a cache, not data
         w_->mnuFileExit->trigger();
         QVERIFY(!w_->isVisible() && !g_.PuzzleLoaded);
+        QVERIFY(!QFile::exists(WorkingBitmapPath()));
+        // Left behind by a game that crashed: gone at the next start.
+        QVERIFY(test::WriteFile(WorkingBitmapPath(), "left"));
+        QVERIFY(Start());
         QVERIFY(!QFile::exists(WorkingBitmapPath()));
     }
 };

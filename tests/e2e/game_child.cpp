@@ -1,0 +1,79 @@
+// A game in a process of its own. "save" saves a state file and the best
+// times over and over until it is killed; "play" follows standard input:
+// "finish SECONDS" solves the puzzle timed at SECONDS, saying "name?" at the
+// name prompt and taking the next line as the name, and "clear" is Clear All
+// in the best-times dialog, each answered by "done". Both say "ready".
+//
+//   game_child save PROGRAMDIR PICTURE STATEFILE | play PROGRAMDIR PICTURE
+#include <QApplication>
+#include <cstdio>
+#include <iostream>
+
+#include "game/dialogs/frmbesttimes.h"
+#include "shell/harness.h"
+
+using namespace pz;
+
+namespace {
+void Say(const char* what) {
+    std::printf("%s\n", what);
+    std::fflush(stdout);
+}
+// The name prompt waits for the test, which lets the other game go first.
+struct AskingPrompts : test::RecordingPrompts {
+    QString InputBox(QWidget*, const QString&, const QString&) override {
+        Say("name?");
+        std::string name;
+        std::getline(std::cin, name);
+        return QString::fromStdString(name);
+    }
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList a = app.arguments();
+    const bool save = a.value(1) == "save";
+    if (a.size() < (save ? 5 : 4)) return 2;
+    test::GameFixture game;
+    game.Reset({{"Number of Pieces", save ? "324" : "12"}});
+    AskingPrompts prompts;
+    SetProgramDirectory(a[2]);
+    frmMain w(game.g_, MainServices{game.store_, game.files_, prompts, game.random_});
+    w.resize(1400, 1000);
+    w.Form_Load();
+    game.files_.answers.push_back(a[3]);
+    w.mnuFileOpen->trigger();
+    Globals& g = game.g_;
+    if (!g.PuzzleLoaded) return 3;
+    for (long i = 0; save; ++i) {
+        // Every save differs from the one before: the time and a position.
+        g.ElapsedSeconds = int32_t(i);
+        w.model().Pieces[1].X = int32_t(10 + i % 100);
+        game.files_.answers.push_back(a[4]);
+        w.mnuFileSavePuzzleState_Click();
+        w.ChangeBestTimes([i](BestTimesTable& t) {
+            t[1] = {.PlayerName = "writer", .Seconds = int16_t(i % 60), .PieceTotal = 324, .PictureName = ""};
+        });
+        if (!prompts.messages.isEmpty()) return 4;
+        if (i == 0) Say("ready");
+    }
+    Say("ready");
+    for (std::string command; std::getline(std::cin, command); Say("done")) {
+        if (command.rfind("finish ", 0) == 0) {
+            w.mnuFileScramble->trigger();
+            g.ElapsedSeconds = std::stoi(command.substr(7));
+            w.mnuFileSolve->trigger();
+        } else if (command == "clear") {
+            prompts.yesAnswers.push_back(true);
+            QTimer::singleShot(0, [] {
+                auto* dlg = qobject_cast<frmBestTimes*>(QApplication::activeModalWidget());
+                dlg->cmdClearAll->click();
+                dlg->OKButton->click();
+            });
+            w.mnuViewBestTimes->trigger();
+        }
+    }
+    w.FlushWorkingFile();
+}
