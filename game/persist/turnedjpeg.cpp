@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <algorithm>
 #include <csetjmp>
+#include <future>
 #include <vector>
 #include <cstdio>
 // clang-format off
@@ -89,9 +90,19 @@ void PlaceBand(QImage& out, int tag, const uint32_t* band, int r0, int rows, int
 
 // Everything between setjmp and a longjmp out of libjpeg lives in plain
 // structures owned by the caller.
+// Two bands: libjpeg decodes into one while the other is placed on the
+// second core, so turning costs next to nothing beside the decode.
+struct Bands {
+    std::vector<uint32_t> buffer[2];
+    std::future<void> placing;
+    void Wait() {
+        if (placing.valid()) placing.wait();
+    }
+};
+
 bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& data, int tag,
-            const std::function<QString(QSize)>& sizeError, QImage& out, std::vector<uint32_t>& band,
-            QString& refusal, bool& cmyk) {
+            const std::function<QString(QSize)>& sizeError, QImage& out, Bands& bands, QString& refusal,
+            bool& cmyk) {
     if (setjmp(err.escape)) return false;
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()), static_cast<unsigned long>(data.size()));
@@ -113,21 +124,24 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& 
                       .arg(upright.height());
         return false;
     }
-    const int bandRows = 16;
-    band.resize(size_t(w) * bandRows);
+    const int bandRows = 32;
+    for (auto& b : bands.buffer) b.resize(size_t(w) * bandRows);
     JSAMPROW rows[bandRows];
-    while (cinfo.output_scanline < cinfo.output_height) {
+    for (int which = 0; cinfo.output_scanline < cinfo.output_height; which ^= 1) {
         const int r0 = int(cinfo.output_scanline);
         int got = 0;
-        for (int i = 0; i < bandRows; ++i) rows[i] = reinterpret_cast<JSAMPROW>(band.data() + size_t(i) * w);
+        uint32_t* band = bands.buffer[which].data();
+        for (int i = 0; i < bandRows; ++i) rows[i] = reinterpret_cast<JSAMPROW>(band + size_t(i) * w);
         while (got < bandRows && cinfo.output_scanline < cinfo.output_height) {
             const int n = int(jpeg_read_scanlines(&cinfo, rows + got, JDIMENSION(bandRows - got)));
             if (n == 0) break;
             got += n;
         }
         if (got == 0) break;
-        PlaceBand(out, tag, band.data(), r0, got, w, h);
+        bands.Wait();
+        bands.placing = std::async(std::launch::async, [&out, tag, band, r0, got, w, h] { PlaceBand(out, tag, band, r0, got, w, h); });
     }
+    bands.Wait();
     jpeg_finish_decompress(&cinfo);
     return true;
 }
@@ -142,10 +156,11 @@ std::optional<TurnedJpeg> DecodeTurnedJpeg(const QByteArray& data, int orientati
     err.mgr.error_exit = Fail;
     err.mgr.emit_message = Warn;
     QImage out;
-    std::vector<uint32_t> band;
+    Bands bands;
     QString refusal;
     bool cmyk = false;
-    const bool ok = Decode(cinfo, err, data, orientation, sizeError, out, band, refusal, cmyk);
+    const bool ok = Decode(cinfo, err, data, orientation, sizeError, out, bands, refusal, cmyk);
+    bands.Wait();   // a longjmp out of libjpeg leaves the last band being placed
     jpeg_destroy_decompress(&cinfo);
     if (cmyk) return std::nullopt;
     TurnedJpeg r;
