@@ -165,6 +165,14 @@ TEST(Picture, OddFilesOpenOrGetTheirMessage) {
         {"png-named.jpg", bytes([&] { return test::ReadFile(base); }), &picture, 0, {}},
         {"empty.jpg", bytes([] { return QByteArray(); }), none, 0, "the file is empty."},
         {"short.jpg", cut(dir.filePath("big.jpg"), 0.6), none, 0, "the file ends before the picture does"},
+        {"short-turned.jpg",
+         [&](const QString& out) {
+             const QString full = out + ".full";
+             return QFile::copy(dir.filePath("big.jpg"), full) &&
+                    RunTool("exiftool", {"-q", "-overwrite_original", "-n", "-Orientation=6", full}) &&
+                    test::WriteFile(out, test::ReadFile(full).left(test::ReadFile(full).size() * 6 / 10));
+         },
+         none, 0, "the file ends before the picture does"},
         {"short.bmp", cut(dir.filePath("four.bmp"), 0.6), none, 0, "the file ends before the picture does"},
         {"short.png", cut(dir.filePath("interlaced.png"), 0.6), none, 0, "the picture is damaged or incomplete"},
         {"short.heic", cut(dir.filePath("photo.heic"), 0.6), none, 0, ""},
