@@ -4,6 +4,7 @@
 #include <QMimeData>
 #include <QProcess>
 
+#include "game/model/invariants.h"
 #include "game/persist/statefile.h"
 #include "platform/desktop/desktop.h"
 #include "shell/harness.h"
@@ -130,10 +131,14 @@ private slots:
     }
 
     // A photo taken with the phone upright opens upright by the menu, the
-    // command line and a drop, and comes back from its state file as it was.
+    // command line and a drop, and comes back from its state file as it was;
+    // a puzzle saved when the game still showed it sideways loads too.
     void taggedPhotoFromEveryWay() {
-        const QString photo = dir_.filePath("phone.jpg");
+        const QString photo = dir_.filePath("phone.jpg"), sideways = dir_.filePath("sideways.psf");
         QVERIFY(test::PatternPicture(480, 360).save(photo, "JPEG", 95));
+        OpenWith(photo);
+        files_.answers.push_back(sideways);
+        w_->mnuFileSavePuzzleState->trigger();
         QVERIFY(QProcess::execute("exiftool", {"-q", "-overwrite_original", "-n", "-Orientation=6", photo}) == 0);
         const QString xbel = desktop::DataHome() + "/recently-used.xbel";
         QFile::remove(xbel);
@@ -145,10 +150,11 @@ private slots:
         w_->mnuFileSavePuzzleState->trigger();
         const QImage frame = w_->backBuffer().Image().copy();
         // Dropped: one file opens, anything else is ignored.
-        QMimeData two, one;
+        QMimeData two, old, one;
         two.setUrls({QUrl::fromLocalFile(photo), QUrl::fromLocalFile(photo)});
+        old.setUrls({QUrl::fromLocalFile(sideways)});
         one.setUrls({QUrl::fromLocalFile(dir_.filePath("phone.psf"))});
-        for (QMimeData* data : {&two, &one}) {
+        for (QMimeData* data : {&two, &old, &one}) {
             w_->mnuFileScramble->trigger();
             QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, data, Qt::NoButton, {});
             QDropEvent drop(QPointF(50, 50), Qt::CopyAction, data, Qt::NoButton, {});
@@ -156,6 +162,9 @@ private slots:
             QApplication::sendEvent(w_.get(), &drop);
             QTest::qWait(20);
             QCOMPARE(w_->backBuffer().Image() == frame, data == &one);
+            QVERIFY(!CheckInvariants(g_, m()) && ShowsWholeFrame());
+            for (int p = 1; p <= g_.NumberOfPieces; ++p)
+                QVERIFY(QRect(QPoint(), w_->picPuzzle()->DeviceSize()).contains(m().Pieces[p].X, m().Pieces[p].Y));
         }
         QVERIFY(prompts_.messages.isEmpty());
     }
