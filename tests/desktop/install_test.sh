@@ -16,13 +16,16 @@
 #   tree under /usr with the game in /usr/games, which finds its control
 #   library from there; lintian finds nothing in it, even pedantically.
 #
-# usage: install_test.sh BUILD_DIR SOURCE_DIR XHELPER APP_ID PRIVATE_LIBDIR (relative to the prefix)
+# - with the prefix on XDG_DATA_DIRS the game writes no registration of its
+#   own, and GLib finds the installed entry, its icon and its window class;
+#
+# usage: install_test.sh BUILD_DIR SOURCE_DIR XHELPER APP_ID PRIVATE_LIBDIR (relative to the prefix) GIOPROBE
 set -euo pipefail
 if [ -z "${IN_XVFB:-}" ]; then
   export IN_XVFB=1
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
-BUILD=$1 SOURCE=$2 XHELPER=$3 ID=$4 LIBDIR=$5
+BUILD=$1 SOURCE=$2 XHELPER=$3 ID=$4 LIBDIR=$5 GIOPROBE=$6
 WORK=$(mktemp -d)
 export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/home/.config XDG_DATA_HOME=$WORK/home/.local/share
 export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
@@ -121,6 +124,29 @@ grep -qx "Exec=$P/bin/puzzora %f" "$ENTRY" || fail "registered Exec: $(grep Exec
 [ "$(mime_types "$XDG_DATA_HOME/mime/packages/puzzora-state.xml")" = "$OURS" ] ||
   fail "registered: $(mime_types "$XDG_DATA_HOME/mime/packages/puzzora-state.xml")"
 echo "start-up registration: $ID.desktop valid, *.psf ours"
+
+# 5b. Installed where the desktop looks: the game registers nothing per user,
+# and GLib offers the installed entry for state files and photos.
+HOME2=$WORK/home2/.local/share
+mkdir -p "$HOME2"
+XDG_DATA_HOME=$HOME2 XDG_DATA_DIRS=$P/share:/usr/share QT_QPA_PLATFORM=offscreen "$P/bin/puzzora" > "$WORK/game2.log" 2>&1 &
+GAME_PID=$!
+for _ in $(seq 50); do [ -d "$HOME2/Puzzora" ] && break; sleep 0.1; done
+sleep 1
+kill "$GAME_PID" 2>/dev/null || true
+[ -d "$HOME2/Puzzora" ] || fail "the game did not start: $(cat "$WORK/game2.log")"
+[ ! -e "$HOME2/applications" ] && [ ! -e "$HOME2/mime" ] && [ ! -e "$HOME2/icons" ] ||
+  fail "registered per user beside the installed entry: $(find "$HOME2" -type f)"
+update-desktop-database "$P/share/applications"   # as the package's trigger does
+update-mime-database "$P/share/mime"
+for type in application/x-puzzora-state image/jpeg image/heic; do
+  SEEN=$(PATH=$P/bin:$PATH XDG_DATA_HOME=$HOME2 XDG_DATA_DIRS=$P/share:/usr/share "$GIOPROBE" app "$type" | tr '\n' ' ')
+  [ "$SEEN" = "id=$ID.desktop file=$P/share/applications/$ID.desktop icon=$ID wmclass=Puzzora listed=1 " ] ||
+    fail "GLib's view for $type: $SEEN"
+done
+rm "$P/share/applications/mimeinfo.cache"
+[ -f "$P/share/icons/hicolor/scalable/apps/$ID.svg" ] || fail "no SVG icon"
+echo "installed on XDG_DATA_DIRS: nothing per user; GLib lists $ID for state files and photos, icon $ID (SVG)"
 
 # 6. The Debian package.
 cpack -G DEB --config "$BUILD/CPackConfig.cmake" -B "$WORK/deb" > "$WORK/cpack.log" 2>&1 ||
