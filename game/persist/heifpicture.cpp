@@ -19,7 +19,10 @@ struct OptionsFree {
 };
 
 QString Why(const heif_error& e) {
-    return e.message && *e.message ? QString::fromUtf8(e.message) : QStringLiteral("the file is not a HEIF picture");
+    if (e.code == heif_error_Unsupported_feature && e.subcode == heif_suberror_Unsupported_codec)
+        return QStringLiteral("this kind of HEIF picture cannot be decoded here (no decoder for its codec).");
+    const QString what = e.message && *e.message ? QString::fromUtf8(e.message) : QStringLiteral("not a HEIF picture");
+    return QStringLiteral("the picture is damaged or incomplete (%1).").arg(what);
 }
 
 bool CanDecode(heif_compression_format f) { return heif_have_decoder_for_format(f) != 0; }
@@ -58,6 +61,7 @@ HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>&
     r.error = sizeError(QSize(w, h));
     if (!r.error.isEmpty()) return r;
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
+    const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;
     std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
     options->ignore_transformations = 0;   // rotation and mirror boxes make it upright
     heif_image* img = nullptr;
@@ -78,7 +82,10 @@ HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>&
         return r;
     }
     // The image borrows libheif's pixels and gives them back when it goes.
-    r.image = QImage(bits, iw, ih, stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888,
+    const QImage::Format format = !alpha          ? QImage::Format_RGB888
+                                  : premultiplied ? QImage::Format_RGBA8888_Premultiplied
+                                                  : QImage::Format_RGBA8888;
+    r.image = QImage(bits, iw, ih, stride, format,
                      [](void* p) { heif_image_release(static_cast<heif_image*>(p)); }, img);
     return r;
 }

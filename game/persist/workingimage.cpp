@@ -7,12 +7,11 @@
 #include <QtEndian>
 #include <QSaveFile>
 #include <memory>
-#include <mutex>
 
 #include "game/persist/exiforientation.h"
 #include "game/persist/heifpicture.h"
 #include "game/persist/programdir.h"
-#include "game/persist/turnedjpeg.h"
+#include "game/persist/jpegpicture.h"
 
 namespace pz {
 
@@ -60,22 +59,19 @@ bool ShortBmp(QIODevice& dev) {
     auto le32 = [&](int at) { return qFromLittleEndian<qint32>(h.constData() + at); };
     const qint32 offBits = le32(10), w = le32(18), hgt = le32(22), compression = le32(30);
     const int bpp = qFromLittleEndian<quint16>(h.constData() + 28);
-    if (compression != 0 || w <= 0 || hgt == 0 || bpp <= 0 || bpp > 32 || offBits < 0) return false;
+    // Uncompressed rows, with or without colour masks.
+    if ((compression != 0 && compression != 3 && compression != 6) || w <= 0 || hgt == 0 || bpp <= 0 || bpp > 32 || offBits < 0) return false;
     const qint64 stride = (qint64(w) * bpp + 31) / 32 * 4;
     return dev.size() < qint64(offBits) + stride * std::abs(qint64(hgt));
 }
 
-// Qt's JPEG reader fills what a truncated file lacks with grey and says so
-// only in a warning; this catches that warning for the one read.
-thread_local bool t_catching = false;
-thread_local bool t_truncated = false;
-QtMessageHandler g_previous = nullptr;
-void CatchTruncation(QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
-    if (t_catching && msg.contains(QLatin1String("premature end"), Qt::CaseInsensitive)) {
-        t_truncated = true;
-        return;
-    }
-    if (g_previous) g_previous(type, ctx, msg);
+// A GIF ends with its trailer byte; Qt's reader shows a cut one's missing
+// rows without a word.
+bool ShortGif(QIODevice& dev) {
+    const qint64 was = dev.pos();
+    const bool whole = dev.seek(dev.size() - 1) && dev.peek(1) == QByteArray(1, '\x3b');
+    dev.seek(was);
+    return !whole;
 }
 
 PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels) {
@@ -90,17 +86,12 @@ PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels) {
     r.error = SizeError(reader.size(), maxPixels);
     if (!r.error.isEmpty()) return r;
     const QByteArray format = reader.format();
-    static std::once_flag installed;
-    std::call_once(installed, [] { g_previous = qInstallMessageHandler(CatchTruncation); });
-    t_catching = true;
-    t_truncated = false;
     QImage img = reader.read();
-    t_catching = false;
     if (img.isNull()) {
         r.error = Damaged(reader.errorString());
         return r;
     }
-    if (t_truncated || (format == "bmp" && ShortBmp(dev))) {
+    if ((format == "bmp" && ShortBmp(dev)) || (format == "gif" && ShortGif(dev))) {
         r.error = Truncated();
         return r;
     }
@@ -118,7 +109,8 @@ PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels) {
 
 PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels) {
     // Large photos are fine; the default limit of 128 MB is not.
-    QImageReader::setAllocationLimit(int(std::max<qint64>(maxPixels * 4 / (1024 * 1024), 1)));
+    // Qt decodes 16-bit pictures at 8 bytes a pixel before making them 4.
+    QImageReader::setAllocationLimit(int(std::max<qint64>(maxPixels * 8 / (1024 * 1024), 1)));
     PictureResult r;
     const QByteArray head = dev.peek(64);
     if (head.isEmpty()) {
@@ -126,17 +118,18 @@ PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels) {
         return r;
     }
     auto sizeError = [maxPixels](QSize size) { return SizeError(size, maxPixels); };
-    // A turned JPEG is decoded straight into its upright picture.
-    if (const int tag = JpegOrientation(dev.peek(128 * 1024)); tag >= 2) {
+    // JPEG through libjpeg itself, which says when the data ends too soon
+    // and turns a photo as it decodes.
+    if (head.startsWith("\xff\xd8\xff")) {
         const QByteArray data = dev.readAll();
-        if (std::optional<TurnedJpeg> j = DecodeTurnedJpeg(data, tag, sizeError)) {
+        if (std::optional<JpegPicture> j = DecodeJpeg(data, JpegOrientation(data.left(128 * 1024)), sizeError)) {
             r.image = std::move(j->image);
-            r.error = j->failure == TurnedJpeg::Truncated ? Truncated()
-                      : j->failure == TurnedJpeg::Damaged ? Damaged(j->reason)
-                                                           : j->reason;
+            r.error = j->failure == JpegPicture::Truncated ? Truncated()
+                      : j->failure == JpegPicture::Damaged ? Damaged(j->reason)
+                                                            : j->reason;
             return r;
         }
-        dev.seek(0);
+        dev.seek(0);   // CMYK: Qt's reader converts it
     }
     if (!LooksLikeHeif(head)) return DecodeWithQt(dev, maxPixels);
     const QByteArray data = dev.readAll();
@@ -171,12 +164,14 @@ bool IsPictureFile(const QString& path) {
 QString PicturePatterns() {
     QStringList patterns{QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.gif")};
     for (const QByteArray& f : QImageReader::supportedImageFormats()) {
-        QStringList more{QStringLiteral("*.") + QString::fromLatin1(f)};
-        if (f == "jpeg") more << QStringLiteral("*.jpe");
-        for (const QString& p : more)
-            if (!patterns.contains(p)) patterns << p;
+        patterns << QStringLiteral("*.") + QString::fromLatin1(f);
+        if (f == "jpeg") patterns << QStringLiteral("*.jpe");
     }
     patterns << HeifPatterns();
+    // Cameras and phones name their files in capitals (DSC_0001.JPG,
+    // IMG_0001.HEIC), and some file dialogs match case exactly.
+    for (qsizetype i = 0, n = patterns.size(); i < n; ++i) patterns << patterns[i].toUpper();
+    patterns.removeDuplicates();
     return patterns.join(';');
 }
 

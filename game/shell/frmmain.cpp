@@ -34,13 +34,14 @@ QString OpenFilter() {
     return QStringLiteral("Supported Graphic Files|") + PicturePatterns() + QStringLiteral("|Puzzle State Files|*.psf");
 }
 
-bool IsStateFileName(const QString& name) { return name.endsWith(QStringLiteral(".psf"), Qt::CaseSensitive); }
 
 bool FolderHasFile(const QString& dir) {
     return !dir.isEmpty() && !QDir(dir).entryList(QDir::Files).isEmpty();
 }
 
 }  // namespace
+
+bool IsStateFileName(const QString& name) { return name.endsWith(QStringLiteral(".psf"), Qt::CaseSensitive); }
 
 void frmMain::Form_Load(const QStringList& arguments) {
     // The command line as one string; the desktop passes a state file, as a

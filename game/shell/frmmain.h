@@ -31,6 +31,10 @@ struct MainServices {
     Random& random;
 };
 
+// A chosen file is a state file when its name says so; anything else is
+// taken for a picture.
+bool IsStateFileName(const QString& name);
+
 class frmMain : public QMainWindow, private PlacingHost, public OptionsHost {
     Q_OBJECT
 public:

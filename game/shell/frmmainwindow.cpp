@@ -152,13 +152,13 @@ void frmMain::closeEvent(QCloseEvent* e) {
 }
 
 namespace {
-// The one local file a drop carries, or nothing.
+// The one state file or picture a drop carries, or nothing.
 QString DroppedFile(const QMimeData* data) {
     if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
     const QUrl url = data->urls().constFirst();
     if (!url.isLocalFile()) return {};
     const QString path = url.toLocalFile();
-    return QFileInfo(path).isFile() ? path : QString();
+    return QFileInfo(path).isFile() && (IsStateFileName(path) || IsPictureFile(path)) ? path : QString();
 }
 }  // namespace
 

@@ -58,6 +58,7 @@ echo "installed tree complete"
 
 # 2. Metadata passes its validators (warnings count as failures).
 desktop-file-validate "$P/share/applications/$ID.desktop" || fail "desktop entry"
+grep -qx "TryExec=$P/bin/puzzora" "$P/share/applications/$ID.desktop" || fail "installed entry: $(grep Exec "$P/share/applications/$ID.desktop")"
 # Pedantic notes fail too, but for the upper-case letter in our id: it is the
 # desktop entry's file id and the window's application id, which stay.
 appstreamcli validate --pedantic --no-net "$P/share/metainfo/$ID.metainfo.xml" > "$WORK/appstream.log" 2>&1 ||
@@ -140,7 +141,7 @@ kill "$GAME_PID" 2>/dev/null || true
 update-desktop-database "$P/share/applications"   # as the package's trigger does
 update-mime-database "$P/share/mime"
 for type in application/x-puzzora-state image/jpeg image/heic; do
-  SEEN=$(PATH=$P/bin:$PATH XDG_DATA_HOME=$HOME2 XDG_DATA_DIRS=$P/share:/usr/share "$GIOPROBE" app "$type" | tr '\n' ' ')
+  SEEN=$(XDG_DATA_HOME=$HOME2 XDG_DATA_DIRS=$P/share:/usr/share "$GIOPROBE" app "$type" | tr '\n' ' ')
   [ "$SEEN" = "id=$ID.desktop file=$P/share/applications/$ID.desktop icon=$ID wmclass=Puzzora listed=1 " ] ||
     fail "GLib's view for $type: $SEEN"
 done
@@ -170,6 +171,7 @@ dpkg-deb -x "$DEB" "$WORK/root"
 [ "$(zcat "$WORK/root/usr/share/doc/puzzora/changelog.gz" | head -n 1)" = "puzzora ($VERSION) unstable; urgency=medium" ] ||
   fail "the changelog does not start with $VERSION"
 grep -q "<release version=\"$VERSION\"" "$WORK/root/usr/share/metainfo/$ID.metainfo.xml" || fail "no AppStream release $VERSION"
+grep -qx "Exec=/usr/games/puzzora %f" "$WORK/root/usr/share/applications/$ID.desktop" || fail "packaged entry's Exec"
 # The game from /usr/games finds its control library.
 "$WORK/root/usr/games/puzzora" > "$WORK/game-deb.log" 2>&1 &
 GAME_PID=$!

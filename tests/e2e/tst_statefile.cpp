@@ -150,11 +150,13 @@ private slots:
         w_->mnuFileSavePuzzleState->trigger();
         const QImage frame = w_->backBuffer().Image().copy();
         // Dropped: one file opens, anything else is ignored.
-        QMimeData two, old, one;
+        QMimeData two, junk, old, one;
         two.setUrls({QUrl::fromLocalFile(photo), QUrl::fromLocalFile(photo)});
+        QVERIFY(test::WriteFile(dir_.filePath("notes.txt"), "not a picture"));
+        junk.setUrls({QUrl::fromLocalFile(dir_.filePath("notes.txt"))});
         old.setUrls({QUrl::fromLocalFile(sideways)});
         one.setUrls({QUrl::fromLocalFile(dir_.filePath("phone.psf"))});
-        for (QMimeData* data : {&two, &old, &one}) {
+        for (QMimeData* data : {&two, &junk, &old, &one}) {
             w_->mnuFileScramble->trigger();
             QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, data, Qt::NoButton, {});
             QDropEvent drop(QPointF(50, 50), Qt::CopyAction, data, Qt::NoButton, {});

@@ -1,4 +1,4 @@
-#include "game/persist/turnedjpeg.h"
+#include "game/persist/jpegpicture.h"
 
 #include <QPoint>
 #include <algorithm>
@@ -42,7 +42,7 @@ namespace {
 struct ErrorManager {
     jpeg_error_mgr mgr;
     jmp_buf escape;
-    bool truncated = false;
+    bool truncated = false;   // the data ended before the last row
     char message[JMSG_LENGTH_MAX] = {};
 };
 
@@ -54,7 +54,9 @@ void Fail(j_common_ptr c) {
 
 void Warn(j_common_ptr c, int level) {
     auto* e = reinterpret_cast<ErrorManager*>(c->err);
-    if (level < 0 && (c->err->msg_code == JWRN_JPEG_EOF || c->err->msg_code == JWRN_HIT_MARKER)) e->truncated = true;
+    // Running out of coded data loses pixels; running out of file alone
+    // (JWRN_JPEG_EOF) does not: a file whose end marker is missing is whole.
+    if (level < 0 && c->err->msg_code == JWRN_HIT_MARKER) e->truncated = true;
 }
 
 // Copies a band of stored rows [r0, r0 + rows) of a w x h stored image to
@@ -67,8 +69,8 @@ void PlaceBand(QImage& out, int tag, const uint32_t* band, int r0, int rows, int
         for (int i = 0; i < rows; ++i) {
             const uint32_t* src = band + size_t(i) * w;
             const int r = r0 + i;
-            uint32_t* dst = bits + stride * (tag == 2 ? r : h - 1 - r);
-            if (tag == 4) std::copy(src, src + w, dst);
+            uint32_t* dst = bits + stride * (tag <= 2 ? r : h - 1 - r);
+            if (tag <= 1 || tag == 4) std::copy(src, src + w, dst);
             else std::reverse_copy(src, src + w, dst);
         }
         return;
@@ -124,10 +126,17 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& 
                       .arg(upright.height());
         return false;
     }
+    if (tag <= 1) {   // as stored: each row straight to its place
+        uchar* bits = out.bits();
+        while (cinfo.output_scanline < cinfo.output_height) {
+            JSAMPROW row = bits + out.bytesPerLine() * qsizetype(cinfo.output_scanline);
+            if (jpeg_read_scanlines(&cinfo, &row, 1) == 0) break;
+        }
+    }
     const int bandRows = 32;
-    for (auto& b : bands.buffer) b.resize(size_t(w) * bandRows);
+    for (auto& b : bands.buffer) b.resize(tag > 1 ? size_t(w) * bandRows : 0);
     JSAMPROW rows[bandRows];
-    for (int which = 0; cinfo.output_scanline < cinfo.output_height; which ^= 1) {
+    for (int which = 0; tag > 1 && cinfo.output_scanline < cinfo.output_height; which ^= 1) {
         const int r0 = int(cinfo.output_scanline);
         int got = 0;
         uint32_t* band = bands.buffer[which].data();
@@ -148,8 +157,8 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& 
 
 }  // namespace
 
-std::optional<TurnedJpeg> DecodeTurnedJpeg(const QByteArray& data, int orientation,
-                                           const std::function<QString(QSize)>& sizeError) {
+std::optional<JpegPicture> DecodeJpeg(const QByteArray& data, int orientation,
+                                      const std::function<QString(QSize)>& sizeError) {
     jpeg_decompress_struct cinfo{};
     ErrorManager err;
     cinfo.err = jpeg_std_error(&err.mgr);
@@ -163,15 +172,15 @@ std::optional<TurnedJpeg> DecodeTurnedJpeg(const QByteArray& data, int orientati
     bands.Wait();   // a longjmp out of libjpeg leaves the last band being placed
     jpeg_destroy_decompress(&cinfo);
     if (cmyk) return std::nullopt;
-    TurnedJpeg r;
+    JpegPicture r;
     if (ok && err.truncated)
-        r.failure = TurnedJpeg::Truncated;
+        r.failure = JpegPicture::Truncated;
     else if (ok)
         r.image = std::move(out);
     else if (!refusal.isEmpty())
-        r.failure = TurnedJpeg::Refused, r.reason = refusal;
+        r.failure = JpegPicture::Refused, r.reason = refusal;
     else
-        r.failure = TurnedJpeg::Damaged, r.reason = QString::fromLocal8Bit(err.message);
+        r.failure = JpegPicture::Damaged, r.reason = QString::fromLocal8Bit(err.message);
     return r;
 }
 
