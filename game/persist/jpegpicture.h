@@ -11,8 +11,8 @@
 
 namespace pz {
 
-// The EXIF orientation of a JPEG from its first bytes (enough to hold its
-// APP1 block); 0 when it has none or is no JPEG.
+// The EXIF orientation of a JPEG, from its marker segments before the
+// first scan; 0 when it has none or is no JPEG.
 int JpegOrientation(const QByteArray& head);
 
 struct JpegPicture {

@@ -122,7 +122,7 @@ PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels) {
     // and turns a photo as it decodes.
     if (head.startsWith("\xff\xd8\xff")) {
         const QByteArray data = dev.readAll();
-        if (std::optional<JpegPicture> j = DecodeJpeg(data, JpegOrientation(data.left(128 * 1024)), sizeError)) {
+        if (std::optional<JpegPicture> j = DecodeJpeg(data, JpegOrientation(data), sizeError)) {
             r.image = std::move(j->image);
             r.error = j->failure == JpegPicture::Truncated ? Truncated()
                       : j->failure == JpegPicture::Damaged ? Damaged(j->reason)
