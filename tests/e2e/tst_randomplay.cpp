@@ -10,6 +10,7 @@
 // for N seconds and prints the seed of any failure (make soak).
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTimer>
 #include <algorithm>
 #include <iostream>
@@ -85,6 +86,12 @@ private:
         Write("junk.gif", junk);
         pictures_ << game_.dir_.filePath("truncated.png") << game_.dir_.filePath("junk.gif")
                   << game_.dir_.filePath("missing.png");
+        // A phone's photos: a JPEG taken turned, and a HEIC.
+        const QString turned = game_.dir_.filePath("turned.jpg"), heic = game_.dir_.filePath("phone.heic");
+        if (QFile::copy(pictures_[5], turned) &&
+            QProcess::execute("exiftool", {"-q", "-overwrite_original", "-n", "-Orientation=6", turned}) == 0)
+            pictures_ << turned;
+        if (QProcess::execute("heif-enc", {"-q", "60", pictures_[0], "-o", heic}) == 0) pictures_ << heic;
         saved_ = game_.dir_.filePath("saved.psf");
     }
     QString Write(const QString& name, const QByteArray& bytes) {
