@@ -2,6 +2,9 @@
 // Small builders shared by the unit tests.
 #include <QFile>
 #include <QImage>
+#include <initializer_list>
+#include <utility>
+#include <vector>
 
 #include "game/interaction/groups.h"
 #include "game/interaction/play.h"
@@ -24,6 +27,27 @@ inline bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
+
+// Environment variables set for a scope, then put back as they were (unset
+// if they were), so later tests do not depend on the order they run in.
+class ScopedEnv {
+public:
+    ScopedEnv(std::initializer_list<std::pair<const char*, QByteArray>> vars) {
+        for (const auto& [name, value] : vars) {
+            saved_.push_back({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+            qputenv(name, value);
+        }
+    }
+    ~ScopedEnv() {
+        for (const Saved& s : saved_) s.set ? void(qputenv(s.name, s.value)) : void(qunsetenv(s.name));
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    struct Saved { const char* name; bool set; QByteArray value; };
+    std::vector<Saved> saved_;
+};
 
 // A picture whose every pixel is distinct enough to catch misplaced copies.
 inline QImage PatternPicture(int w, int h) {
