@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImage>
 #include <initializer_list>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -30,23 +31,16 @@ inline bool WriteFile(const QString& path, const QByteArray& bytes) {
 
 // Environment variables set for a scope, then put back as they were (unset
 // if they were), so later tests do not depend on the order they run in.
-class ScopedEnv {
-public:
+struct ScopedEnv {
     ScopedEnv(std::initializer_list<std::pair<const char*, QByteArray>> vars) {
-        for (const auto& [name, value] : vars) {
-            saved_.push_back({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
-            qputenv(name, value);
-        }
+        for (const auto& [name, value] : vars) saved.push_back({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+        for (const auto& [name, value] : vars) qputenv(name, value);
     }
     ~ScopedEnv() {
-        for (const Saved& s : saved_) s.set ? void(qputenv(s.name, s.value)) : void(qunsetenv(s.name));
+        for (const auto& [name, set, value] : saved) set ? void(qputenv(name, value)) : void(qunsetenv(name));
     }
     ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    struct Saved { const char* name; bool set; QByteArray value; };
-    std::vector<Saved> saved_;
+    std::vector<std::tuple<const char*, bool, QByteArray>> saved;
 };
 
 // A picture whose every pixel is distinct enough to catch misplaced copies.

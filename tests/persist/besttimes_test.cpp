@@ -119,11 +119,11 @@ TEST(BestTimes, TheFileKeepsItsFormatAndAFailureIsToldOnce) {
     EXPECT_EQ(again.failure.toStdString(), "");
     EXPECT_EQ(FormatBestTimes(again.table), FormatBestTimes(t));   // lives on in memory
 
-    // There but unreadable: it may hold other results, so it stays as it is,
-    // the change made in memory only. No permission (root reads anyway), and
-    // a socket, which not even root can open.
-    for (const bool socket : {false, true}) {
-        const QString path = dir.filePath(socket ? "s" : "p");
+    // There but unreadable (no permission, which root ignores; a socket,
+    // which not even root can open): it may hold other results, so it stays
+    // as it is, the change made in memory only.
+    for (const QString& path : {dir.filePath("unreadable"), dir.filePath("socket")}) {
+        const bool socket = path.endsWith("socket");
         if (!socket && geteuid() == 0) {
             std::cout << "[ SKIPPED  ] a best-times file without read permission: root reads it anyway\n";
             continue;

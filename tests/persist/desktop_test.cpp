@@ -145,14 +145,11 @@ TEST(Desktop, RecentDocumentsKeepForeignEntriesAndRecords) {
     auto records = [&](const QString& href) {   // application name -> count
         QMap<QString, int> out;
         QXmlStreamReader r(ReadFile(xbel));
-        QString in;
-        while (!r.atEnd()) {
-            r.readNext();
-            if (r.isStartElement() && r.name() == QLatin1String("bookmark"))
+        for (QString in; !r.atEnd();)
+            if (r.readNext() == QXmlStreamReader::StartElement && r.name() == QLatin1String("bookmark"))
                 in = r.attributes().value("href").toString();
-            if (r.isStartElement() && r.name() == QLatin1String("application") && in == href)
+            else if (r.isStartElement() && r.name() == QLatin1String("application") && in == href)
                 out[r.attributes().value("name").toString()] = r.attributes().value("count").toInt();
-        }
         EXPECT_FALSE(r.hasError()) << r.errorString().toStdString();
         return out;
     };
