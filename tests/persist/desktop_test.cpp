@@ -23,11 +23,8 @@ using test::ReadFile;
 namespace {
 // GLib's own lookups (tests/desktop/gioprobe.cpp) with these data folders.
 QStringList Gio(const QString& dataHome, const QString& dataDirs, const QStringList& args) {
+    const test::ScopedEnv env{{"XDG_DATA_HOME", dataHome.toUtf8()}, {"XDG_DATA_DIRS", dataDirs.toUtf8()}};
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_DATA_HOME", dataHome);
-    env.insert("XDG_DATA_DIRS", dataDirs);
-    p.setProcessEnvironment(env);
     p.start(GIOPROBE, args);
     p.waitForFinished();
     return QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
