@@ -2,6 +2,10 @@
 // Small builders shared by the unit tests.
 #include <QFile>
 #include <QImage>
+#include <initializer_list>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "game/interaction/groups.h"
 #include "game/interaction/play.h"
@@ -24,6 +28,20 @@ inline bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
+
+// Environment variables set for a scope, then put back as they were (unset
+// if they were), so later tests do not depend on the order they run in.
+struct ScopedEnv {
+    ScopedEnv(std::initializer_list<std::pair<const char*, QByteArray>> vars) {
+        for (const auto& [name, value] : vars) saved.push_back({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+        for (const auto& [name, value] : vars) qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        for (const auto& [name, set, value] : saved) set ? void(qputenv(name, value)) : void(qunsetenv(name));
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    std::vector<std::tuple<const char*, bool, QByteArray>> saved;
+};
 
 // A picture whose every pixel is distinct enough to catch misplaced copies.
 inline QImage PatternPicture(int w, int h) {

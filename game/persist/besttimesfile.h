@@ -22,7 +22,9 @@ public:
     // it at this moment, so that two games open at once never undo each
     // other's results: under an advisory lock on "besttimes.txt.lock" beside
     // the file it reads the file, applies the change and replaces the file
-    // whole. Without a readable file the change goes to the table in memory.
+    // whole. Without a file the change goes to the table in memory; a file
+    // there that cannot be read is left as it is, the change made in memory
+    // only, and that is told.
     // Returns the table as it now stands; failure is what to tell the player
     // (only the first failure is worth telling), else empty.
     struct Update {
@@ -33,6 +35,10 @@ public:
 
 private:
     QString Path() const;
+    // As Read; failure says why a file that is there could not be read.
+    std::optional<BestTimesTable> Read(QString* failure) const;
+    // The failure to tell the player: only the first.
+    QString Told(const QString& failure);
     // Replaces the file whole, so that a crash mid-write leaves the old one.
     QString Write(const BestTimesTable& t);
 

@@ -5,10 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <memory>
 
+#include "game/persist/filelock.h"
 #include "platform/desktop/folders.h"
 
 namespace pz {
@@ -68,15 +67,13 @@ void SetCacheDirectory(const QString& dir) { ChosenCache() = dir; }
 void RemoveLeftoverWorkingCopy(const QString& path) {
     // Every running game holds a shared lock on this file; whoever gets it
     // exclusively is alone. The kernel lets go of a crashed game's lock.
-    static int fd = -1;
-    if (fd >= 0) ::close(fd);   // started again in this process (tests)
+    static std::unique_ptr<FileLock> running;
+    running.reset();   // started again in this process (tests)
     const QString dir = QFileInfo(path).absolutePath();
     QDir().mkpath(dir);
-    fd = ::open(QFile::encodeName(dir + QStringLiteral("/running.lock")).constData(), O_RDWR | O_CREAT | O_CLOEXEC,
-                0600);
-    if (fd < 0) return;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) QFile::remove(path);
-    ::flock(fd, LOCK_SH);
+    running = std::make_unique<FileLock>(dir + QStringLiteral("/running.lock"));
+    if (running->Exclusive()) QFile::remove(path);
+    running->Shared();
 }
 
 QString PictureStartFolder() { return PictureStartFolder(QCoreApplication::applicationDirPath()); }

@@ -93,37 +93,45 @@ QString EarlierIconPath(int gen) {
 }
 const char* const kMimePath = "mime/packages/puzzora-state.xml";
 
-QByteArray EarlierMime(int gen) {
-    const QByteArray icon = gen == 1 ? "puzzora" : kAppId;
-    const QByteArray glob = gen == 1 ? "<glob pattern=\"*.psf\"/>" : "<glob pattern=\"*.psf\" weight=\"80\"/>";
+// The shared-mime-info package for state files. The weighted glob
+// outweighs shared-mime-info's own *.psf types (a console font and PSF
+// audio), which sit at the default weight of 50; the first version had none.
+QByteArray MimePackage(const QByteArray& icon, bool weighted) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
            "  <mime-type type=\"" + QByteArray(kStateMimeType) + "\">\n"
            "    <comment>Puzzora Puzzle State File</comment>\n"
            "    <icon name=\"" + icon + "\"/>\n"
-           "    " + glob + "\n"
+           "    <glob pattern=\"*.psf\"" + (weighted ? " weight=\"80\"" : "") + "/>\n"
            "  </mime-type>\n"
            "</mime-info>\n";
 }
+QByteArray EarlierMime(int gen) { return gen == 1 ? MimePackage("puzzora", false) : MimePackage(kAppId, true); }
 
-QByteArray EarlierEntry(int gen, const QString& dataHome, const QString& exe) {
+// icon is the Icon= value as the file has it.
+QByteArray EarlierEntry(int gen, const QByteArray& icon, const QString& exe) {
     const QByteArray exec = "Exec=" + (ExecArgument(exe) + QStringLiteral(" %f")).toUtf8() + "\n";
     if (gen == 1)
-        return "[Desktop Entry]\nType=Application\nName=Puzzora\nComment=Jigsaw puzzle game\n" + exec +
-               "Icon=" + (dataHome + '/' + EarlierIconPath(1)).toUtf8() + "\nMimeType=" + kStateMimeType +
-               ";\nCategories=Game;LogicGame;\nTerminal=false\n";
+        return "[Desktop Entry]\nType=Application\nName=Puzzora\nComment=Jigsaw puzzle game\n" + exec + "Icon=" + icon +
+               "\nMimeType=" + kStateMimeType + ";\nCategories=Game;LogicGame;\nTerminal=false\n";
     return "[Desktop Entry]\nType=Application\nName=Puzzora\nGenericName=Jigsaw Puzzle\n"
            "Comment=Cut your own pictures into jigsaw puzzles\n" + exec +
-           "TryExec=" + EntryString(exe).toUtf8() + "\nIcon=" + EntryString(dataHome + '/' + EarlierIconPath(2)).toUtf8() +
+           "TryExec=" + EntryString(exe).toUtf8() + "\nIcon=" + icon +
            "\nMimeType=" + kStateMimeType + ";\nCategories=Game;LogicGame;\nKeywords=jigsaw;puzzle;picture;\nTerminal=false\n";
+}
+
+// The raw value of an entry's key, as the file has it.
+QByteArray ValueOf(const QByteArray& entry, const QByteArray& key) {
+    const qsizetype at = entry.indexOf('\n' + key + '=');
+    if (at < 0) return {};
+    const qsizetype from = at + key.size() + 2;
+    return entry.mid(from, entry.indexOf('\n', from) - from);
 }
 
 // The program an entry's Exec line names, read back well enough to make
 // the entry again; only an exact match counts.
 QString ExecutableOf(const QByteArray& entry) {
-    const qsizetype at = entry.indexOf("\nExec=");
-    if (at < 0) return {};
-    QString v = QString::fromUtf8(entry.mid(at + 6, entry.indexOf('\n', at + 6) - at - 6));
+    QString v = QString::fromUtf8(ValueOf(entry, "Exec"));
     if (!v.endsWith(QStringLiteral(" %f"))) return {};
     v.chop(3);
     v.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
@@ -138,11 +146,20 @@ QString ExecutableOf(const QByteArray& entry) {
     return v.replace(QStringLiteral("%%"), QStringLiteral("%"));
 }
 
+// Earlier versions wrote the icon's path from $XDG_DATA_HOME as it stood,
+// "//" or a trailing "/" included: the path counts, not its spelling.
+bool NamesEarlierIcon(const QByteArray& icon, const Registration& r, int gen) {
+    const QString path = QString::fromUtf8(icon).replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+    return QDir::cleanPath(path) == QDir::cleanPath(r.dataHome + '/' + EarlierIconPath(gen));
+}
+
 bool WrittenByEarlierVersion(const Registration& r, const QString& path, const QByteArray& contents) {
     for (int gen : {1, 2}) {
         if (path == QLatin1String(kMimePath) && contents == EarlierMime(gen)) return true;
         if (path == EarlierIconPath(gen) && !r.earlierIconPng.isEmpty() && contents == r.earlierIconPng) return true;
-        if (path == EarlierEntryPath(gen) && contents == EarlierEntry(gen, r.dataHome, ExecutableOf(contents)))
+        const QByteArray icon = ValueOf(contents, "Icon");
+        if (path == EarlierEntryPath(gen) && NamesEarlierIcon(icon, r, gen) &&
+            contents == EarlierEntry(gen, icon, ExecutableOf(contents)))
             return true;
     }
     return false;
@@ -199,17 +216,6 @@ bool InstalledEntryExists(const QStringList& dataDirs, const QString& dataHome) 
 
 QList<RegistrationFile> RegistrationFiles(const Registration& r) {
     const QByteArray id = kAppId;
-    // The glob outweighs shared-mime-info's own *.psf types (a console font
-    // and PSF audio), which sit at the default weight of 50.
-    const QByteArray mime =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"" + QByteArray(kStateMimeType) + "\">\n"
-        "    <comment>Puzzora Puzzle State File</comment>\n"
-        "    <icon name=\"" + id + "\"/>\n"
-        "    <glob pattern=\"*.psf\" weight=\"80\"/>\n"
-        "  </mime-type>\n"
-        "</mime-info>\n";
     // TryExec hides the entry once the program it names is gone.
     const QByteArray entry = "[Desktop Entry]\n"
                              "Type=Application\n"
@@ -225,7 +231,7 @@ QList<RegistrationFile> RegistrationFiles(const Registration& r) {
                              "StartupWMClass=" + QByteArray(kWindowClass) + "\n"
                              "Terminal=false\n";
     QList<RegistrationFile> files{
-        {QLatin1String(kMimePath), mime},
+        {QLatin1String(kMimePath), MimePackage(id, true)},
         {QStringLiteral("applications/") + QLatin1String(kAppId) + QStringLiteral(".desktop"), entry},
     };
     for (const Icon& icon : r.icons) files.push_back({QStringLiteral("icons/hicolor/") + icon.relativePath, icon.data});

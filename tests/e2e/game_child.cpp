@@ -1,10 +1,7 @@
-// A game in a process of its own. "save" saves a state file and the best
-// times over and over until it is killed; "play" follows standard input:
-// "finish SECONDS" solves the puzzle timed at SECONDS, saying "name?" at the
-// name prompt and taking the next line as the name, and "clear" is Clear All
-// in the best-times dialog, each answered by "done". Both say "ready".
-//
-//   game_child save PROGRAMDIR PICTURE STATEFILE | play PROGRAMDIR PICTURE
+// A game in a process of its own; says "ready" once going.
+//   game_child save PROGRAMDIR PICTURE STATEFILE: saves the state and the best times over and over until killed.
+//   game_child play PROGRAMDIR PICTURE: reads commands, each answered by "done": "finish SECONDS" solves the
+//   puzzle timed at SECONDS (at the name prompt: "name?", then the next line), "clear" is Clear All.
 #include <QApplication>
 #include <cstdio>
 #include <iostream>
@@ -15,10 +12,7 @@
 using namespace pz;
 
 namespace {
-void Say(const char* what) {
-    std::printf("%s\n", what);
-    std::fflush(stdout);
-}
+void Say(const char* what) { std::printf("%s\n", what), std::fflush(stdout); }
 // The name prompt waits for the test, which lets the other game go first.
 struct AskingPrompts : test::RecordingPrompts {
     QString InputBox(QWidget*, const QString&, const QString&) override {
@@ -46,19 +40,17 @@ int main(int argc, char** argv) {
     game.files_.answers.push_back(a[3]);
     w.mnuFileOpen->trigger();
     Globals& g = game.g_;
-    if (!g.PuzzleLoaded) return 3;
-    for (long i = 0; save; ++i) {
+    for (long i = 0; save && g.PuzzleLoaded; ++i) {
         // Every save differs from the one before: the time and a position.
         g.ElapsedSeconds = int32_t(i);
         w.model().Pieces[1].X = int32_t(10 + i % 100);
         game.files_.answers.push_back(a[4]);
         w.mnuFileSavePuzzleState_Click();
-        w.ChangeBestTimes([i](BestTimesTable& t) {
-            t[1] = {.PlayerName = "writer", .Seconds = int16_t(i % 60), .PieceTotal = 324, .PictureName = ""};
-        });
+        w.ChangeBestTimes([i](BestTimesTable& t) { t[1] = {"writer", 0, 0, int16_t(i % 60), 324, ""}; });
         if (!prompts.messages.isEmpty()) return 4;
         if (i == 0) Say("ready");
     }
+    if (!g.PuzzleLoaded) return 3;
     Say("ready");
     for (std::string command; std::getline(std::cin, command); Say("done")) {
         if (command.rfind("finish ", 0) == 0) {

@@ -40,7 +40,7 @@ TEST(ProgramDirectory, EarlierBestTimesAreCopiedOnceNeverOverwritten) {
 
 TEST(ProgramDirectory, FoldersIgnoreRelativeAndEmptyXdgValues) {
     const char* vars[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_DATA_DIRS"};
-    const QByteArray saved[] = {qgetenv(vars[0]), qgetenv(vars[1]), qgetenv(vars[2]), qgetenv(vars[3])};
+    const test::ScopedEnv restore{{vars[0], qgetenv(vars[0])}, {vars[1], qgetenv(vars[1])}, {vars[2], qgetenv(vars[2])}, {vars[3], qgetenv(vars[3])}};
     QTemporaryDir abs;
     const QString h = QDir::homePath();
     for (const QString& value : {QString(), QString("relative/dir"), abs.path(), QString("rel:") + abs.path() + "::"}) {
@@ -53,7 +53,6 @@ TEST(ProgramDirectory, FoldersIgnoreRelativeAndEmptyXdgValues) {
         QtSettingsStore().Save("List Index", "3");   // Qt alone takes a relative value as it stands
         EXPECT_TRUE(QFile::exists(want[0] + "/Puzzora/Puzzora.ini"));
     }
-    for (int i = 0; i < 4; ++i) qputenv(vars[i], saved[i]);
 }
 
 TEST(ProgramDirectory, OpenDialogStartsInSamplesThenPicturesThenHome) {
