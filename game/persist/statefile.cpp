@@ -135,17 +135,92 @@ std::string WriteState(const Globals& g, const PuzzleModel& m) {
     return w.bytes();
 }
 
+namespace {
+
+std::string PathRecord(Reader& r) {
+    const unsigned char* p = r.Record(1, "the picture's path");
+    std::string path(reinterpret_cast<const char*>(p), r.AvailableInRecord());
+    while (!path.empty() && (path.back() == ' ' || path.back() == '\0')) path.pop_back();
+    if (path.empty()) Bad("it names no picture");
+    if (path.find('\0') != std::string::npos) Bad("the picture's path is damaged");
+    return path;
+}
+
+void ReadPieceRecord(Reader& r, int p, int n, PieceInfo& pc) {
+    const std::string what = "piece " + std::to_string(p);
+    const unsigned char* d = r.Record(50, what.c_str());
+    pc.Column = Reader::Get16(d);
+    pc.Row = Reader::Get16(d + 2);
+    pc.Group = Reader::Get16(d + 4);
+    bool* flags[8] = {&pc.TopJoined, &pc.BottomJoined, &pc.LeftJoined, &pc.RightJoined,
+                      &pc.TopOut,    &pc.BottomOut,    &pc.LeftOut,    &pc.RightOut};
+    for (int f = 0; f < 8; ++f) *flags[f] = Reader::Get16(d + 6 + 2 * f) != 0;
+    pc.X = Reader::Get32(d + 22);
+    pc.Y = Reader::Get32(d + 26);
+    pc.ImageRect = RectL{Reader::Get32(d + 30), Reader::Get32(d + 34), Reader::Get32(d + 38), Reader::Get32(d + 42)};
+    pc.HomeX = Reader::Get16(d + 46);
+    pc.HomeY = Reader::Get16(d + 48);
+    Range(pc.Group, 0, n, what + "'s group");
+    Range(pc.X, -100000, 100000, what + "'s x");
+    Range(pc.Y, -100000, 100000, what + "'s y");
+}
+
+// Returns whether the group's list was left out for its size and must be
+// rebuilt from the pieces.
+bool ReadGroupRecord(Reader& r, int p, int n, GroupInfo& gr) {
+    const std::string gwhat = "group " + std::to_string(p);
+    const unsigned char* gd = r.Record(12, gwhat.c_str());
+    gr.InPlace = Reader::Get16(gd) != 0;
+    if (Reader::Get16(gd + 2) != 1 || Reader::Get32(gd + 8) != 0) Bad(gwhat + "'s list header is damaged");
+    const int32_t entries = Reader::Get32(gd + 4);
+    Range(entries, 1, kMaxListedGroup + 1, gwhat + "'s list length");
+    const size_t size = 22 + 2 * size_t(entries);
+    if (r.AvailableInRecord() < size) Bad(std::string("the file ends inside ") + gwhat);
+    gr.PieceList.assign(size_t(entries), 0);
+    for (int i = 0; i < entries; ++i) gr.PieceList[i] = Reader::Get16(gd + 12 + 2 * i);
+    const unsigned char* t = gd + 12 + 2 * entries;
+    gr.PieceCount = Reader::Get16(t);
+    gr.LeftColumn = Reader::Get16(t + 2);
+    gr.RightColumn = Reader::Get16(t + 4);
+    gr.TopRow = Reader::Get16(t + 6);
+    gr.BottomRow = Reader::Get16(t + 8);
+    Range(gr.PieceCount, 0, n, gwhat + "'s piece count");
+    bool rebuild = false;
+    if (gr.PieceCount + 1 != entries) {
+        if (entries == 1 && gr.PieceCount > kMaxListedGroup && !gr.InPlace)
+            rebuild = true;
+        else
+            Bad(gwhat + "'s list does not match its piece count");
+    }
+    for (int i = 1; i < entries; ++i) Range(gr.PieceList[i], 1, n, gwhat + "'s list");
+    return rebuild;
+}
+
+// A large group's members, ascending, from the pieces.
+void RebuildGroupList(PuzzleModel& m, int grp, int n) {
+    GroupInfo& gr = m.Groups[grp];
+    gr.PieceList.assign(1, 0);
+    for (int p = 1; p <= n; ++p)
+        if (m.Pieces[p].Group == grp) gr.PieceList.push_back(int16_t(p));
+    if (int(gr.PieceList.size()) - 1 != gr.PieceCount)
+        Bad("group " + std::to_string(grp) + " does not hold the pieces it counts");
+}
+
+// A list of `count` entries, one record each, each a number from 1 to n.
+void ReadList(Reader& r, std::vector<int16_t>& list, int count, int n, const char* what, const char* each) {
+    list.assign(size_t(count) + 1, 0);
+    for (int i = 1; i <= count; ++i) {
+        list[i] = r.Int(what);
+        Range(list[i], 1, n, each);
+    }
+}
+
+}  // namespace
+
 LoadedState ReadState(const std::string& bytes) {
     Reader r(bytes);
     LoadedState s;
-    {
-        const unsigned char* p = r.Record(1, "the picture's path");
-        std::string path(reinterpret_cast<const char*>(p), r.AvailableInRecord());
-        while (!path.empty() && (path.back() == ' ' || path.back() == '\0')) path.pop_back();
-        if (path.empty()) Bad("it names no picture");
-        if (path.find('\0') != std::string::npos) Bad("the picture's path is damaged");
-        s.ImageFileName = path;
-    }
+    s.ImageFileName = PathRecord(r);
     const int n = s.NumberOfPieces = r.Int("the number of pieces");
     Range(n, 4, kMaxStatePieces, "the number of pieces");
     s.NumColumns = r.Int("the number of columns");
@@ -161,75 +236,18 @@ LoadedState ReadState(const std::string& bytes) {
     m.Groups.assign(size_t(n) + 1, GroupInfo{});
     std::vector<int> rebuild;
     for (int p = 1; p <= n; ++p) {
-        const std::string what = "piece " + std::to_string(p);
-        const unsigned char* d = r.Record(50, what.c_str());
-        PieceInfo& pc = m.Pieces[p];
-        pc.Column = Reader::Get16(d);
-        pc.Row = Reader::Get16(d + 2);
-        pc.Group = Reader::Get16(d + 4);
-        bool* flags[8] = {&pc.TopJoined, &pc.BottomJoined, &pc.LeftJoined, &pc.RightJoined,
-                          &pc.TopOut,    &pc.BottomOut,    &pc.LeftOut,    &pc.RightOut};
-        for (int f = 0; f < 8; ++f) *flags[f] = Reader::Get16(d + 6 + 2 * f) != 0;
-        pc.X = Reader::Get32(d + 22);
-        pc.Y = Reader::Get32(d + 26);
-        pc.ImageRect = RectL{Reader::Get32(d + 30), Reader::Get32(d + 34), Reader::Get32(d + 38), Reader::Get32(d + 42)};
-        pc.HomeX = Reader::Get16(d + 46);
-        pc.HomeY = Reader::Get16(d + 48);
-        Range(pc.Group, 0, n, what + "'s group");
-        Range(pc.X, -100000, 100000, what + "'s x");
-        Range(pc.Y, -100000, 100000, what + "'s y");
-
-        const std::string gwhat = "group " + std::to_string(p);
-        const unsigned char* gd = r.Record(12, gwhat.c_str());
-        GroupInfo& gr = m.Groups[p];
-        gr.InPlace = Reader::Get16(gd) != 0;
-        if (Reader::Get16(gd + 2) != 1 || Reader::Get32(gd + 8) != 0) Bad(gwhat + "'s list header is damaged");
-        const int32_t entries = Reader::Get32(gd + 4);
-        Range(entries, 1, kMaxListedGroup + 1, gwhat + "'s list length");
-        const size_t size = 22 + 2 * size_t(entries);
-        if (r.AvailableInRecord() < size) Bad(std::string("the file ends inside ") + gwhat);
-        gr.PieceList.assign(size_t(entries), 0);
-        for (int i = 0; i < entries; ++i) gr.PieceList[i] = Reader::Get16(gd + 12 + 2 * i);
-        const unsigned char* t = gd + 12 + 2 * entries;
-        gr.PieceCount = Reader::Get16(t);
-        gr.LeftColumn = Reader::Get16(t + 2);
-        gr.RightColumn = Reader::Get16(t + 4);
-        gr.TopRow = Reader::Get16(t + 6);
-        gr.BottomRow = Reader::Get16(t + 8);
-        Range(gr.PieceCount, 0, n, gwhat + "'s piece count");
-        if (gr.PieceCount + 1 != entries) {
-            if (entries == 1 && gr.PieceCount > kMaxListedGroup && !gr.InPlace)
-                rebuild.push_back(p);
-            else
-                Bad(gwhat + "'s list does not match its piece count");
-        }
-        for (int i = 1; i < entries; ++i) Range(gr.PieceList[i], 1, n, gwhat + "'s list");
+        ReadPieceRecord(r, p, n, m.Pieces[p]);
+        if (ReadGroupRecord(r, p, n, m.Groups[p])) rebuild.push_back(p);
     }
-    // Large groups: their members, ascending, from the pieces.
-    for (int grp : rebuild) {
-        GroupInfo& gr = m.Groups[grp];
-        gr.PieceList.assign(1, 0);
-        for (int p = 1; p <= n; ++p)
-            if (m.Pieces[p].Group == grp) gr.PieceList.push_back(int16_t(p));
-        if (int(gr.PieceList.size()) - 1 != gr.PieceCount)
-            Bad("group " + std::to_string(grp) + " does not hold the pieces it counts");
-    }
+    for (int grp : rebuild) RebuildGroupList(m, grp, n);
 
     m.InPlaceCount = int16_t(k);
-    m.PiecesInPlace.assign(size_t(k) + 1, 0);
-    for (int i = 1; i <= k; ++i) {
-        m.PiecesInPlace[i] = r.Int("the pieces at home");
-        Range(m.PiecesInPlace[i], 1, n, "a piece at home");
-    }
+    ReadList(r, m.PiecesInPlace, k, n, "the pieces at home", "a piece at home");
     m.GroupOrderSize = r.Int("the size of the stacking order");
     Range(m.GroupOrderSize, 0, kMaxStatePieces, "the size of the stacking order");
     m.GroupCount = r.Int("the count of loose groups");
     Range(m.GroupCount, 0, std::min<int>(n, m.GroupOrderSize), "the count of loose groups");
-    m.GroupOrder.assign(size_t(m.GroupCount) + 1, 0);
-    for (int i = 1; i <= m.GroupCount; ++i) {
-        m.GroupOrder[i] = r.Int("the stacking order");
-        Range(m.GroupOrder[i], 1, n, "a group in the stacking order");
-    }
+    ReadList(r, m.GroupOrder, m.GroupCount, n, "the stacking order", "a group in the stacking order");
     s.ElapsedSeconds = Reader::Get32(r.Record(4, "the elapsed time"));
     Range(s.ElapsedSeconds, 0, 2147483647L, "the elapsed time");
     m.PuzzleComplete = k == n;
