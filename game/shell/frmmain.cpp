@@ -13,6 +13,7 @@
 #include "game/dialogs/frmabout.h"
 #include "game/dialogs/frmbesttimes.h"
 #include "game/interaction/groups.h"
+#include "game/interaction/hint.h"
 #include "game/interaction/hittest.h"
 #include "game/interaction/scatter.h"
 #include "game/model/cutting.h"
@@ -230,14 +231,7 @@ void frmMain::mnuViewBestTimes_Click() {
 
 void frmMain::mnuFileHint_Click() {
     if (!g_.PuzzleLoaded || m_.GroupCount < 1) return;
-    int16_t grp = 0;
-    for (int tries = 0; tries < 1000; ++tries) {
-        const float r = svc_.random.Next();
-        int k = int(std::floor(r * float(m_.GroupCount) + 1.0f));
-        k = std::clamp(k, 1, int(m_.GroupCount));
-        grp = m_.GroupOrder[k];
-        if (!m_.Groups[grp].InPlace) break;
-    }
+    const int16_t grp = ChooseHintGroup(m_, svc_.random);
     EndDrag();
     MoveGroupToPlace(m_, grp);
     SetGroupInPlace(g_, m_, grp, *this);
