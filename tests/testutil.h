@@ -13,6 +13,7 @@
 #include "game/model/cutting.h"
 #include "game/model/grid.h"
 #include "game/render/compose.h"
+#include "game/render/draglayer.h"
 #include "game/render/preview.h"
 #include "game/render/puzzlecut.h"
 

@@ -2,7 +2,7 @@
 // Everything a cut needs to be drawn, made from the decoded picture.
 #include <QImage>
 
-#include "game/render/compose.h"
+#include "game/render/puzzleimages.h"
 
 namespace pz {
 

@@ -16,6 +16,8 @@
 #include "game/persist/settings.h"
 #include "game/persist/workingimage.h"
 #include "game/render/compose.h"
+#include "game/render/damage.h"
+#include "game/render/draglayer.h"
 #include "game/shell/playarea.h"
 #include "platform/filedialogs.h"
 #include "platform/forms/qtforms.h"

@@ -13,13 +13,9 @@
 #include <utility>
 #include <vector>
 
-namespace pz::display {
+#include "platform/display/rect.h"
 
-struct Rect {
-    int Left = 0, Top = 0, Right = 0, Bottom = 0;   // Right and Bottom exclusive
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-};
+namespace pz::display {
 
 // Opaque runs per row of an image: row y covers runs[rowStart[y] .. rowStart[y+1]).
 struct RunMask {
