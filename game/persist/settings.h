@@ -6,16 +6,9 @@
 #include <string>
 
 #include "game/model/globals.h"
+#include "platform/settingsstore.h"
 
 namespace pz {
-
-class SettingsStore {
-public:
-    virtual ~SettingsStore() = default;
-    // The stored text of a key, or nothing when the key is absent.
-    virtual std::optional<std::string> Get(const std::string& key) const = 0;
-    virtual void Save(const std::string& key, const std::string& text) = 0;
-};
 
 // An in-memory store, for tests and tools.
 class MemorySettingsStore : public SettingsStore {

@@ -2,10 +2,10 @@
 
 #include <QApplication>
 
-#include "game/persist/qtsettingsstore.h"
 #include "game/shell/frmmain.h"
-#include "game/shell/qtdialogs.h"
 #include "platform/desktop/desktop.h"
+#include "platform/qt/qtdialogs.h"
+#include "platform/qt/qtsettingsstore.h"
 
 namespace pz {
 

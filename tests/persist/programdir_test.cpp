@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 
 #include "game/persist/programdir.h"
-#include "game/persist/qtsettingsstore.h"
 #include "platform/desktop/folders.h"
+#include "platform/qt/qtsettingsstore.h"
 #include "testutil.h"
 
 namespace pz {

@@ -3,8 +3,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "game/persist/qtsettingsstore.h"
 #include "game/persist/settings.h"
+#include "platform/qt/qtsettingsstore.h"
 #include "testutil.h"
 
 namespace pz {

@@ -1,4 +1,4 @@
-#include "game/shell/qtdialogs.h"
+#include "platform/qt/qtdialogs.h"
 
 #include <QFileDialog>
 #include <QInputDialog>

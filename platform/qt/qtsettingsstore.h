@@ -1,7 +1,7 @@
 #pragma once
 #include <QSettings>
 
-#include "game/persist/settings.h"
+#include "platform/settingsstore.h"
 #include "platform/desktop/folders.h"
 
 namespace pz {
