@@ -93,9 +93,8 @@ void frmMain::mnuFileSavePuzzleState_Click() {
         svc_.files.SaveFile(this, QStringLiteral("Puzzle State Files|*.psf"), QString());
     if (!name || name->isEmpty()) return;
     auto fail = [&](const QString& why) {
-        svc_.prompts.Message(this, QStringLiteral("Error:"),
-                             QStringLiteral("The puzzle could not be saved to \"%1\": %2")
-                                 .arg(QDir::toNativeSeparators(*name), why));
+        TellError(QStringLiteral("The puzzle could not be saved to \"%1\": %2")
+                      .arg(QDir::toNativeSeparators(*name), why));
     };
     std::string bytes;
     try {
@@ -121,9 +120,8 @@ void frmMain::mnuFileLoadPuzzleState_Click() {
 bool frmMain::LoadPuzzleState() {
     const QString file = QString::fromStdString(m_.StateFileName);
     auto fail = [&](const QString& why) {
-        svc_.prompts.Message(this, QStringLiteral("Error:"),
-                             QStringLiteral("The puzzle state file \"%1\" could not be loaded: %2")
-                                 .arg(QDir::toNativeSeparators(file), why));
+        TellError(QStringLiteral("The puzzle state file \"%1\" could not be loaded: %2")
+                      .arg(QDir::toNativeSeparators(file), why));
         return false;
     };
     // Everything is read and checked into a separate model first; the puzzle
@@ -184,7 +182,7 @@ void frmMain::SaveBestTimes() { ChangeBestTimes({}); }
 void frmMain::ChangeBestTimes(const BestTimesChange& change) {
     BestTimesFile::Update u = bestTimesFile_.Change(g_.BestTimes, change);
     g_.BestTimes = u.table;
-    if (!u.failure.isEmpty()) svc_.prompts.Message(this, QStringLiteral("Error:"), u.failure);
+    if (!u.failure.isEmpty()) TellError(u.failure);
 }
 
 void frmMain::BestTimeEntry() {
@@ -400,22 +398,25 @@ bool frmMain::OpenPicture(const QString& path) {
 QImage frmMain::ReadPictureOrTell(const QString& path) {
     PictureResult pic = ReadPicture(path);
     if (pic.image.isNull()) {
-        svc_.prompts.Message(this, QStringLiteral("Error:"),
-                             QStringLiteral("The picture \"%1\" could not be opened: %2")
-                                 .arg(QDir::toNativeSeparators(path), pic.error));
+        TellError(QStringLiteral("The picture \"%1\" could not be opened: %2")
+                      .arg(QDir::toNativeSeparators(path), pic.error));
         return QImage();
     }
-    if (IsTooSmallPicture(pic.image)) {
-        svc_.prompts.Message(this, QStringLiteral("Error:"), QStringLiteral("Image must be at least 33 x 32 pixels"));
-        return QImage();
-    }
+    if (TellIfTooSmall(pic.image)) return QImage();
     return std::move(pic.image);
 }
 
+void frmMain::TellError(const QString& text) { svc_.prompts.Message(this, QStringLiteral("Error:"), text); }
+
+bool frmMain::TellIfTooSmall(const QImage& picture) {
+    if (!IsTooSmallPicture(picture)) return false;
+    TellError(QStringLiteral("Image must be at least 33 x 32 pixels"));
+    return true;
+}
+
 void frmMain::TellWorkingCopyFailed(const QString& picture, const QString& why) {
-    svc_.prompts.Message(this, QStringLiteral("Error:"),
-                         QStringLiteral("The working copy of \"%1\" could not be written to \"%2\": %3")
-                             .arg(QDir::toNativeSeparators(picture), QDir::toNativeSeparators(WorkingBitmapPath()), why));
+    TellError(QStringLiteral("The working copy of \"%1\" could not be written to \"%2\": %3")
+                  .arg(QDir::toNativeSeparators(picture), QDir::toNativeSeparators(WorkingBitmapPath()), why));
 }
 
 bool frmMain::PrepareWorkingCopy(const QString& picture) {
@@ -438,13 +439,12 @@ bool frmMain::SetWholeImage() {
     const bool wasRunning = tmrPuzzle_.isActive();
     tmrPuzzle_.stop();
     auto fail = [&](const QString& text) {
-        if (!text.isEmpty()) svc_.prompts.Message(this, QStringLiteral("Error:"), text);
+        if (!text.isEmpty()) TellError(text);
         if (wasRunning) tmrPuzzle_.start();   // the puzzle on screen goes on
         return false;
     };
     const QImage& pic = workingPicture_;
-    if (IsTooSmallPicture(pic))
-        return fail(QStringLiteral("Image must be at least 33 x 32 pixels"));
+    if (TellIfTooSmall(pic)) return fail(QString());
 
     // Build the new puzzle aside; take it over only when it is complete.
     Globals next = g_;

@@ -148,6 +148,10 @@ private:
     void RegisterFileType();
     void LoadFormControls();
     QImage ReadPictureOrTell(const QString& path);
+    // The player is told of every failure the same way: a box titled "Error:".
+    void TellError(const QString& text);
+    // True, having told the player, when the picture is too small to cut.
+    bool TellIfTooSmall(const QImage& picture);
     bool PrepareWorkingCopy(const QString& picture);
     void StartWorkingCopy(const QString& picture);
     void TellWorkingCopyFailed(const QString& picture, const QString& why);
