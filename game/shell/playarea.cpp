@@ -10,11 +10,13 @@
 namespace pz {
 
 namespace {
-// The screen pixels under a rectangle of layout pixels, rounded outwards.
-QRect DeviceRect(const QRect& r, double s) {
-    const int x0 = int(std::floor(r.left() * s)), y0 = int(std::floor(r.top() * s));
-    const int x1 = int(std::ceil((r.left() + r.width()) * s)), y1 = int(std::ceil((r.top() + r.height()) * s));
-    return QRect(x0, y0, x1 - x0, y1 - y0);
+// The whole pixels under a rectangle whose corners map goes through,
+// rounded outwards.
+template <class Map>
+QRect Outward(const QRect& r, Map map) {
+    const QPointF a = map(QPointF(r.topLeft())), b = map(QPointF(r.left() + r.width(), r.top() + r.height()));
+    const int x0 = int(std::floor(a.x())), y0 = int(std::floor(a.y()));
+    return QRect(x0, y0, int(std::ceil(b.x())) - x0, int(std::ceil(b.y())) - y0);
 }
 }  // namespace
 
@@ -26,18 +28,24 @@ PlayArea::PlayArea(QWidget* parent) : QWidget(parent) {
     connect(&presentTimer_, &QTimer::timeout, this, [this] { PresentPending(); });
 }
 
+QPointF PlayArea::InWindow() const { return QPointF(mapTo(window(), QPoint(0, 0))); }
+
+QPointF PlayArea::DeviceOrigin() const {
+    const QPointF o = InWindow() * Ratio();
+    return QPointF(qRound(o.x()), qRound(o.y()));
+}
+
+QPointF PlayArea::ToDevice(const QPointF& layout) const { return (layout + InWindow()) * Ratio() - DeviceOrigin(); }
+
+QPointF PlayArea::ToLayout(const QPointF& device) const { return (device + DeviceOrigin()) / Ratio() - InWindow(); }
+
 QSize PlayArea::DeviceSize() const {
-    const double s = Ratio();
-    return QSize(int(std::lround(width() * s)), int(std::lround(height() * s)));
+    const QPointF end = ToDevice(QPointF(width(), height()));
+    return QSize(qRound(end.x()), qRound(end.y()));
 }
 
 void PlayArea::Present(const std::vector<QRect>& deviceRects) {
-    const double s = Ratio();
-    for (const QRect& d : deviceRects) {
-        const int x0 = int(std::floor(d.left() / s)), y0 = int(std::floor(d.top() / s));
-        const int x1 = int(std::ceil((d.left() + d.width()) / s)), y1 = int(std::ceil((d.top() + d.height()) / s));
-        pending_ += QRect(x0, y0, x1 - x0, y1 - y0);
-    }
+    for (const QRect& d : deviceRects) pending_ += Outward(d, [this](const QPointF& q) { return ToLayout(q); });
     if (pending_.isEmpty()) return;
     // About one presentation per refresh of the screen: the pointer often
     // moves faster than the screen shows, and the frame is always whole, so
@@ -96,14 +104,15 @@ void PlayArea::paintEvent(QPaintEvent* e) {
         const QRect bounds(QPoint(0, 0), img->size());
         for (const QRect& r : e->region()) {
             // Screen pixels copied one to one.
-            const QRect d = DeviceRect(r, s).intersected(bounds);
+            const QRect d = Outward(r, [this](const QPointF& q) { return ToDevice(q); }).intersected(bounds);
             if (d.isEmpty()) continue;
-            p.drawImage(QRectF(d.left() / s, d.top() / s, d.width() / s, d.height() / s), *img, QRectF(d));
+            const QPointF end(d.left() + d.width(), d.top() + d.height());
+            p.drawImage(QRectF(ToLayout(d.topLeft()), ToLayout(end)), *img, QRectF(d));
         }
         // Whatever the frame does not cover (a resize in progress).
-        const double fw = img->width() / s, fh = img->height() / s;
-        if (fw < width()) p.fillRect(QRectF(fw, 0, width() - fw, height()), background());
-        if (fh < height()) p.fillRect(QRectF(0, fh, width(), height() - fh), background());
+        const QPointF end = ToLayout(QPointF(img->width(), img->height()));
+        if (end.x() < width()) p.fillRect(QRectF(end.x(), 0, width() - end.x(), height()), background());
+        if (end.y() < height()) p.fillRect(QRectF(0, end.y(), width(), height() - end.y()), background());
     } else {
         p.fillRect(rect(), background ? background() : palette().window().color());
     }
