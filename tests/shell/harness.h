@@ -101,11 +101,12 @@ struct GameFixture {
 
     // True when the window shows the whole back buffer one to one in the
     // screen pixels the play area holds (its edges each rounded to the
-    // nearest, as the toolkit clips), once a held-back drag step is out.
-    bool WindowShowsFrame() const {
+    // nearest, as the toolkit clips), once a held-back drag step is out and
+    // the events due are handled (unless told not to wait).
+    bool WindowShowsFrame(bool settle = true) const {
         PlayArea* area = w_->picPuzzle();
-        for (QDeadlineTimer due(2000); area->HoldsBack() && !due.hasExpired();) QTest::qWait(1);
-        QApplication::processEvents();
+        for (QDeadlineTimer due(2000); settle && area->HoldsBack() && !due.hasExpired();) QTest::qWait(1);
+        if (settle) QApplication::processEvents();
         if (!g_.PuzzleLoaded || w_->isMinimized()) return true;
         const double s = area->devicePixelRatio();
         const QRect r(area->mapTo(w_.get(), QPoint(0, 0)), area->size());

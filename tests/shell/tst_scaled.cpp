@@ -99,6 +99,26 @@ private slots:
         QTest::mouseRelease(area, Qt::LeftButton, {}, at + QPoint(35, -25));
         QVERIFY(ShowsWholeFrame());
     }
+
+    // Moved to a screen of another scale, the puzzle is cut again before it
+    // is first shown there, also when the window is then minimised at once;
+    // a window resized while minimised is cut again when it comes back.
+    void otherScaleOrSizeWhileShownOrMinimised() {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        QVERIFY2(screens.size() == 2, "run with the screens of twoscreens.json");
+        Open(400, 300);
+        w_->move(screens[1]->geometry().topLeft() + QPoint(20, 20));   // handled at once
+        QCOMPARE(w_->screen(), screens[1]);
+        w_->picPuzzle()->repaint();   // its first paint there
+        QVERIFY(WindowShowsFrame(false));
+        for (const QSize by : {QSize(0, 0), QSize(31, -17)}) {
+            w_->showMinimized();
+            w_->resize(w_->size() + by);
+            QApplication::processEvents();
+            w_->showNormal();
+            QVERIFY(ShowsWholeFrame() && WindowShowsFrame());
+        }
+    }
 };
 
 QTEST_MAIN(TestScaled)
