@@ -88,17 +88,15 @@ void PlayArea::PresentPending() {
 }
 
 void PlayArea::paintEvent(QPaintEvent* e) {
-    const double s = Ratio();
-    if (ratio_ != 0 && s != ratio_) {
-        // Moved to a screen of another scale: the frame must be made again
-        // at the new size in screen pixels.
-        ratio_ = s;
-        QTimer::singleShot(0, this, [this] {
-            if (onResize) onResize();
-        });
+    const QImage* img = frame ? frame() : nullptr;
+    // Shown one to one, a frame of another size or scale would be the wrong
+    // size on screen: it is made again first. Nothing is shown while the
+    // window is minimised, so that waits for the next paint.
+    if (img && !img->isNull() && !Fits(*img) && onResize) {
+        onResize();
+        img = frame();
     }
     QPainter p(this);
-    const QImage* img = frame ? frame() : nullptr;
     if (img && !img->isNull()) {
         p.setCompositionMode(QPainter::CompositionMode_Source);
         const QRect bounds(QPoint(0, 0), img->size());
@@ -109,7 +107,7 @@ void PlayArea::paintEvent(QPaintEvent* e) {
             const QPointF end(d.left() + d.width(), d.top() + d.height());
             p.drawImage(QRectF(ToLayout(d.topLeft()), ToLayout(end)), *img, QRectF(d));
         }
-        // Whatever the frame does not cover (a resize in progress).
+        // Whatever the frame does not cover (one kept while minimised).
         const QPointF end = ToLayout(QPointF(img->width(), img->height()));
         if (end.x() < width()) p.fillRect(QRectF(end.x(), 0, width() - end.x(), height()), background());
         if (end.y() < height()) p.fillRect(QRectF(0, end.y(), width(), height() - end.y()), background());
@@ -119,7 +117,6 @@ void PlayArea::paintEvent(QPaintEvent* e) {
 }
 
 void PlayArea::resizeEvent(QResizeEvent*) {
-    ratio_ = Ratio();
     if (onResize) onResize();
 }
 

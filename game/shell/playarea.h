@@ -20,8 +20,9 @@ public:
     std::function<const QImage*()> frame;
     std::function<QColor()> background;
     std::function<void(QMouseEvent*)> onPress, onMove, onRelease;
-    // The size in screen pixels changed: a resize, or a move to a screen of
-    // another scale.
+    // The size in screen pixels may have changed: a resize, or a frame about
+    // to be shown that was made for another size or scale (a move to a
+    // screen of another scale, a change while minimised).
     std::function<void()> onResize;
 
     // Screen pixels per layout pixel.
@@ -57,9 +58,9 @@ private:
     // the screen pixel it falls on.
     QPointF InWindow() const;
     QPointF DeviceOrigin() const;
+    bool Fits(const QImage& img) const { return img.size() == DeviceSize() && img.devicePixelRatio() == Ratio(); }
 
-    double ratio_ = 0;   // at the last resize
-    QRegion pending_;    // layout pixels not yet shown
+    QRegion pending_;   // layout pixels not yet shown
     QElapsedTimer shown_, stepped_;   // the last presentation, the last step
     QTimer presentTimer_;
 };
