@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace pz {
@@ -21,6 +22,11 @@ QRect Outward(const QRect& r, Map map) {
 }  // namespace
 
 PlayArea::PlayArea(QWidget* parent) : QWidget(parent) {
+    clock = [] {
+        return qint64(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count());
+    };
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
     presentTimer_.setSingleShot(true);
@@ -55,10 +61,10 @@ void PlayArea::Present(const std::vector<QRect>& deviceRects) {
     // waits for the next step, or one refresh if the pointer stops. Waking up
     // at the refresh to show each held step would cost about as much again as
     // showing it.
-    const qint64 interval = RefreshInterval();
-    const qint64 since = shown_.isValid() ? shown_.nsecsElapsed() : interval;
-    const qint64 gap = std::min(stepped_.isValid() ? stepped_.nsecsElapsed() : interval, interval);
-    stepped_.start();
+    const qint64 interval = RefreshInterval(), now = clock();
+    const qint64 since = shownAt_ == kNever ? interval : now - shownAt_;
+    const qint64 gap = std::min(steppedAt_ == kNever ? interval : now - steppedAt_, interval);
+    steppedAt_ = now;
     if (since + gap / 2 >= interval) {
         PresentPending();
     } else if (!presentTimer_.isActive()) {
@@ -83,7 +89,7 @@ void PlayArea::PresentPending() {
     const QRect box = pending_.boundingRect();
     const QRegion shown = int64_t(box.width()) * box.height() <= 2 * area ? QRegion(box) : pending_;
     pending_ = QRegion();
-    shown_.start();
+    shownAt_ = clock();
     repaint(shown);
 }
 

@@ -1,9 +1,9 @@
 #pragma once
-#include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <limits>
 #include <vector>
 
 namespace pz {
@@ -24,6 +24,9 @@ public:
     // to be shown that was made for another size or scale (a move to a
     // screen of another scale, a change while minimised).
     std::function<void()> onResize;
+    // The clock presentation is paced by, in nanoseconds: a steady clock
+    // unless another is handed in.
+    std::function<qint64()> clock;
 
     // Screen pixels per layout pixel.
     double Ratio() const { return devicePixelRatio(); }
@@ -60,8 +63,9 @@ private:
     QPointF DeviceOrigin() const;
     bool Fits(const QImage& img) const { return img.size() == DeviceSize() && img.devicePixelRatio() == Ratio(); }
 
+    static constexpr qint64 kNever = std::numeric_limits<qint64>::min();
     QRegion pending_;   // layout pixels not yet shown
-    QElapsedTimer shown_, stepped_;   // the last presentation, the last step
+    qint64 shownAt_ = kNever, steppedAt_ = kNever;   // the last presentation, the last step (clock time)
     QTimer presentTimer_;
 };
 

@@ -246,6 +246,30 @@ private slots:
         QVERIFY(Start());
         QVERIFY(!QFile::exists(WorkingBitmapPath()));
     }
+
+    // A drag step shows at once when the screen's next refresh (60 Hz here)
+    // is due before the next step is halfway; otherwise it waits for the next
+    // step, or one refresh.
+    void presentationKeepsPaceWithTheScreen() {
+        PlayArea area;
+        QImage frame(200, 100, QImage::Format_RGB32);
+        int paints = 0;
+        area.frame = [&] { return ++paints, &frame; };
+        qint64 now = 0, ms = 1000000;
+        area.clock = [&] { return now; };
+        area.resize(200, 100);
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        auto shownAtOnce = [&](qint64 after) {
+            const int before = paints;
+            area.Present({QRect(int((now += after) / ms), 0, 4, 4)});
+            return paints > before && !area.HoldsBack();
+        };
+        for (const auto& [after, shown] : std::vector<std::pair<qint64, bool>>{
+                 {0, true}, {2 * ms, false}, {2 * ms, false}, {10 * ms, true}, {17 * ms, true}, {ms, false}})
+            QVERIFY2(shownAtOnce(after) == shown, qPrintable(QString("at %1 ms").arg(now / ms)));
+        QTRY_VERIFY(!area.HoldsBack());
+    }
 };
 
 QTEST_MAIN(TestFrmMain)
