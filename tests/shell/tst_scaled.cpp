@@ -34,7 +34,7 @@ private slots:
         QVERIFY(w_->model().PuzzleWidth > area->width());
         // Presented one to one and whole: the window shows the back buffer's
         // pixels, in just the screen pixels the play area holds.
-        QVERIFY(area->height() % 2 && area->mapTo(w_.get(), QPoint(0, 0)).y() % 2);
+        QVERIFY(area->height() % 2 && area->y() % 2);
         QVERIFY(WindowShowsFrame());
 
         // The caption bar, its gap and its text, and the outlines scale.
@@ -51,6 +51,22 @@ private slots:
         QVERIFY2(bottom - top + 1 > 12, "the caption text is as small as at scale 1");
         QCOMPARE(w_->images().Lines.EdgeLineH.Height(), int(std::lround(s_)));
         QCOMPARE(w_->images().Lines.FrameLineV.Width(), int(std::lround(s_)));
+
+        // Moved to a screen of another scale: cut again before it is first
+        // shown there, also when minimised at once; resized while minimised:
+        // cut again when it comes back.
+        QScreen* other = QGuiApplication::screens().value(1);   // from twoscreens.json
+        QVERIFY(other && other->devicePixelRatio() != s_);
+        w_->move(other->geometry().topLeft());   // handled at once
+        area->repaint();   // its first paint there
+        QVERIFY(w_->screen() == other && WindowShowsFrame(false));
+        for (const QSize by : {QSize(0, 0), QSize(31, -17)}) {
+            w_->showMinimized();
+            w_->resize(w_->size() + by);
+            QApplication::processEvents();
+            w_->showNormal();
+            QVERIFY(ShowsWholeFrame() && WindowShowsFrame());
+        }
     }
 
     void dragFollowsThePointerAndJoinsWithinTheScaledTolerance() {
@@ -100,25 +116,6 @@ private slots:
         QVERIFY(ShowsWholeFrame());
     }
 
-    // Moved to a screen of another scale, the puzzle is cut again before it
-    // is first shown there, also when the window is then minimised at once;
-    // a window resized while minimised is cut again when it comes back.
-    void otherScaleOrSizeWhileShownOrMinimised() {
-        const QList<QScreen*> screens = QGuiApplication::screens();
-        QVERIFY2(screens.size() == 2, "run with the screens of twoscreens.json");
-        Open(400, 300);
-        w_->move(screens[1]->geometry().topLeft() + QPoint(20, 20));   // handled at once
-        QCOMPARE(w_->screen(), screens[1]);
-        w_->picPuzzle()->repaint();   // its first paint there
-        QVERIFY(WindowShowsFrame(false));
-        for (const QSize by : {QSize(0, 0), QSize(31, -17)}) {
-            w_->showMinimized();
-            w_->resize(w_->size() + by);
-            QApplication::processEvents();
-            w_->showNormal();
-            QVERIFY(ShowsWholeFrame() && WindowShowsFrame());
-        }
-    }
 };
 
 QTEST_MAIN(TestScaled)
