@@ -151,6 +151,13 @@ void frmMain::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
+void frmMain::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    // Back from minimised the window may only be shown again as it was; a
+    // size or scale changed meanwhile is made good by painting afresh.
+    if (e->type() == QEvent::WindowStateChange && !isMinimized()) picPuzzle_->update();
+}
+
 namespace {
 // The one state file or picture a drop carries, or nothing.
 QString DroppedFile(const QMimeData* data) {

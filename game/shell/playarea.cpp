@@ -5,20 +5,28 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace pz {
 
 namespace {
-// The screen pixels under a rectangle of layout pixels, rounded outwards.
-QRect DeviceRect(const QRect& r, double s) {
-    const int x0 = int(std::floor(r.left() * s)), y0 = int(std::floor(r.top() * s));
-    const int x1 = int(std::ceil((r.left() + r.width()) * s)), y1 = int(std::ceil((r.top() + r.height()) * s));
-    return QRect(x0, y0, x1 - x0, y1 - y0);
+// The whole pixels under a rectangle whose corners map goes through,
+// rounded outwards.
+template <class Map>
+QRect Outward(const QRect& r, Map map) {
+    const QPointF a = map(QPointF(r.topLeft())), b = map(QPointF(r.left() + r.width(), r.top() + r.height()));
+    const int x0 = int(std::floor(a.x())), y0 = int(std::floor(a.y()));
+    return QRect(x0, y0, int(std::ceil(b.x())) - x0, int(std::ceil(b.y())) - y0);
 }
 }  // namespace
 
 PlayArea::PlayArea(QWidget* parent) : QWidget(parent) {
+    clock = [] {
+        return qint64(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count());
+    };
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
     presentTimer_.setSingleShot(true);
@@ -26,18 +34,24 @@ PlayArea::PlayArea(QWidget* parent) : QWidget(parent) {
     connect(&presentTimer_, &QTimer::timeout, this, [this] { PresentPending(); });
 }
 
+QPointF PlayArea::InWindow() const { return QPointF(mapTo(window(), QPoint(0, 0))); }
+
+QPointF PlayArea::DeviceOrigin() const {
+    const QPointF o = InWindow() * Ratio();
+    return QPointF(qRound(o.x()), qRound(o.y()));
+}
+
+QPointF PlayArea::ToDevice(const QPointF& layout) const { return (layout + InWindow()) * Ratio() - DeviceOrigin(); }
+
+QPointF PlayArea::ToLayout(const QPointF& device) const { return (device + DeviceOrigin()) / Ratio() - InWindow(); }
+
 QSize PlayArea::DeviceSize() const {
-    const double s = Ratio();
-    return QSize(int(std::lround(width() * s)), int(std::lround(height() * s)));
+    const QPointF end = ToDevice(QPointF(width(), height()));
+    return QSize(qRound(end.x()), qRound(end.y()));
 }
 
 void PlayArea::Present(const std::vector<QRect>& deviceRects) {
-    const double s = Ratio();
-    for (const QRect& d : deviceRects) {
-        const int x0 = int(std::floor(d.left() / s)), y0 = int(std::floor(d.top() / s));
-        const int x1 = int(std::ceil((d.left() + d.width()) / s)), y1 = int(std::ceil((d.top() + d.height()) / s));
-        pending_ += QRect(x0, y0, x1 - x0, y1 - y0);
-    }
+    for (const QRect& d : deviceRects) pending_ += Outward(d, [this](const QPointF& q) { return ToLayout(q); });
     if (pending_.isEmpty()) return;
     // About one presentation per refresh of the screen: the pointer often
     // moves faster than the screen shows, and the frame is always whole, so
@@ -47,10 +61,10 @@ void PlayArea::Present(const std::vector<QRect>& deviceRects) {
     // waits for the next step, or one refresh if the pointer stops. Waking up
     // at the refresh to show each held step would cost about as much again as
     // showing it.
-    const qint64 interval = RefreshInterval();
-    const qint64 since = shown_.isValid() ? shown_.nsecsElapsed() : interval;
-    const qint64 gap = std::min(stepped_.isValid() ? stepped_.nsecsElapsed() : interval, interval);
-    stepped_.start();
+    const qint64 interval = RefreshInterval(), now = clock();
+    const qint64 since = shownAt_ == kNever ? interval : now - shownAt_;
+    const qint64 gap = std::min(steppedAt_ == kNever ? interval : now - steppedAt_, interval);
+    steppedAt_ = now;
     if (since + gap / 2 >= interval) {
         PresentPending();
     } else if (!presentTimer_.isActive()) {
@@ -75,42 +89,40 @@ void PlayArea::PresentPending() {
     const QRect box = pending_.boundingRect();
     const QRegion shown = int64_t(box.width()) * box.height() <= 2 * area ? QRegion(box) : pending_;
     pending_ = QRegion();
-    shown_.start();
+    shownAt_ = clock();
     repaint(shown);
 }
 
 void PlayArea::paintEvent(QPaintEvent* e) {
-    const double s = Ratio();
-    if (ratio_ != 0 && s != ratio_) {
-        // Moved to a screen of another scale: the frame must be made again
-        // at the new size in screen pixels.
-        ratio_ = s;
-        QTimer::singleShot(0, this, [this] {
-            if (onResize) onResize();
-        });
+    const QImage* img = frame ? frame() : nullptr;
+    // Shown one to one, a frame of another size or scale would be the wrong
+    // size on screen: it is made again first. Nothing is shown while the
+    // window is minimised, so that waits for the next paint.
+    if (img && !img->isNull() && !Fits(*img) && onResize) {
+        onResize();
+        img = frame();
     }
     QPainter p(this);
-    const QImage* img = frame ? frame() : nullptr;
     if (img && !img->isNull()) {
         p.setCompositionMode(QPainter::CompositionMode_Source);
         const QRect bounds(QPoint(0, 0), img->size());
         for (const QRect& r : e->region()) {
             // Screen pixels copied one to one.
-            const QRect d = DeviceRect(r, s).intersected(bounds);
+            const QRect d = Outward(r, [this](const QPointF& q) { return ToDevice(q); }).intersected(bounds);
             if (d.isEmpty()) continue;
-            p.drawImage(QRectF(d.left() / s, d.top() / s, d.width() / s, d.height() / s), *img, QRectF(d));
+            const QPointF end(d.left() + d.width(), d.top() + d.height());
+            p.drawImage(QRectF(ToLayout(d.topLeft()), ToLayout(end)), *img, QRectF(d));
         }
-        // Whatever the frame does not cover (a resize in progress).
-        const double fw = img->width() / s, fh = img->height() / s;
-        if (fw < width()) p.fillRect(QRectF(fw, 0, width() - fw, height()), background());
-        if (fh < height()) p.fillRect(QRectF(0, fh, width(), height() - fh), background());
+        // Whatever the frame does not cover (one kept while minimised).
+        const QPointF end = ToLayout(QPointF(img->width(), img->height()));
+        if (end.x() < width()) p.fillRect(QRectF(end.x(), 0, width() - end.x(), height()), background());
+        if (end.y() < height()) p.fillRect(QRectF(0, end.y(), width(), height() - end.y()), background());
     } else {
         p.fillRect(rect(), background ? background() : palette().window().color());
     }
 }
 
 void PlayArea::resizeEvent(QResizeEvent*) {
-    ratio_ = Ratio();
     if (onResize) onResize();
 }
 

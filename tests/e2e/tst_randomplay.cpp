@@ -39,6 +39,7 @@ public:
     QString Run(int actions) {
         game_.Reset({{"Number of Pieces", "12"}});
         if (!game_.Start(700, 520)) return "the window was not shown";
+        if (game_.area()->devicePixelRatio() != 1) game_.OddTop();
         MakeFiles();
         for (int i = 0; i < actions; ++i) {
             const int zeroBefore = ZeroTimeEntries(game_.g_);

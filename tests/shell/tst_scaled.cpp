@@ -21,6 +21,7 @@ class TestScaled : public QObject, test::GameFixture {
 private slots:
     void init() {
         QVERIFY(Restart());
+        OddTop();   // and an odd height
         s_ = w_->picPuzzle()->devicePixelRatio();
         QVERIFY2(s_ > 1, "run with QT_SCALE_FACTOR above 1");
     }
@@ -29,11 +30,11 @@ private slots:
         Open(2400, 1800);   // larger than the screen: cut at the screen's resolution
         const Surface& bb = w_->backBuffer();
         PlayArea* area = w_->picPuzzle();
-        QCOMPARE(bb.Width(), int(std::lround(area->width() * s_)));
-        QCOMPARE(bb.Height(), int(std::lround(area->height() * s_)));
         QCOMPARE(bb.Image().devicePixelRatio(), s_);
         QVERIFY(w_->model().PuzzleWidth > area->width());
-        // Presented one to one: the window shows the back buffer's pixels.
+        // Presented one to one and whole: the window shows the back buffer's
+        // pixels, in just the screen pixels the play area holds.
+        QVERIFY(area->height() % 2 && area->y() % 2);
         QVERIFY(WindowShowsFrame());
 
         // The caption bar, its gap and its text, and the outlines scale.
@@ -50,6 +51,22 @@ private slots:
         QVERIFY2(bottom - top + 1 > 12, "the caption text is as small as at scale 1");
         QCOMPARE(w_->images().Lines.EdgeLineH.Height(), int(std::lround(s_)));
         QCOMPARE(w_->images().Lines.FrameLineV.Width(), int(std::lround(s_)));
+
+        // Moved to a screen of another scale: cut again before it is first
+        // shown there, also when minimised at once; resized while minimised:
+        // cut again when it comes back.
+        QScreen* other = QGuiApplication::screens().value(1);   // from twoscreens.json
+        QVERIFY(other && other->devicePixelRatio() != s_);
+        w_->move(other->geometry().topLeft());   // handled at once
+        area->repaint();   // its first paint there
+        QVERIFY(w_->screen() == other && WindowShowsFrame(false));
+        for (const QSize by : {QSize(0, 0), QSize(31, -17)}) {
+            w_->showMinimized();
+            w_->resize(w_->size() + by);
+            QApplication::processEvents();
+            w_->showNormal();
+            QVERIFY(ShowsWholeFrame() && WindowShowsFrame());
+        }
     }
 
     void dragFollowsThePointerAndJoinsWithinTheScaledTolerance() {
@@ -98,6 +115,7 @@ private slots:
         QTest::mouseRelease(area, Qt::LeftButton, {}, at + QPoint(35, -25));
         QVERIFY(ShowsWholeFrame());
     }
+
 };
 
 QTEST_MAIN(TestScaled)
