@@ -4,14 +4,14 @@
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
-#include <QtEndian>
 #include <QSaveFile>
+#include <QtEndian>
 #include <memory>
 
 #include "game/persist/exiforientation.h"
 #include "game/persist/heifpicture.h"
-#include "game/persist/programdir.h"
 #include "game/persist/jpegpicture.h"
+#include "game/persist/programdir.h"
 
 namespace pz {
 
@@ -60,7 +60,9 @@ bool ShortBmp(QIODevice& dev) {
     const qint32 offBits = le32(10), w = le32(18), hgt = le32(22), compression = le32(30);
     const int bpp = qFromLittleEndian<quint16>(h.constData() + 28);
     // Uncompressed rows, with or without colour masks.
-    if ((compression != 0 && compression != 3 && compression != 6) || w <= 0 || hgt == 0 || bpp <= 0 || bpp > 32 || offBits < 0) return false;
+    if ((compression != 0 && compression != 3 && compression != 6) || w <= 0 || hgt == 0 || bpp <= 0 || bpp > 32 ||
+        offBits < 0)
+        return false;
     const qint64 stride = (qint64(w) * bpp + 31) / 32 * 4;
     return dev.size() < qint64(offBits) + stride * std::abs(qint64(hgt));
 }
