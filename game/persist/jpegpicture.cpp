@@ -90,8 +90,6 @@ void PlaceBand(QImage& out, int tag, const uint32_t* band, int r0, int rows, int
     }
 }
 
-// Everything between setjmp and a longjmp out of libjpeg lives in plain
-// structures owned by the caller.
 // Two bands: libjpeg decodes into one while the other is placed on the
 // second core, so turning costs next to nothing beside the decode.
 struct Bands {
@@ -102,6 +100,7 @@ struct Bands {
     }
 };
 
+// Everything that outlives a longjmp out of libjpeg is owned by the caller.
 bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& data, int tag,
             const std::function<QString(QSize)>& sizeError, QImage& out, Bands& bands, QString& refusal,
             bool& cmyk) {
@@ -148,7 +147,8 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& 
         }
         if (got == 0) break;
         bands.Wait();
-        bands.placing = std::async(std::launch::async, [&out, tag, band, r0, got, w, h] { PlaceBand(out, tag, band, r0, got, w, h); });
+        bands.placing = std::async(std::launch::async,
+                                   [&out, tag, band, r0, got, w, h] { PlaceBand(out, tag, band, r0, got, w, h); });
     }
     bands.Wait();
     jpeg_finish_decompress(&cinfo);
