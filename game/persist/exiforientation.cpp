@@ -1,6 +1,6 @@
 #include "game/persist/exiforientation.h"
 
-#include <QTransform>
+#include <algorithm>
 
 namespace pz {
 
@@ -84,17 +84,42 @@ int ContainerOrientation(QIODevice& dev) {
     return o;
 }
 
-QImage Oriented(QImage image, int orientation) {
-    // Tags 2, 4, 5 and 7 mirror; 5 to 8 turn by a quarter. The mirror comes
-    // first, as the tag's definition reads.
-    static constexpr struct { bool mirrorH, mirrorV; int turn; } kOps[9] = {
-        {false, false, 0}, {false, false, 0}, {true, false, 0}, {true, true, 0},  {false, true, 0},
-        {true, false, 270}, {false, false, 90}, {true, false, 90}, {false, false, 270}};
-    if (orientation < 2 || orientation > 8 || image.isNull()) return image;
-    const auto& op = kOps[orientation];
-    if (op.mirrorH || op.mirrorV) image = image.mirrored(op.mirrorH, op.mirrorV);
-    if (op.turn) image = image.transformed(QTransform().rotate(op.turn));
-    return image;
+void PlaceRows(QImage& out, int tag, const uint32_t* rows, int r0, int count, int w, int h) {
+    auto* bits = reinterpret_cast<uint32_t*>(out.bits());
+    const qsizetype stride = out.bytesPerLine() / 4;
+    if (tag <= 4) {
+        // 2 mirrors each row, 3 turns half round, 4 turns upside down.
+        for (int i = 0; i < count; ++i) {
+            const uint32_t* src = rows + size_t(i) * w;
+            const int r = r0 + i;
+            uint32_t* dst = bits + stride * (tag <= 2 ? r : h - 1 - r);
+            if (tag <= 1 || tag == 4) std::copy(src, src + w, dst);
+            else std::reverse_copy(src, src + w, dst);
+        }
+        return;
+    }
+    // 5 to 8: stored row r becomes upright column r (5, 8) or h - 1 - r (6, 7),
+    // stored column c upright row c (5, 6) or w - 1 - c (7, 8). The rows
+    // given land side by side in each upright row.
+    const bool columnFromEnd = tag == 6 || tag == 7, rowFromEnd = tag == 7 || tag == 8;
+    for (int c = 0; c < w; ++c) {
+        uint32_t* dst = bits + stride * (rowFromEnd ? w - 1 - c : c);
+        const uint32_t* src = rows + c;
+        if (columnFromEnd) {
+            for (int i = 0; i < count; ++i) dst[h - 1 - r0 - i] = src[size_t(i) * w];
+        } else {
+            for (int i = 0; i < count; ++i) dst[r0 + i] = src[size_t(i) * w];
+        }
+    }
+}
+
+QImage Oriented(const QImage& picture, int orientation) {
+    if (orientation < 2 || orientation > 8 || picture.isNull()) return picture;
+    const int w = picture.width(), h = picture.height();
+    QImage out(orientation >= 5 ? QSize(h, w) : QSize(w, h), QImage::Format_RGB32);
+    if (out.isNull()) return out;
+    PlaceRows(out, orientation, reinterpret_cast<const uint32_t*>(picture.constBits()), 0, h, w, h);
+    return out;
 }
 
 }  // namespace pz

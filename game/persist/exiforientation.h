@@ -1,8 +1,9 @@
 #pragma once
-// The EXIF orientation tag of containers whose Qt readers do not apply it
-// themselves (PNG's eXIf chunk, WebP's EXIF chunk).
+// The EXIF orientation tag: read from containers whose Qt readers do not
+// apply it themselves (PNG's eXIf chunk, WebP's EXIF chunk), and applied.
 #include <QIODevice>
 #include <QImage>
+#include <cstdint>
 
 namespace pz {
 
@@ -14,7 +15,12 @@ int ExifOrientation(const QByteArray& exif);
 // records none or is neither. Leaves dev's position where it was.
 int ContainerOrientation(QIODevice& dev);
 
-// The picture turned and mirrored the way the tag says it was taken.
-QImage Oriented(QImage image, int orientation);
+// Copies rows [r0, r0 + count) of a w x h stored picture (RGB32 pixels, w
+// to a row, from rows) to their places in the upright picture out, as the
+// tag defines them.
+void PlaceRows(QImage& out, int tag, const uint32_t* rows, int r0, int count, int w, int h);
+
+// The RGB32 picture turned and mirrored the way the tag says it was taken.
+QImage Oriented(const QImage& picture, int orientation);
 
 }  // namespace pz

@@ -1,11 +1,9 @@
 #include "game/persist/jpegpicture.h"
 
-#include <QPoint>
-#include <algorithm>
 #include <csetjmp>
+#include <cstdio>
 #include <future>
 #include <vector>
-#include <cstdio>
 // clang-format off
 #include <jpeglib.h>
 #include <jerror.h>
@@ -57,37 +55,6 @@ void Warn(j_common_ptr c, int level) {
     // Running out of coded data loses pixels; running out of file alone
     // (JWRN_JPEG_EOF) does not: a file whose end marker is missing is whole.
     if (level < 0 && c->err->msg_code == JWRN_HIT_MARKER) e->truncated = true;
-}
-
-// Copies a band of stored rows [r0, r0 + rows) of a w x h stored image to
-// their places in the upright picture, as the tag defines them.
-void PlaceBand(QImage& out, int tag, const uint32_t* band, int r0, int rows, int w, int h) {
-    auto* bits = reinterpret_cast<uint32_t*>(out.bits());
-    const qsizetype stride = out.bytesPerLine() / 4;
-    if (tag <= 4) {
-        // 2 mirrors each row, 3 turns half round, 4 turns upside down.
-        for (int i = 0; i < rows; ++i) {
-            const uint32_t* src = band + size_t(i) * w;
-            const int r = r0 + i;
-            uint32_t* dst = bits + stride * (tag <= 2 ? r : h - 1 - r);
-            if (tag <= 1 || tag == 4) std::copy(src, src + w, dst);
-            else std::reverse_copy(src, src + w, dst);
-        }
-        return;
-    }
-    // 5 to 8: stored row r becomes upright column r (5, 8) or h - 1 - r (6, 7),
-    // stored column c upright row c (5, 6) or w - 1 - c (7, 8). A band's
-    // rows land side by side in each upright row.
-    const bool columnFromEnd = tag == 6 || tag == 7, rowFromEnd = tag == 7 || tag == 8;
-    for (int c = 0; c < w; ++c) {
-        uint32_t* dst = bits + stride * (rowFromEnd ? w - 1 - c : c);
-        const uint32_t* src = band + c;
-        if (columnFromEnd) {
-            for (int i = 0; i < rows; ++i) dst[h - 1 - r0 - i] = src[size_t(i) * w];
-        } else {
-            for (int i = 0; i < rows; ++i) dst[r0 + i] = src[size_t(i) * w];
-        }
-    }
 }
 
 // Two bands: libjpeg decodes into one while the other is placed on the
@@ -148,7 +115,7 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& 
         if (got == 0) break;
         bands.Wait();
         bands.placing = std::async(std::launch::async,
-                                   [&out, tag, band, r0, got, w, h] { PlaceBand(out, tag, band, r0, got, w, h); });
+                                   [&out, tag, band, r0, got, w, h] { PlaceRows(out, tag, band, r0, got, w, h); });
     }
     bands.Wait();
     jpeg_finish_decompress(&cinfo);

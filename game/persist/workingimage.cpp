@@ -101,9 +101,8 @@ PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels) {
     if (!r.error.isEmpty()) return r;
     // Qt turns what its own readers know to be turned; PNG and WebP keep their
     // EXIF block where only we look.
-    if (reader.transformation() == QImageIOHandler::TransformationNone)
-        img = Oriented(std::move(img), ContainerOrientation(dev));
-    r.image = Opaque(std::move(img));
+    const int tag = reader.transformation() == QImageIOHandler::TransformationNone ? ContainerOrientation(dev) : 0;
+    r.image = Oriented(Opaque(std::move(img)), tag);
     return r;
 }
 
