@@ -131,6 +131,53 @@ void ResetOutlineColors(LineImages& li, int32_t fill) {
 
 namespace {
 
+// A piece's body relative to its ImageRect's corner, with its margins.
+struct Body {
+    int L, T, R, B, MX, MY;
+};
+
+// The tab on edge e (top, bottom, left, right): one line per inset, outwards
+// from the body.
+template <class Copy>
+void CopyTab(const Body& b, int e, const std::vector<int>& s, Copy& copy) {
+    const auto [L, T, R, B, MX, MY] = b;
+    for (int j = 0; j < int(s.size()); ++j) {
+        switch (e) {
+            case 0: copy(Rect{L + MX + s[j], T - 1 - j, R - MX - s[j], T - j}); break;
+            case 1: copy(Rect{L + MX + s[j], B + j, R - MX - s[j], B + j + 1}); break;
+            case 2: copy(Rect{L - 1 - j, T + MY + s[j], L - j, B - MY - s[j]}); break;
+            case 3: copy(Rect{R + j, T + MY + s[j], R + j + 1, B - MY - s[j]}); break;
+        }
+    }
+}
+
+// The band beside the hole on edge e: two lines per inset, one each side of
+// the hole, inwards from the body's border.
+template <class Copy>
+void CopyHole(const Body& b, int e, const std::vector<int>& s, Copy& copy) {
+    const auto [L, T, R, B, MX, MY] = b;
+    for (int j = 0; j < int(s.size()); ++j) {
+        switch (e) {
+            case 0:
+                copy(Rect{L + MX, T + j, L + MX + s[j], T + j + 1});
+                copy(Rect{R - MX - s[j], T + j, R - MX, T + j + 1});
+                break;
+            case 1:
+                copy(Rect{L + MX, B - 1 - j, L + MX + s[j], B - j});
+                copy(Rect{R - MX - s[j], B - 1 - j, R - MX, B - j});
+                break;
+            case 2:
+                copy(Rect{L + j, T + MY, L + j + 1, T + MY + s[j]});
+                copy(Rect{L + j, B - MY - s[j], L + j + 1, B - MY});
+                break;
+            case 3:
+                copy(Rect{R - 1 - j, T + MY, R - j, T + MY + s[j]});
+                copy(Rect{R - 1 - j, B - MY - s[j], R - j, B - MY});
+                break;
+        }
+    }
+}
+
 // Every single-line copy of a piece, in piece-image coordinates of the body's
 // frame: the callback gets a rectangle of the working picture relative to the
 // body's top-left corner (L, T).
@@ -159,44 +206,16 @@ void ForEachCopy(const Globals& g, const PuzzleModel& m, const PieceInfo& pc, Co
         {L, T + MY, L + MX, B - MY},
         {R - MX, T + MY, R, B - MY},
     };
+    const Body body{L, T, R, B, MX, MY};
     for (int e = 0; e < 4; ++e) {
         const bool horizontal = e < 2;
         const int K = horizontal ? W : H;
         const int D = horizontal ? MY : MX;
         if (edges[e].out) {
             copy(bands[e]);
-            if (!edges[e].neighbour) continue;
-            const std::vector<int> s = CurveInsets(K, D, true);
-            for (int j = 0; j < int(s.size()); ++j) {
-                switch (e) {
-                    case 0: copy(Rect{L + MX + s[j], T - 1 - j, R - MX - s[j], T - j}); break;
-                    case 1: copy(Rect{L + MX + s[j], B + j, R - MX - s[j], B + j + 1}); break;
-                    case 2: copy(Rect{L - 1 - j, T + MY + s[j], L - j, B - MY - s[j]}); break;
-                    case 3: copy(Rect{R + j, T + MY + s[j], R + j + 1, B - MY - s[j]}); break;
-                }
-            }
+            if (edges[e].neighbour) CopyTab(body, e, CurveInsets(K, D, true), copy);
         } else {
-            const std::vector<int> s = CurveInsets(K, D, false);
-            for (int j = 0; j < int(s.size()); ++j) {
-                switch (e) {
-                    case 0:
-                        copy(Rect{L + MX, T + j, L + MX + s[j], T + j + 1});
-                        copy(Rect{R - MX - s[j], T + j, R - MX, T + j + 1});
-                        break;
-                    case 1:
-                        copy(Rect{L + MX, B - 1 - j, L + MX + s[j], B - j});
-                        copy(Rect{R - MX - s[j], B - 1 - j, R - MX, B - j});
-                        break;
-                    case 2:
-                        copy(Rect{L + j, T + MY, L + j + 1, T + MY + s[j]});
-                        copy(Rect{L + j, B - MY - s[j], L + j + 1, B - MY});
-                        break;
-                    case 3:
-                        copy(Rect{R - 1 - j, T + MY, R - j, T + MY + s[j]});
-                        copy(Rect{R - 1 - j, B - MY - s[j], R - j, B - MY});
-                        break;
-                }
-            }
+            CopyHole(body, e, CurveInsets(K, D, false), copy);
         }
     }
 }
