@@ -13,8 +13,8 @@ test::CutPuzzle Scattered(int cols, int rows) {
     auto c = test::MakeCut(cols, rows, 1900, 1060, 1920, 1080);
     ClockRandom rnd(1);
     Scramble(c.g, c.m, 1920, 1080, rnd);
-    c.g.OutlinePieces = true;
-    c.g.ViewPreview = true;
+    c.s.OutlinePieces = true;
+    c.s.ViewPreview = true;
     return c;
 }
 
@@ -23,9 +23,9 @@ void BM_ComposeFrame(benchmark::State& state) {
     auto c = Scattered(cols, rows);
     Surface bb(1920, 1080);
     BandWorker worker;
-    ComposeFrame(c.g, c.m, c.images, c.cache, bb, &worker);   // warm the run tables
+    ComposeFrame(c.s, c.g, c.m, c.images, c.cache, bb, &worker);   // warm the run tables
     bench::Measure(state, bench::FrameCopySeconds(), "frame_copy",
-                   [&] { ComposeFrame(c.g, c.m, c.images, c.cache, bb, &worker); });
+                   [&] { ComposeFrame(c.s, c.g, c.m, c.images, c.cache, bb, &worker); });
     state.SetLabel(std::to_string(cols * rows) + " pieces");
 }
 BENCHMARK(BM_ComposeFrame)->Args({18, 18})->Args({40, 25})->Unit(benchmark::kMillisecond)->UseRealTime();

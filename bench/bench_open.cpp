@@ -60,14 +60,13 @@ void OpenToFirstFrame(benchmark::State& state, const QString& file, const std::f
     test::GameFixture game;
     if (!game.Start(1920, 1080 + 60)) state.SkipWithError("no window");
     SetProgramDirectory(dir);
-    Globals& g = game.g_;
-    g.NumberOfPieces = 324;
+    game.s_.NumberOfPieces = 324;
     bench::Measure(state, floor, "decode_only", [&] {
         game.files_.answers.push_back(file);
         game.w_->mnuFileOpen_Click();   // ends with the first frame composed
     });
-    if (!g.PuzzleLoaded || !game.prompts_.messages.isEmpty()) state.SkipWithError("the picture did not open");
-    state.SetLabel(std::to_string(g.NumColumns) + "x" + std::to_string(g.NumRows));
+    if (!game.Loaded() || !game.prompts_.messages.isEmpty()) return state.SkipWithError("the picture did not open");
+    state.SetLabel(std::to_string(game.grid().NumColumns) + "x" + std::to_string(game.grid().NumRows));
 }
 
 void DecodeWithQt(const QString& file) {

@@ -34,7 +34,7 @@ test::CutPuzzle WithBigGroup(int w = 1920, int h = 1080) {
             c.m.SelectedGroup = c.m.Pieces[p].Group;
             JoinPass(c.g, c.m, w, h);
         }
-    c.g.ViewPreview = true;
+    c.s.ViewPreview = true;
     return c;
 }
 
@@ -48,12 +48,12 @@ void BM_DragStep(benchmark::State& state) {
     if (c.m.Groups[c.m.Pieces[1].Group].PieceCount != 40) state.SkipWithError("group not built");
     Surface bb(w, h);
     BandWorker worker;
-    ComposeFrame(c.g, c.m, c.images, c.cache, bb, &worker);
+    ComposeFrame(c.s, c.g, c.m, c.images, c.cache, bb, &worker);
     c.m.SelectedPiece = group ? 20 : 200;
     ReOrderGroups(c.m);
     const int16_t g = c.m.Pieces[c.m.SelectedPiece].Group;
     DragLayer layer;
-    layer.Begin(c.g, c.m, c.images, c.cache, bb, g);
+    layer.Begin(c.s, c.g, c.m, c.images, c.cache, bb, g);
     int step = 0;
     bench::Measure(state, bench::FrameCopySeconds(w, h), "frame_copy", [&] {
         const double x = w * 0.4 + (step % 40) * 3, y = h * 0.4 + (step % 30) * 2;
@@ -62,7 +62,7 @@ void BM_DragStep(benchmark::State& state) {
         d.AddGroup(c.m, g);
         DragGroupTo(c.m, x, y, w, h);
         d.AddGroup(c.m, g);
-        layer.Compose(c.g, c.m, c.images, c.cache, bb, d.Rects(w, h));
+        layer.Compose(c.s, c.g, c.m, c.images, c.cache, bb, d.Rects(w, h));
     });
     state.SetLabel(std::string(group ? "40-piece group" : "one piece") + ", 324 pieces, " + std::to_string(w) + "x" +
                    std::to_string(h));
@@ -81,12 +81,12 @@ void BM_DragPress(benchmark::State& state) {
     const int w = int(state.range(0)), h = int(state.range(1));
     auto c = WithBigGroup(w, h);
     Surface bb(w, h);
-    ComposeFrame(c.g, c.m, c.images, c.cache, bb);
+    ComposeFrame(c.s, c.g, c.m, c.images, c.cache, bb);
     c.m.SelectedPiece = 200;
     ReOrderGroups(c.m);
     DragLayer layer;
     bench::Measure(state, bench::FrameCopySeconds(w, h), "frame_copy",
-                   [&] { layer.Begin(c.g, c.m, c.images, c.cache, bb, c.m.Pieces[200].Group); });
+                   [&] { layer.Begin(c.s, c.g, c.m, c.images, c.cache, bb, c.m.Pieces[200].Group); });
     state.SetLabel("one piece, 324 pieces, " + std::to_string(w) + "x" + std::to_string(h));
 }
 BENCHMARK(BM_DragPress)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -121,15 +121,15 @@ void BM_ResizeStep(benchmark::State& state) {
     game.Reset({{"Number of Pieces", "324"}});
     if (!game.Start(1920, 1140)) state.SkipWithError("no window");
     game.OpenWith(game.MakePicture("p.bmp", 1900, 1060));
-    const Globals& g = game.g_;
     frmMain& w = *game.w_;
-    if (!g.PuzzleLoaded) state.SkipWithError("no puzzle");
+    if (!game.Loaded()) state.SkipWithError("no puzzle");
     int i = 0;
     bench::Measure(state, bench::FrameCopySeconds(), "frame_copy", [&] {
         w.resize(1920 - (i % 2) * 40, 1140 - (i % 2) * 30);   // resizes the play area synchronously
         ++i;
     });
-    state.SetLabel(std::to_string(g.NumColumns * g.NumRows) + " pieces, re-cut + rescale + align + frame");
+    const Grid& grid = game.grid();
+    state.SetLabel(std::to_string(grid.NumColumns * grid.NumRows) + " pieces, re-cut + rescale + align + frame");
 }
 BENCHMARK(BM_ResizeStep)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -21,16 +21,16 @@ int main(int argc, char** argv) {
     if (!game.Start(1920, 1140)) return 1;
     game.OpenWith(QString::fromLocal8Bit(argv[1]));
     pz::frmMain& w = *game.w_;
-    const pz::Globals& g = game.g_;
     w.picPuzzle_Paint();
     QCoreApplication::processEvents();
-    if (!g.PuzzleLoaded) return 1;
+    if (!game.Loaded()) return 1;
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     const QSize size = QImageReader(QString::fromLocal8Bit(argv[1])).size();
     const double decodedMb = double(size.width()) * size.height() * 4 / 1048576.0;
     const double peakMb = double(u.ru_maxrss) / 1024.0;
     std::printf("peak memory %.0f MB for %d pieces from %dx%d (decoded %.0f MB; target %.0f MB = 2 x decoded + 64)\n",
-                peakMb, int(g.NumColumns) * g.NumRows, size.width(), size.height(), decodedMb, 2 * decodedMb + 64);
+                peakMb, int(game.grid().NumColumns) * game.grid().NumRows, size.width(), size.height(), decodedMb,
+                2 * decodedMb + 64);
     return 0;
 }

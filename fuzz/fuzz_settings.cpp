@@ -24,11 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (s.PreviewSize < 2 || s.PreviewSize > 4) std::abort();
     if (s.PiecesListIndex < 0 || s.PiecesListIndex > 97) std::abort();
     if (!pz::IsCuttablePieceCount(s.NumberOfPieces)) std::abort();
-    for (int32_t c : {s.BackgroundColor, s.BackgroundColorFill, s.OutlineColor, s.OutlineColorFill,
-                      s.PreviewCaptionBackColor, s.PreviewCaptionBackColorFill, s.PreviewCaptionTextColor})
-        if (c < 0 || c > 0xFFFFFF) std::abort();
+    for (const pz::Colour& c : {s.Background, s.Outline, s.PreviewCaptionBack, s.PreviewCaptionText})
+        if (c.Color < 0 || c.Color > 0xFFFFFF || c.ColorFill < 0 || c.ColorFill > 0xFFFFFF) std::abort();
     // The number of pieces always has a grid.
-    pz::Globals g;
+    pz::Grid g;
     g.NumberOfPieces = s.NumberOfPieces;
     pz::SetDivisors(g);
     pz::GridChoice grid;

@@ -16,17 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const pz::StateFileError&) {
         return 0;
     }
-    pz::Globals g;
-    g.NumberOfPieces = s.NumberOfPieces;
-    g.NumColumns = s.NumColumns;
-    g.NumRows = s.NumRows;
-    g.ElapsedSeconds = s.ElapsedSeconds;
-    if (pz::CheckInvariants(g, s.model, false)) std::abort();
+    if (pz::CheckInvariants(s.grid, s.model, false)) std::abort();
     s.model.ImageFileName = s.ImageFileName;
     // What was accepted can be written and read again to the same model.
-    const pz::LoadedState again = pz::ReadState(pz::WriteState(g, s.model));
+    const pz::LoadedState again = pz::ReadState(pz::WriteState(s.grid, s.model));
     if (!(again.model.Pieces == s.model.Pieces) || !(again.model.Groups == s.model.Groups) ||
-        again.model.GroupOrder != s.model.GroupOrder || again.ElapsedSeconds != s.ElapsedSeconds)
+        again.model.GroupOrder != s.model.GroupOrder || again.model.ElapsedSeconds != s.model.ElapsedSeconds)
         std::abort();
     return 0;
 }

@@ -31,12 +31,12 @@ void Save(const std::string& path, const std::string& bytes) {
 // A puzzle of cols x rows with the first `joined` pieces of row 0 joined and
 // the last piece locked home.
 std::string State(int cols, int rows, int joined) {
-    pz::Globals g;
+    pz::Grid g;
     g.NumberOfPieces = int16_t(cols * rows);
     g.NumColumns = int16_t(cols);
     g.NumRows = int16_t(rows);
-    g.ElapsedSeconds = 1234;
     pz::PuzzleModel m;
+    m.ElapsedSeconds = 1234;
     m.ImageFileName = "/home/player/Pictures/Meadow.png";
     pz::InitPieceRecords(g, m);
     pz::ClearSettings(g, m);

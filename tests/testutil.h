@@ -53,7 +53,8 @@ inline QImage PatternPicture(int w, int h) {
 }
 
 struct CutPuzzle {
-    Globals g;
+    Settings s;
+    Grid g;
     PuzzleModel m;
     PuzzleImages images;
     DrawCache cache;
@@ -74,9 +75,8 @@ inline CutPuzzle MakeCut(int cols, int rows, int imageW, int imageH, float scale
     c.m.ImageHeight = int16_t(imageH);
     InitPieceRecords(c.g, c.m);
     const QImage pic = picture ? *picture : PatternPicture(imageW, imageH);
-    c.images = CutPuzzleImages(c.g, c.m, pic, scaleW, scaleH);
+    c.images = CutPuzzleImages(c.s, c.g, c.m, pic, scaleW, scaleH);
     c.whole = Surface::FromImage(pic, c.m.PuzzleWidth, c.m.PuzzleHeight);   // what the pieces were cut from
-    c.g.PuzzleLoaded = true;
     ClearSettings(c.g, c.m);
     return c;
 }

@@ -8,9 +8,9 @@
 
 namespace pz {
 
-frmBestTimes::frmBestTimes(Globals& g, Prompts& prompts, std::function<void(const BestTimesChange&)> apply,
-                           QWidget* parent)
-    : QDialog(parent), g_(g), prompts_(prompts), apply_(std::move(apply)) {
+frmBestTimes::frmBestTimes(const BestTimesTable& table, Prompts& prompts,
+                           std::function<void(const BestTimesChange&)> apply, QWidget* parent)
+    : QDialog(parent), table_(table), prompts_(prompts), apply_(std::move(apply)) {
     setWindowTitle(QStringLiteral("Puzzora - Best Times"));
     lstViewBestTimes = new QTreeWidget(this);
     lstViewBestTimes->setObjectName(QStringLiteral("lstViewBestTimes"));
@@ -41,7 +41,7 @@ frmBestTimes::frmBestTimes(Globals& g, Prompts& prompts, std::function<void(cons
 void frmBestTimes::Form_Load() {
     lstViewBestTimes->clear();
     for (int i = 1; i <= BestTimesCount; ++i) {
-        const BestTimeEntry& e = g_.BestTimes[i];
+        const BestTimeEntry& e = table_[i];
         auto* item = new QTreeWidgetItem(lstViewBestTimes);
         item->setText(0, QString::fromStdString(e.PlayerName));
         item->setText(1, QString::fromStdString(ElapsedText(e)));

@@ -4,7 +4,6 @@
 #include <QTreeWidget>
 #include <functional>
 
-#include "game/model/globals.h"
 #include "game/persist/besttimes.h"
 #include "platform/filedialogs.h"
 
@@ -14,8 +13,9 @@ namespace pz {
 class frmBestTimes : public QDialog {
     Q_OBJECT
 public:
-    // apply makes a change (none: just a rewrite) to the table and its file.
-    frmBestTimes(Globals& g, Prompts& prompts, std::function<void(const BestTimesChange&)> apply,
+    // table is the table shown; apply makes a change (none: just a rewrite)
+    // to it and its file.
+    frmBestTimes(const BestTimesTable& table, Prompts& prompts, std::function<void(const BestTimesChange&)> apply,
                  QWidget* parent = nullptr);
 
     void Form_Load();
@@ -27,7 +27,7 @@ public:
     QPushButton* OKButton = nullptr;
 
 private:
-    Globals& g_;
+    const BestTimesTable& table_;
     Prompts& prompts_;
     std::function<void(const BestTimesChange&)> apply_;
 };

@@ -69,8 +69,34 @@ const std::array<std::array<uint8_t, 3>, 14> frmColorPicker::kPalette = {{
     {175, 200, 250}, {255, 183, 183}, {234, 255, 179}, {255, 137, 113}, {255, 255, 0}, {255, 137, 113}, {0, 0, 0},
 }};
 
-frmColorPicker::frmColorPicker(Globals& g, QWidget* parent) : QDialog(parent), g_(g) {
+frmColorPicker::frmColorPicker(PickedColor& answer, QWidget* parent) : QDialog(parent), answer_(answer) {
     setWindowTitle(QStringLiteral("Color Picker"));
+    QLayout* swatches = BuildSwatches();
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(OKButton);
+    right->addWidget(CancelButton);
+    right->addSpacing(12);
+    right->addLayout(BuildCustomColour());
+    right->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(swatches);
+    layout->addSpacing(12);
+    layout->addLayout(right);
+
+    // Start from the caller's colour; the change handlers do the rest.
+    txtRed->setText(QString::number(answer_.PickedRed));
+    txtGreen->setText(QString::number(answer_.PickedGreen));
+    txtBlue->setText(QString::number(answer_.PickedBlue));
+    UpdatePreview();
+}
+
+QLayout* frmColorPicker::BuildSwatches() {
     auto* swatches = new QGridLayout;
     swatches->addWidget(new QLabel(QStringLiteral("Colors"), this), 0, 0, 1, 2, Qt::AlignHCenter);
     for (int i = 0; i < 14; ++i) {
@@ -83,12 +109,10 @@ frmColorPicker::frmColorPicker(Globals& g, QWidget* parent) : QDialog(parent), g
         swatches->addWidget(s, 1 + i % 7, i / 7);
         lblColor[i] = s;
     }
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
-    connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
+    return swatches;
+}
 
+QLayout* frmColorPicker::BuildCustomColour() {
     auto box = [this](const char* name) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QString::fromLatin1(name));
@@ -116,23 +140,7 @@ frmColorPicker::frmColorPicker(Globals& g, QWidget* parent) : QDialog(parent), g
     custom->addWidget(new QLabel(QStringLiteral("Blue"), this), 3, 0);
     custom->addWidget(txtBlue, 3, 1);
     custom->addWidget(shpPreviewColor, 4, 0, 1, 2);
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(OKButton);
-    right->addWidget(CancelButton);
-    right->addSpacing(12);
-    right->addLayout(custom);
-    right->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(swatches);
-    layout->addSpacing(12);
-    layout->addLayout(right);
-
-    // Start from the caller's colour; the change handlers do the rest.
-    txtRed->setText(QString::number(g_.PickedRed));
-    txtGreen->setText(QString::number(g_.PickedGreen));
-    txtBlue->setText(QString::number(g_.PickedBlue));
-    UpdatePreview();
+    return custom;
 }
 
 void frmColorPicker::lblColor_Click(int index) {
@@ -157,10 +165,10 @@ void frmColorPicker::UpdatePreview() {
 }
 
 void frmColorPicker::OKButton_Click() {
-    g_.PickedRed = red_;
-    g_.PickedGreen = green_;
-    g_.PickedBlue = blue_;
-    g_.ColorPicked = true;
+    answer_.PickedRed = red_;
+    answer_.PickedGreen = green_;
+    answer_.PickedBlue = blue_;
+    answer_.ColorPicked = true;
     accept();
 }
 

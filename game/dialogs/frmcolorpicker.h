@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <array>
 
-#include "game/model/globals.h"
+#include <cstdint>
 
 namespace pz {
 
@@ -35,11 +35,18 @@ public:
     QColor Color() const { return palette().color(QPalette::Window); }
 };
 
+// What the colour picker is asked and answers: the colour it starts from
+// and, once OK is pressed, the colour picked.
+struct PickedColor {
+    uint8_t PickedRed = 0, PickedGreen = 0, PickedBlue = 0;
+    bool ColorPicked = false;
+};
+
 // "Color Picker": 14 swatches, and red, green and blue typed in.
 class frmColorPicker : public QDialog {
     Q_OBJECT
 public:
-    explicit frmColorPicker(Globals& g, QWidget* parent = nullptr);
+    explicit frmColorPicker(PickedColor& answer, QWidget* parent = nullptr);
 
     void lblColor_Click(int index);
     void OKButton_Click();
@@ -56,8 +63,10 @@ public:
 private:
     void TextChanged(QLineEdit* box, uint8_t& component);
     void UpdatePreview();
+    QLayout* BuildSwatches();
+    QLayout* BuildCustomColour();
 
-    Globals& g_;
+    PickedColor& answer_;
     uint8_t red_ = 0, green_ = 0, blue_ = 0;
 };
 

@@ -18,14 +18,32 @@ const std::array<int16_t, 98> kPieceCounts = {
     210, 216, 221, 224, 225, 228, 234, 238, 240, 242, 247, 250, 252, 253, 256, 260, 266, 270, 272, 273,
     280, 286, 288, 289, 294, 297, 299, 300, 304, 306, 308, 312, 315, 319, 320, 322, 323, 324};
 
-frmOptions::frmOptions(Globals& g, SettingsStore& store, Prompts& prompts, OptionsHost& host, QWidget* parent)
-    : QDialog(parent), g_(g), store_(store), prompts_(prompts), host_(host) {
+frmOptions::frmOptions(Settings& settings, SettingsStore& store, Prompts& prompts, OptionsHost& host,
+                       QWidget* parent)
+    : QDialog(parent), s_(settings), store_(store), prompts_(prompts), host_(host) {
     setWindowTitle(QStringLiteral("Options"));
-    showColorPicker = [this](QWidget* owner) {
-        frmColorPicker picker(g_, owner);
+    showColorPicker = [](QWidget* owner, PickedColor& answer) {
+        frmColorPicker picker(answer, owner);
         picker.exec();
     };
+    BuildPiecesFrame();
+    BuildColourFrames();
+    BuildPreviewSizeFrame();
+    BuildAdvancedFrame();
+    LayOut();
 
+    connect(cmbPieces, &QComboBox::currentIndexChanged, this, [this] { cmbPieces_Click(); });
+    connect(cmdPickBackColor, &QPushButton::clicked, this, [this] { cmdPickBackColor_Click(); });
+    connect(cmdPickOutlineColor, &QPushButton::clicked, this, [this] { cmdPickOutlineColor_Click(); });
+    connect(cmdPickPreviewCaptionBackColor, &QPushButton::clicked, this, [this] { cmdPickPreviewCaptionBackColor_Click(); });
+    connect(cmdPickPreviewCaptionTextColor, &QPushButton::clicked, this, [this] { cmdPickPreviewCaptionTextColor_Click(); });
+    connect(cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    Form_Load();
+}
+
+void frmOptions::BuildPiecesFrame() {
     fraNumPieces = new QGroupBox(QStringLiteral("Number of Pieces"));
     cmbPieces = new QComboBox;
     for (int16_t n : kPieceCounts) cmbPieces->addItem(QString::number(n), 0);
@@ -38,7 +56,9 @@ frmOptions::frmOptions(Globals& g, SettingsStore& store, Prompts& prompts, Optio
     pieces->addWidget(chkOutlinePieces, 1, 0, 1, 2);
     pieces->addWidget(chkTimePuzzle, 2, 0, 1, 2);
     pieces->setColumnStretch(2, 1);
+}
 
+void frmOptions::BuildColourFrames() {
     auto colourRow = [](QGridLayout* grid, int row, const QString& label, ColorSwatch*& swatch, QPushButton*& button) {
         swatch = new ColorSwatch;
         swatch->setFrameShape(QFrame::Box);
@@ -56,7 +76,9 @@ frmOptions::frmOptions(Globals& g, SettingsStore& store, Prompts& prompts, Optio
     auto* caption = new QGridLayout(fraPreviewCaption);
     colourRow(caption, 0, QStringLiteral("Text"), shpPreviewCaptionTextColor, cmdPickPreviewCaptionTextColor);
     colourRow(caption, 1, QStringLiteral("Background"), shpPreviewCaptionBackColor, cmdPickPreviewCaptionBackColor);
+}
 
+void frmOptions::BuildPreviewSizeFrame() {
     fraPreviewSize = new QGroupBox(QStringLiteral("Preview Size"));
     optPreviewSizeLarge = new QRadioButton(QStringLiteral("Large (1/2 Puzzle Size)"));
     optPreviewSizeMedium = new QRadioButton(QStringLiteral("Medium (1/4 Puzzle Size)"));
@@ -66,7 +88,9 @@ frmOptions::frmOptions(Globals& g, SettingsStore& store, Prompts& prompts, Optio
     sizes->addWidget(optPreviewSizeLarge);
     sizes->addWidget(optPreviewSizeMedium);
     sizes->addWidget(optPreviewSizeSmall);
+}
 
+void frmOptions::BuildAdvancedFrame() {
     fraAdvancedOptions = new QGroupBox(QStringLiteral("Advanced Options"));
     chkSystemMemory = new QCheckBox(QStringLiteral(
         "Use System Memory to Store Image (Enable this if you are unable to open images larger than your desktop "
@@ -86,7 +110,9 @@ frmOptions::frmOptions(Globals& g, SettingsStore& store, Prompts& prompts, Optio
     sysRow->addWidget(lblSystemMemory, 1);
     advanced->addLayout(sysRow);
     advanced->addWidget(note);
+}
 
+void frmOptions::LayOut() {
     fraOptions = new QGroupBox;
     auto* grid = new QGridLayout(fraOptions);
     grid->addWidget(fraNumPieces, 0, 0, 1, 2);
@@ -107,36 +133,26 @@ frmOptions::frmOptions(Globals& g, SettingsStore& store, Prompts& prompts, Optio
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraOptions);
     layout->addLayout(buttons);
-
-    connect(cmbPieces, &QComboBox::currentIndexChanged, this, [this] { cmbPieces_Click(); });
-    connect(cmdPickBackColor, &QPushButton::clicked, this, [this] { cmdPickBackColor_Click(); });
-    connect(cmdPickOutlineColor, &QPushButton::clicked, this, [this] { cmdPickOutlineColor_Click(); });
-    connect(cmdPickPreviewCaptionBackColor, &QPushButton::clicked, this, [this] { cmdPickPreviewCaptionBackColor_Click(); });
-    connect(cmdPickPreviewCaptionTextColor, &QPushButton::clicked, this, [this] { cmdPickPreviewCaptionTextColor_Click(); });
-    connect(cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
-    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
-    Form_Load();
 }
 
 void frmOptions::Form_Load() {
-    shpBackgroundColor->SetColor(g_.BackgroundColor);
-    shpOutlineColor->SetColor(g_.OutlineColor);
-    shpPreviewCaptionBackColor->SetColor(g_.PreviewCaptionBackColor);
-    shpPreviewCaptionTextColor->SetColor(g_.PreviewCaptionTextColor);
-    chkOutlinePieces->setChecked(g_.OutlinePieces);
+    shpBackgroundColor->SetColor(s_.Background.Color);
+    shpOutlineColor->SetColor(s_.Outline.Color);
+    shpPreviewCaptionBackColor->SetColor(s_.PreviewCaptionBack.Color);
+    shpPreviewCaptionTextColor->SetColor(s_.PreviewCaptionText.Color);
+    chkOutlinePieces->setChecked(s_.OutlinePieces);
     {
-        const int index = std::clamp<int>(g_.PiecesListIndex, 0, int(kPieceCounts.size()) - 1);
+        const int index = std::clamp<int>(s_.PiecesListIndex, 0, int(kPieceCounts.size()) - 1);
         QSignalBlocker quiet(cmbPieces);
         cmbPieces->setCurrentIndex(index);
     }
     cmbPieces_Click();
-    appliedListIndex_ = g_.PiecesListIndex;
-    if (g_.PreviewSize == 4) optPreviewSizeSmall->setChecked(true);
-    if (g_.PreviewSize == 3) optPreviewSizeMedium->setChecked(true);
-    if (g_.PreviewSize == 2) optPreviewSizeLarge->setChecked(true);
-    if (g_.TimePuzzle) chkTimePuzzle->setChecked(true);
-    if (g_.SystemMemory) chkSystemMemory->setChecked(true);
+    appliedListIndex_ = s_.PiecesListIndex;
+    if (s_.PreviewSize == 4) optPreviewSizeSmall->setChecked(true);
+    if (s_.PreviewSize == 3) optPreviewSizeMedium->setChecked(true);
+    if (s_.PreviewSize == 2) optPreviewSizeLarge->setChecked(true);
+    if (s_.TimePuzzle) chkTimePuzzle->setChecked(true);
+    if (s_.SystemMemory) chkSystemMemory->setChecked(true);
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->availableGeometry();
@@ -148,102 +164,91 @@ void frmOptions::cmbPieces_Click() {
     const int index = cmbPieces->currentIndex();
     if (index < 0) return;
     selectedPieces_ = int16_t(cmbPieces->itemText(index).toInt());
-    g_.PiecesListIndex = int16_t(index);
+    s_.PiecesListIndex = int16_t(index);
 }
 
-void frmOptions::PickColor(const ColourTarget& t, bool outline) {
-    g_.PickedRed = *t.red;
-    g_.PickedGreen = *t.green;
-    g_.PickedBlue = *t.blue;
-    showColorPicker(this);
-    if (!g_.ColorPicked) return;
-    *t.red = g_.PickedRed;
-    *t.green = g_.PickedGreen;
-    *t.blue = g_.PickedBlue;
-    *t.colour = RGB(*t.red, *t.green, *t.blue);
-    if (t.fill) *t.fill = RGBFill(*t.red, *t.green, *t.blue);
-    t.swatch->SetColor(*t.colour);
+void frmOptions::PickColor(Colour& colour, ColorSwatch* swatch, Setting which, bool outline) {
+    picked_.PickedRed = colour.Red;
+    picked_.PickedGreen = colour.Green;
+    picked_.PickedBlue = colour.Blue;
+    showColorPicker(this, picked_);
+    if (!picked_.ColorPicked) return;
+    colour = MakeColour(picked_.PickedRed, picked_.PickedGreen, picked_.PickedBlue);
+    swatch->SetColor(colour.Color);
     if (outline) {
         host_.ResetOutlineColors();
         host_.picPuzzle_Paint();   // the new outline shows at once
     }
-    t.save(store_, g_);
-    g_.ColorPicked = false;
+    SaveSetting(store_, s_, which);
+    picked_.ColorPicked = false;
 }
 
 void frmOptions::cmdPickBackColor_Click() {
-    PickColor({&g_.BackgroundRed, &g_.BackgroundGreen, &g_.BackgroundBlue, &g_.BackgroundColor,
-               &g_.BackgroundColorFill, shpBackgroundColor, &SaveBackgroundColor},
-              false);
+    PickColor(s_.Background, shpBackgroundColor, Setting::BackgroundColor, false);
 }
 
-void frmOptions::cmdPickOutlineColor_Click() {
-    PickColor({&g_.OutlineRed, &g_.OutlineGreen, &g_.OutlineBlue, &g_.OutlineColor, &g_.OutlineColorFill,
-               shpOutlineColor, &SaveOutlineColor},
-              true);
-}
+void frmOptions::cmdPickOutlineColor_Click() { PickColor(s_.Outline, shpOutlineColor, Setting::OutlineColor, true); }
 
 void frmOptions::cmdPickPreviewCaptionBackColor_Click() {
-    PickColor({&g_.PreviewCaptionBackRed, &g_.PreviewCaptionBackGreen, &g_.PreviewCaptionBackBlue,
-               &g_.PreviewCaptionBackColor, &g_.PreviewCaptionBackColorFill, shpPreviewCaptionBackColor,
-               &SavePreviewCaptionBackColor},
-              false);
+    PickColor(s_.PreviewCaptionBack, shpPreviewCaptionBackColor, Setting::PreviewCaptionBackColor, false);
 }
 
 void frmOptions::cmdPickPreviewCaptionTextColor_Click() {
-    PickColor({&g_.PreviewCaptionTextRed, &g_.PreviewCaptionTextGreen, &g_.PreviewCaptionTextBlue,
-               &g_.PreviewCaptionTextColor, nullptr, shpPreviewCaptionTextColor, &SavePreviewCaptionTextColor},
-              false);
+    PickColor(s_.PreviewCaptionText, shpPreviewCaptionTextColor, Setting::PreviewCaptionTextColor, false);
 }
 
-void frmOptions::cmdApply_Click() {
+bool frmOptions::ApplyNumberOfPieces(bool& changed) {
     // A new number of pieces takes effect, and is stored with its list
     // entry, only when the puzzle on screen could be cut into it (or none is
     // loaded); a refused rebuild leaves puzzle, count and list entry as they
     // were, and SetWholeImage has said why.
-    bool changed = false, refused = false;
-    if (selectedPieces_ != g_.NumberOfPieces) {
-        if (selectedPieces_ > 325 || selectedPieces_ < 12) {
-            prompts_.Message(this, QStringLiteral("Puzzora"), QStringLiteral("The number of pieces has to be between 4 and 600."));
-        } else {
-            const int16_t previous = g_.NumberOfPieces;
-            g_.NumberOfPieces = selectedPieces_;
-            refused = g_.PuzzleLoaded && !host_.SetWholeImage();
-            changed = !refused;
-            if (refused) {
-                g_.NumberOfPieces = previous;
-                g_.PiecesListIndex = appliedListIndex_;
-                QSignalBlocker quiet(cmbPieces);
-                cmbPieces->setCurrentIndex(appliedListIndex_);
-                selectedPieces_ = int16_t(cmbPieces->currentText().toInt());
-            }
-        }
+    changed = false;
+    if (selectedPieces_ == s_.NumberOfPieces) return false;
+    if (selectedPieces_ > 325 || selectedPieces_ < 12) {
+        prompts_.Message(this, QStringLiteral("Puzzora"), QStringLiteral("The number of pieces has to be between 4 and 600."));
+        return false;
     }
-    if (!refused) {
-        store_.Save("List Index", std::to_string(g_.PiecesListIndex));
-        appliedListIndex_ = g_.PiecesListIndex;
+    const int16_t previous = s_.NumberOfPieces;
+    s_.NumberOfPieces = selectedPieces_;
+    const bool refused = host_.PuzzleLoaded() && !host_.SetWholeImage();
+    changed = !refused;
+    if (refused) {
+        s_.NumberOfPieces = previous;
+        s_.PiecesListIndex = appliedListIndex_;
+        QSignalBlocker quiet(cmbPieces);
+        cmbPieces->setCurrentIndex(appliedListIndex_);
+        selectedPieces_ = int16_t(cmbPieces->currentText().toInt());
     }
-    if (chkOutlinePieces->checkState() == Qt::Unchecked) g_.OutlinePieces = false;
-    if (chkOutlinePieces->checkState() == Qt::Checked) g_.OutlinePieces = true;
-    store_.Save("Outline Pieces", BoolText(g_.OutlinePieces));
+    return refused;
+}
+
+void frmOptions::cmdApply_Click() {
+    bool changed = false;
+    if (!ApplyNumberOfPieces(changed)) {
+        SaveSetting(store_, s_, Setting::PiecesListIndex);
+        appliedListIndex_ = s_.PiecesListIndex;
+    }
+    if (chkOutlinePieces->checkState() == Qt::Unchecked) s_.OutlinePieces = false;
+    if (chkOutlinePieces->checkState() == Qt::Checked) s_.OutlinePieces = true;
+    SaveSetting(store_, s_, Setting::OutlinePieces);
     if (changed) {
-        SaveNumberOfPieces(store_, g_);
-        if (g_.PuzzleLoaded) host_.mnuFileScramble_Click();
+        SaveSetting(store_, s_, Setting::NumberOfPieces);
+        if (host_.PuzzleLoaded()) host_.mnuFileScramble_Click();
     }
 
     selectedPreviewSize_ = optPreviewSizeSmall->isChecked()    ? 4
                            : optPreviewSizeMedium->isChecked() ? 3
                            : optPreviewSizeLarge->isChecked()  ? 2
                                                                : 0;
-    if (selectedPreviewSize_ != 0 && selectedPreviewSize_ != g_.PreviewSize) {
-        g_.PreviewSize = selectedPreviewSize_;
-        SavePreviewSize(store_, g_);
+    if (selectedPreviewSize_ != 0 && selectedPreviewSize_ != s_.PreviewSize) {
+        s_.PreviewSize = selectedPreviewSize_;
+        SaveSetting(store_, s_, Setting::PreviewSize);
         host_.InitPreview();
     }
-    g_.SystemMemory = chkSystemMemory->isChecked();
-    store_.Save("System Memory", BoolText(g_.SystemMemory));
-    g_.TimePuzzle = chkTimePuzzle->isChecked();
-    store_.Save("Time Puzzle", BoolText(g_.TimePuzzle));
+    s_.SystemMemory = chkSystemMemory->isChecked();
+    SaveSetting(store_, s_, Setting::SystemMemory);
+    s_.TimePuzzle = chkTimePuzzle->isChecked();
+    SaveSetting(store_, s_, Setting::TimePuzzle);
     host_.picPuzzle_Paint();
 }
 

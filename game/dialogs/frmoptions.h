@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "game/dialogs/frmcolorpicker.h"
-#include "game/model/globals.h"
+#include "game/model/settings.h"
 #include "game/persist/settings.h"
 #include "platform/filedialogs.h"
 
@@ -18,6 +18,7 @@ namespace pz {
 class OptionsHost {
 public:
     virtual ~OptionsHost() = default;
+    virtual bool PuzzleLoaded() const = 0;
     virtual bool SetWholeImage() = 0;
     virtual void mnuFileScramble_Click() = 0;
     virtual void InitPreview() = 0;
@@ -31,7 +32,8 @@ extern const std::array<int16_t, 98> kPieceCounts;
 class frmOptions : public QDialog {
     Q_OBJECT
 public:
-    frmOptions(Globals& g, SettingsStore& store, Prompts& prompts, OptionsHost& host, QWidget* parent = nullptr);
+    frmOptions(Settings& settings, SettingsStore& store, Prompts& prompts, OptionsHost& host,
+               QWidget* parent = nullptr);
 
     void Form_Load();
     void cmbPieces_Click();
@@ -55,20 +57,22 @@ public:
     QRadioButton *optPreviewSizeLarge = nullptr, *optPreviewSizeMedium = nullptr, *optPreviewSizeSmall = nullptr;
     QPushButton *cmdOK = nullptr, *cmdCancel = nullptr, *cmdApply = nullptr;
 
-    // Shows the colour picker modally; tests may replace it.
-    std::function<void(QWidget* parent)> showColorPicker;
+    // Shows the colour picker modally over parent, starting from the
+    // answer's colour and leaving the picked one there; tests may replace it.
+    std::function<void(QWidget* parent, PickedColor& answer)> showColorPicker;
 
 private:
-    struct ColourTarget {
-        uint8_t *red, *green, *blue;
-        int32_t* colour;
-        int32_t* fill;   // null for the caption text
-        ColorSwatch* swatch;
-        void (*save)(SettingsStore&, const Settings&);
-    };
-    void PickColor(const ColourTarget& t, bool outline);
+    void BuildPiecesFrame();
+    void BuildColourFrames();
+    void BuildPreviewSizeFrame();
+    void BuildAdvancedFrame();
+    void LayOut();
+    void PickColor(Colour& colour, ColorSwatch* swatch, Setting which, bool outline);
+    // A new number of pieces, when one is chosen: true when it is refused.
+    bool ApplyNumberOfPieces(bool& changed);
 
-    Globals& g_;
+    Settings& s_;
+    PickedColor picked_;   // the colour picker's answer
     SettingsStore& store_;
     Prompts& prompts_;
     OptionsHost& host_;

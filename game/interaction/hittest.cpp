@@ -92,14 +92,14 @@ bool Has(Flag f, const PieceInfo& pc) {
 
 }  // namespace
 
-int HitTableRow(const Globals& g, const PuzzleModel& m, int p) {
+int HitTableRow(const Grid& g, const PuzzleModel& m, int p) {
     const PieceInfo& pc = m.Pieces[p];
     for (int i = 0; i < 17; ++i)
         if (At(kTable[i].where, pc, p, g.NumColumns - 1, g.NumRows - 1) && Has(kTable[i].flag, pc)) return i + 1;
     return 0;
 }
 
-bool HitTestPiece(const Globals& g, const PuzzleModel& m, int p, double x, double y) {
+bool HitTestPiece(const Grid& g, const PuzzleModel& m, int p, double x, double y) {
     const int row = HitTableRow(g, m, p);
     if (row == 0) return false;
     const PieceInfo& pc = m.Pieces[p];
@@ -115,7 +115,7 @@ bool HitTestPiece(const Globals& g, const PuzzleModel& m, int p, double x, doubl
     return false;
 }
 
-int FindPieceAt(const Globals& g, const PuzzleModel& m, double x, double y) {
+int FindPieceAt(const Grid& g, const PuzzleModel& m, double x, double y) {
     for (int i = m.GroupCount; i >= 1; --i) {
         const GroupInfo& grp = m.Groups[m.GroupOrder[i]];
         if (grp.InPlace) continue;

@@ -64,7 +64,7 @@ bool IsAtHome(const PuzzleModel& m, int piece) {
     return std::abs(double(s.X) - s.HomeX) < tol && std::abs(double(s.Y) - s.HomeY) < tol;
 }
 
-void JoinPass(const Globals& g, PuzzleModel& m, double scaleWidth, double scaleHeight) {
+void JoinPass(const Grid& g, PuzzleModel& m, double scaleWidth, double scaleHeight) {
     m.DraggedPieceCount = m.Groups[m.SelectedGroup].PieceCount;
     m.DraggedPieces.assign(m.Groups[m.SelectedGroup].PieceList.begin(),
                            m.Groups[m.SelectedGroup].PieceList.begin() + m.DraggedPieceCount + 1);
@@ -111,7 +111,7 @@ void JoinPass(const Globals& g, PuzzleModel& m, double scaleWidth, double scaleH
     }
 }
 
-void SetGroupInPlace(Globals& g, PuzzleModel& m, int16_t group, PlacingHost& host) {
+void SetGroupInPlace(const Grid& g, PuzzleModel& m, int16_t group, bool timePuzzle, PlacingHost& host) {
     GroupInfo& grp = m.Groups[group];
     const int count = grp.PieceCount;
     for (int i = 1; i <= count; ++i) {
@@ -131,8 +131,8 @@ void SetGroupInPlace(Globals& g, PuzzleModel& m, int16_t group, PlacingHost& hos
     if (m.InPlaceCount == g.NumberOfPieces) {
         m.PuzzleComplete = true;
         host.StopTimer();
-        if (g.TimePuzzle) host.BestTimeEntry();
-        g.ElapsedSeconds = 0;
+        if (timePuzzle) host.BestTimeEntry();
+        m.ElapsedSeconds = 0;
     }
     host.SaveBestTimes();
     m.SelectedPiece = 0;

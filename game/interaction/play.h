@@ -1,6 +1,5 @@
 #pragma once
 // Dragging, joining and locking groups home.
-#include "game/model/globals.h"
 #include "game/model/puzzlemodel.h"
 
 namespace pz {
@@ -27,7 +26,7 @@ bool IsAtHome(const PuzzleModel& m, int piece);
 // Joins the released group (SelectedGroup) with every grid neighbour found
 // within tolerance, snapping and merging as it goes. Neighbours locked home
 // are left alone.
-void JoinPass(const Globals& g, PuzzleModel& m, double scaleWidth, double scaleHeight);
+void JoinPass(const Grid& g, PuzzleModel& m, double scaleWidth, double scaleHeight);
 
 // What locking needs of the game around it.
 class PlacingHost {
@@ -42,8 +41,8 @@ public:
 
 // Locks a group at home: its pieces go to their home positions and into the
 // at-home list, the group leaves the stacking order. Completes the puzzle
-// when it was the last one.
-void SetGroupInPlace(Globals& g, PuzzleModel& m, int16_t group, PlacingHost& host);
+// when it was the last one, offering a timed result to the best times.
+void SetGroupInPlace(const Grid& g, PuzzleModel& m, int16_t group, bool timePuzzle, PlacingHost& host);
 
 // Kept for the Hint command; it has nothing to do.
 inline void MoveGroupToPlace(PuzzleModel&, int16_t) {}

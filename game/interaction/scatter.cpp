@@ -7,8 +7,7 @@
 
 namespace pz {
 
-void Scramble(Globals& g, PuzzleModel& m, float scaleWidth, float scaleHeight, Random& rnd) {
-    if (!g.PuzzleLoaded) return;
+void Scramble(const Grid& g, PuzzleModel& m, float scaleWidth, float scaleHeight, Random& rnd) {
     ClearSettings(g, m);
     const int16_t W = m.PieceWidth, H = m.PieceHeight;
     const int16_t maxX = CInt(scaleWidth - W - 2 * m.MarginX - 1);

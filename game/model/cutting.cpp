@@ -23,7 +23,7 @@ void CheckPieceImageSize(const PuzzleModel& m) {
 
 }  // namespace
 
-void ComputeCutGeometry(const Globals& g, PuzzleModel& m, float scaleWidth, float scaleHeight) {
+void ComputeCutGeometry(const Grid& g, PuzzleModel& m, float scaleWidth, float scaleHeight) {
     if (g.NumColumns < 1 || g.NumRows < 1) throw DivisionByZero();
     int64_t ph = m.ImageHeight, pw = m.ImageWidth;
     // The height test compares with the full height, the width test with the
@@ -110,7 +110,7 @@ std::vector<int> CurveInsets(int k, int d, bool tab) {
     return s;
 }
 
-LineImages MakeLineImages(const Globals& g, const PuzzleModel& m) {
+LineImages MakeLineImages(const Grid& g, const PuzzleModel& m) {
     const int W = m.PieceWidth, H = m.PieceHeight;
     const int t = OutlineWidth(m);   // 1 at scale 1
     LineImages li;
@@ -182,7 +182,7 @@ void CopyHole(const Body& b, int e, const std::vector<int>& s, Copy& copy) {
 // frame: the callback gets a rectangle of the working picture relative to the
 // body's top-left corner (L, T).
 template <class Copy>
-void ForEachCopy(const Globals& g, const PuzzleModel& m, const PieceInfo& pc, Copy&& copy) {
+void ForEachCopy(const Grid& g, const PuzzleModel& m, const PieceInfo& pc, Copy&& copy) {
     const int W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY;
     const int L = 0, T = 0, R = W, B = H;   // relative to ImageRect's corner
     // Pass 1: corners, then the centre.
@@ -229,7 +229,7 @@ Surface NewPieceImage(const PuzzleModel& m) {
 
 }  // namespace
 
-std::vector<Surface> CutPiecesReference(const Globals& g, const PuzzleModel& m, const Surface& whole) {
+std::vector<Surface> CutPiecesReference(const Grid& g, const PuzzleModel& m, const Surface& whole) {
     std::vector<Surface> out(size_t(g.NumberOfPieces) + 1);
     for (int p = 1; p <= g.NumberOfPieces; ++p) {
         const PieceInfo& pc = m.Pieces[p];
@@ -244,7 +244,7 @@ std::vector<Surface> CutPiecesReference(const Globals& g, const PuzzleModel& m, 
     return out;
 }
 
-std::vector<Surface> CutPieces(const Globals& g, const PuzzleModel& m, const Surface& whole) {
+std::vector<Surface> CutPieces(const Grid& g, const PuzzleModel& m, const Surface& whole) {
     const int iw = 2 * m.MarginX + m.PieceWidth, ih = 2 * m.MarginY + m.PieceHeight;
     // A piece's shape depends only on its four edges: flat, tab or hole each.
     // Which copies land is decided by the target image alone (a copy whose

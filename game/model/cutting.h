@@ -2,7 +2,6 @@
 // Cutting the working picture into piece images.
 #include <vector>
 
-#include "game/model/globals.h"
 #include "game/model/puzzlemodel.h"
 #include "platform/display/surface.h"
 
@@ -15,7 +14,7 @@ using display::Surface;
 // piece's body rectangle and home position. Throws OverflowError where a
 // 16-bit quantity leaves its range, DivisionByZero for an empty grid, and
 // std::range_error when the play area leaves no pixel for a piece.
-void ComputeCutGeometry(const Globals& g, PuzzleModel& m, float scaleWidth, float scaleHeight);
+void ComputeCutGeometry(const Grid& g, PuzzleModel& m, float scaleWidth, float scaleHeight);
 
 // Rescales loose pieces from the previous play-area size to the new one and
 // puts pieces at home onto their (new) home positions.
@@ -31,17 +30,17 @@ struct LineImages {
 };
 // The six line images for the current geometry (not yet coloured), one
 // pixel thick at scale 1 (OutlineWidth).
-LineImages MakeLineImages(const Globals& g, const PuzzleModel& m);
+LineImages MakeLineImages(const Grid& g, const PuzzleModel& m);
 // Fills all six with the outline colour.
 void ResetOutlineColors(LineImages& lines, int32_t outlineColorFill);
 
 // The piece images (index 0 unused) cut from the working picture, which must
 // be PuzzleWidth x PuzzleHeight. Builds one coverage mask per edge shape and
 // copies through it.
-std::vector<Surface> CutPieces(const Globals& g, const PuzzleModel& m, const Surface& whole);
+std::vector<Surface> CutPieces(const Grid& g, const PuzzleModel& m, const Surface& whole);
 
 // The same cut made one single-line copy at a time, exactly as the rules
 // read. Slow; kept to check CutPieces against and to measure it by.
-std::vector<Surface> CutPiecesReference(const Globals& g, const PuzzleModel& m, const Surface& whole);
+std::vector<Surface> CutPiecesReference(const Grid& g, const PuzzleModel& m, const Surface& whole);
 
 }  // namespace pz

@@ -15,12 +15,12 @@ std::vector<int16_t> ComputeDivisors(int16_t n) {
     return d;
 }
 
-void SetDivisors(Globals& g) {
+void SetDivisors(Grid& g) {
     g.Divisors = ComputeDivisors(g.NumberOfPieces);
     g.DivisorCount = int16_t(g.Divisors.size() - 1);
 }
 
-bool ChooseGrid(const Globals& g, int16_t imageWidth, int16_t imageHeight, GridChoice& out) {
+bool ChooseGrid(const Grid& g, int16_t imageWidth, int16_t imageHeight, GridChoice& out) {
     const int n = g.NumberOfPieces;
     if (g.DivisorCount < 1 || imageHeight <= 0) return false;
     const double ratio = double(imageWidth) / double(imageHeight);
@@ -54,7 +54,7 @@ bool ChooseGrid(const Globals& g, int16_t imageWidth, int16_t imageHeight, GridC
     return true;
 }
 
-void InitPieceRecords(const Globals& g, PuzzleModel& m) {
+void InitPieceRecords(const Grid& g, PuzzleModel& m) {
     const int n = g.NumberOfPieces;
     m.Pieces.assign(size_t(n) + 1, PieceInfo{});
     m.Groups.assign(size_t(n) + 1, GroupInfo{});

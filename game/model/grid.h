@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/model/globals.h"
 #include "game/model/puzzlemodel.h"
 
 namespace pz {
@@ -13,7 +12,7 @@ namespace pz {
 std::vector<int16_t> ComputeDivisors(int16_t n);
 
 // Fills g.Divisors / g.DivisorCount for g.NumberOfPieces.
-void SetDivisors(Globals& g);
+void SetDivisors(Grid& g);
 
 struct GridChoice {
     int16_t columns = 0;
@@ -22,10 +21,10 @@ struct GridChoice {
 
 // The grid for N pieces on an image of the given size, from the divisors.
 // Returns false when N has no divisor to choose from (a prime N).
-bool ChooseGrid(const Globals& g, int16_t imageWidth, int16_t imageHeight, GridChoice& out);
+bool ChooseGrid(const Grid& g, int16_t imageWidth, int16_t imageHeight, GridChoice& out);
 
 // New, cleared records for N pieces with their grid cells and the
 // checkerboard of edge shapes. Groups and lists are left for ClearSettings.
-void InitPieceRecords(const Globals& g, PuzzleModel& m);
+void InitPieceRecords(const Grid& g, PuzzleModel& m);
 
 }  // namespace pz

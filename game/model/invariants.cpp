@@ -12,12 +12,12 @@ std::optional<InvariantFailure> Fail(int n, std::string msg) {
 
 std::string P(int p) { return "piece " + std::to_string(p); }
 
-struct Grid {
+struct Extent {
     long n, cols, rows;
 };
 
 // 1: the grid holds the pieces and the lists have room for them.
-std::optional<InvariantFailure> CheckSizes(const Grid& grid, const PuzzleModel& m) {
+std::optional<InvariantFailure> CheckSizes(const Extent& grid, const PuzzleModel& m) {
     if (grid.n < 1 || grid.cols < 1 || grid.rows < 1 || grid.cols * grid.rows != grid.n)
         return Fail(1, "grid " + std::to_string(grid.cols) + " x " + std::to_string(grid.rows) +
                            " does not hold " + std::to_string(grid.n) + " pieces");
@@ -27,7 +27,7 @@ std::optional<InvariantFailure> CheckSizes(const Grid& grid, const PuzzleModel& 
 }
 
 // 2: each piece in its own grid cell.
-std::optional<InvariantFailure> CheckCells(const Grid& grid, const PuzzleModel& m) {
+std::optional<InvariantFailure> CheckCells(const Extent& grid, const PuzzleModel& m) {
     for (long p = 1; p <= grid.n; ++p) {
         const PieceInfo& pc = m.Pieces[p];
         if (pc.Column != (p - 1) % grid.cols || pc.Row != (p - 1) / grid.cols)
@@ -37,7 +37,7 @@ std::optional<InvariantFailure> CheckCells(const Grid& grid, const PuzzleModel& 
 }
 
 // 3 and 4: body rectangles and home positions follow from the cut.
-std::optional<InvariantFailure> CheckGeometry(const Grid& grid, const PuzzleModel& m) {
+std::optional<InvariantFailure> CheckGeometry(const Extent& grid, const PuzzleModel& m) {
     const long W = m.PieceWidth, H = m.PieceHeight;
     for (long p = 1; p <= grid.n; ++p) {
         const PieceInfo& pc = m.Pieces[p];
@@ -52,7 +52,7 @@ std::optional<InvariantFailure> CheckGeometry(const Grid& grid, const PuzzleMode
 }
 
 // 5: the checkerboard of edge shapes.
-std::optional<InvariantFailure> CheckEdgeShapes(const Grid& grid, const PuzzleModel& m) {
+std::optional<InvariantFailure> CheckEdgeShapes(const Extent& grid, const PuzzleModel& m) {
     for (long p = 1; p <= grid.n; ++p) {
         const PieceInfo& pc = m.Pieces[p];
         const bool even = (pc.Row + pc.Column) % 2 == 0;
@@ -147,7 +147,7 @@ std::optional<InvariantFailure> CheckGroups(long n, const PuzzleModel& m) {
 }
 
 // 7: joined flags only between true neighbours of one group, on both sides.
-std::optional<InvariantFailure> CheckJoins(const Grid& grid, const PuzzleModel& m) {
+std::optional<InvariantFailure> CheckJoins(const Extent& grid, const PuzzleModel& m) {
     const long cols = grid.cols, rows = grid.rows;
     for (long p = 1; p <= grid.n; ++p) {
         const PieceInfo& pc = m.Pieces[p];
@@ -189,9 +189,9 @@ std::optional<InvariantFailure> CheckHome(long n, const PuzzleModel& m) {
 
 }  // namespace
 
-std::optional<InvariantFailure> CheckInvariants(const Globals& g, const PuzzleModel& m,
+std::optional<InvariantFailure> CheckInvariants(const Grid& g, const PuzzleModel& m,
                                                 bool checkGeometry) {
-    const Grid grid{g.NumberOfPieces, g.NumColumns, g.NumRows};
+    const Extent grid{g.NumberOfPieces, g.NumColumns, g.NumRows};
     if (auto f = CheckSizes(grid, m)) return f;
     if (auto f = CheckCells(grid, m)) return f;
     if (checkGeometry) {

@@ -15,7 +15,7 @@ struct InvariantFailure {
 // cut-dependent ones (body rectangles and home positions, 3 and 4) are not
 // looked at, for records read before the picture is cut. Safe on any input:
 // out-of-range numbers are reported, never followed.
-std::optional<InvariantFailure> CheckInvariants(const Globals& g, const PuzzleModel& m,
+std::optional<InvariantFailure> CheckInvariants(const Grid& g, const PuzzleModel& m,
                                                 bool checkGeometry = true);
 
 }  // namespace pz

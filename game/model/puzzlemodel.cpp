@@ -9,10 +9,10 @@ void PuzzleModel::ShrinkLists() {
     GroupOrder.assign(1, 0);
 }
 
-void ClearSettings(Globals& g, PuzzleModel& m) {
+void ClearSettings(const Grid& g, PuzzleModel& m) {
     const int n = g.NumberOfPieces;
     m.GroupCount = n;
-    g.ElapsedSeconds = 0;
+    m.ElapsedSeconds = 0;
     m.GroupOrder.assign(n > 0 ? n + 1 : 1, 0);
     m.GroupOrderSize = n;
     m.InPlaceCount = 0;

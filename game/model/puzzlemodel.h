@@ -6,9 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "game/model/globals.h"
-
 namespace pz {
+
+// The grid of one cut: N pieces in NumColumns x NumRows, and the divisors
+// of N it was chosen from.
+struct Grid {
+    int16_t NumberOfPieces = 0;
+    int16_t NumColumns = 0;
+    int16_t NumRows = 0;
+    std::vector<int16_t> Divisors{0};   // index 0 unused
+    int16_t DivisorCount = 0;
+};
 
 struct RectL {
     int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
@@ -58,6 +66,8 @@ struct PuzzleModel {
     std::vector<int16_t> DraggedPieces{0};
     int16_t DraggedPieceCount = 0;
     bool PuzzleComplete = false;
+    // Seconds the puzzle has been worked on: saved with it, reset with it.
+    int32_t ElapsedSeconds = 0;
 
     // Files. ImageFileName is the full path (the state file stores it padded).
     std::string ImageFileName;
@@ -82,7 +92,7 @@ struct PuzzleModel {
 
 // Back to N one-piece groups, in piece order, nothing joined or at home.
 // Does not move any piece.
-void ClearSettings(Globals& g, PuzzleModel& m);
+void ClearSettings(const Grid& g, PuzzleModel& m);
 
 // Recompute the grid extents of a group from its piece list.
 void SetGroupEdges(PuzzleModel& m, int16_t group);

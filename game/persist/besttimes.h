@@ -2,12 +2,22 @@
 // The table of the 20 best results, ranked by pieces per second, and its
 // file "besttimes.txt": six lines an entry, CRLF line ends.
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 
-#include "game/model/globals.h"
-
 namespace pz {
+
+struct BestTimeEntry {
+    std::string PlayerName;
+    int16_t Hours = 0;
+    int16_t Minutes = 0;
+    int16_t Seconds = 0;
+    int16_t PieceTotal = 0;   // 0 marks an empty entry
+    std::string PictureName;
+};
+
+constexpr int BestTimesCount = 20;
 
 using BestTimesTable = std::array<BestTimeEntry, BestTimesCount + 1>;   // 1..20
 

@@ -33,6 +33,20 @@ public:
     };
     Update Change(const BestTimesTable& inMemory, const BestTimesChange& change = {});
 
+    // The table this game shows: as last read or changed.
+    const BestTimesTable& Table() const { return table_; }
+    // Takes the table from the file, when there is one that can be read.
+    void Reload() {
+        if (auto t = Read()) table_ = *t;
+    }
+    // One change to the table (none: a rewrite), as Change makes it; returns
+    // what to tell the player, else empty.
+    QString Apply(const BestTimesChange& change = {}) {
+        Update u = Change(table_, change);
+        table_ = std::move(u.table);
+        return u.failure;
+    }
+
 private:
     QString Path() const;
     // As Read; failure says why a file that is there could not be read.
@@ -44,6 +58,7 @@ private:
 
     QString path_;
     bool failed_ = false;
+    BestTimesTable table_{};
 };
 
 }  // namespace pz

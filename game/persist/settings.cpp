@@ -61,11 +61,26 @@ uint8_t Part(const Reader& r, const char* key, uint8_t def) {
     return uint8_t(r.Whole(key, def, 0, 255));
 }
 
-int32_t Colour(const Reader& r, const char* key, int32_t def) {
+int32_t ColourValue(const Reader& r, const char* key, int32_t def) {
     return int32_t(r.Whole(key, def, 0, 0xFFFFFF));
 }
 
 std::string Num(long long v) { return std::to_string(v); }
+
+// The keys of one colour: its parts, then the colour, then (where it has
+// one stored) its fill. A missing colour is made from the parts read, or is
+// the default's own when it does not follow them.
+Colour ReadColour(const Reader& r, const std::string& name, const Colour& def, bool fromParts = true,
+                  bool hasFill = true) {
+    Colour c;
+    c.Red = Part(r, (name + " Red").c_str(), def.Red);
+    c.Green = Part(r, (name + " Green").c_str(), def.Green);
+    c.Blue = Part(r, (name + " Blue").c_str(), def.Blue);
+    const Colour made = fromParts ? MakeColour(c.Red, c.Green, c.Blue) : def;
+    c.Color = ColourValue(r, (name + " Color").c_str(), made.Color);
+    c.ColorFill = hasFill ? ColourValue(r, (name + " Color Fill").c_str(), made.ColorFill) : made.ColorFill;
+    return c;
+}
 
 }  // namespace
 
@@ -99,29 +114,11 @@ void LoadSettings(const SettingsStore& store, Settings& s) {
     s.InitDir = r.Text("InitDir");
     s.PiecesListIndex = int16_t(r.Whole("List Index", 21, 0, 97));
 
-    s.BackgroundRed = Part(r, "Background Red", 212);
-    s.BackgroundGreen = Part(r, "Background Green", 208);
-    s.BackgroundBlue = Part(r, "Background Blue", 200);
-    s.BackgroundColor = Colour(r, "Background Color", RGB(s.BackgroundRed, s.BackgroundGreen, s.BackgroundBlue));
-    s.BackgroundColorFill =
-        Colour(r, "Background Color Fill", RGBFill(s.BackgroundRed, s.BackgroundGreen, s.BackgroundBlue));
-
-    s.OutlineRed = Part(r, "Outline Red", 255);
-    s.OutlineGreen = Part(r, "Outline Green", 255);
-    s.OutlineBlue = Part(r, "Outline Blue", 255);
-    s.OutlineColor = Colour(r, "Outline Color", RGB(s.OutlineRed, s.OutlineGreen, s.OutlineBlue));
-    s.OutlineColorFill = Colour(r, "Outline Color Fill", RGBFill(s.OutlineRed, s.OutlineGreen, s.OutlineBlue));
-
-    s.PreviewCaptionBackRed = Part(r, "Preview Caption Background Red", 0);
-    s.PreviewCaptionBackGreen = Part(r, "Preview Caption Background Green", 0);
-    s.PreviewCaptionBackBlue = Part(r, "Preview Caption Background Blue", 0);
-    s.PreviewCaptionBackColor = Colour(r, "Preview Caption Background Color", 0);
-    s.PreviewCaptionBackColorFill = Colour(r, "Preview Caption Background Color Fill", 0);
-
-    s.PreviewCaptionTextRed = Part(r, "Preview Caption Text Red", 255);
-    s.PreviewCaptionTextGreen = Part(r, "Preview Caption Text Green", 255);
-    s.PreviewCaptionTextBlue = Part(r, "Preview Caption Text Blue", 255);
-    s.PreviewCaptionTextColor = Colour(r, "Preview Caption Text Color", 16777215);
+    s.Background = ReadColour(r, "Background", MakeColour(212, 208, 200));
+    s.Outline = ReadColour(r, "Outline", MakeColour(255, 255, 255));
+    // The caption's colours do not follow from their parts when missing.
+    s.PreviewCaptionBack = ReadColour(r, "Preview Caption Background", MakeColour(0, 0, 0), false);
+    s.PreviewCaptionText = ReadColour(r, "Preview Caption Text", MakeColour(255, 255, 255), false, false);
 
     s.OutlinePieces = r.Bool("Outline Pieces", true);
     s.ViewPreview = r.Bool("View Preview", true);
@@ -130,43 +127,32 @@ void LoadSettings(const SettingsStore& store, Settings& s) {
     s.NumberOfPieces = int16_t(IsCuttablePieceCount(n) ? n : 64);
 }
 
-void SaveInitDir(SettingsStore& st, const Settings& s) { st.Save("InitDir", s.InitDir); }
-
-void SaveViewPreview(SettingsStore& st, const Settings& s) { st.Save("View Preview", BoolText(s.ViewPreview)); }
-
-void SaveNumberOfPieces(SettingsStore& st, const Settings& s) { st.Save("Number of Pieces", Num(s.NumberOfPieces)); }
-
-void SavePreviewSize(SettingsStore& st, const Settings& s) { st.Save("Preview Size", Num(s.PreviewSize)); }
-
 namespace {
 // The keys of one colour, in the order red, green, blue, colour, fill.
-void SaveColour(SettingsStore& st, const std::string& name, uint8_t r, uint8_t g, uint8_t b, int32_t colour,
-                const int32_t* fill) {
-    st.Save(name + " Red", Num(r));
-    st.Save(name + " Green", Num(g));
-    st.Save(name + " Blue", Num(b));
-    st.Save(name + " Color", Num(colour));
-    if (fill) st.Save(name + " Color Fill", Num(*fill));
+void SaveColour(SettingsStore& st, const std::string& name, const Colour& c, bool withFill = true) {
+    st.Save(name + " Red", Num(c.Red));
+    st.Save(name + " Green", Num(c.Green));
+    st.Save(name + " Blue", Num(c.Blue));
+    st.Save(name + " Color", Num(c.Color));
+    if (withFill) st.Save(name + " Color Fill", Num(c.ColorFill));
 }
 }  // namespace
 
-void SaveBackgroundColor(SettingsStore& st, const Settings& s) {
-    SaveColour(st, "Background", s.BackgroundRed, s.BackgroundGreen, s.BackgroundBlue, s.BackgroundColor,
-               &s.BackgroundColorFill);
-}
-
-void SaveOutlineColor(SettingsStore& st, const Settings& s) {
-    SaveColour(st, "Outline", s.OutlineRed, s.OutlineGreen, s.OutlineBlue, s.OutlineColor, &s.OutlineColorFill);
-}
-
-void SavePreviewCaptionBackColor(SettingsStore& st, const Settings& s) {
-    SaveColour(st, "Preview Caption Background", s.PreviewCaptionBackRed, s.PreviewCaptionBackGreen,
-               s.PreviewCaptionBackBlue, s.PreviewCaptionBackColor, &s.PreviewCaptionBackColorFill);
-}
-
-void SavePreviewCaptionTextColor(SettingsStore& st, const Settings& s) {
-    SaveColour(st, "Preview Caption Text", s.PreviewCaptionTextRed, s.PreviewCaptionTextGreen,
-               s.PreviewCaptionTextBlue, s.PreviewCaptionTextColor, nullptr);
+void SaveSetting(SettingsStore& st, const Settings& s, Setting which) {
+    switch (which) {
+        case Setting::InitDir: return st.Save("InitDir", s.InitDir);
+        case Setting::ViewPreview: return st.Save("View Preview", BoolText(s.ViewPreview));
+        case Setting::NumberOfPieces: return st.Save("Number of Pieces", Num(s.NumberOfPieces));
+        case Setting::PiecesListIndex: return st.Save("List Index", Num(s.PiecesListIndex));
+        case Setting::PreviewSize: return st.Save("Preview Size", Num(s.PreviewSize));
+        case Setting::OutlinePieces: return st.Save("Outline Pieces", BoolText(s.OutlinePieces));
+        case Setting::SystemMemory: return st.Save("System Memory", BoolText(s.SystemMemory));
+        case Setting::TimePuzzle: return st.Save("Time Puzzle", BoolText(s.TimePuzzle));
+        case Setting::BackgroundColor: return SaveColour(st, "Background", s.Background);
+        case Setting::OutlineColor: return SaveColour(st, "Outline", s.Outline);
+        case Setting::PreviewCaptionBackColor: return SaveColour(st, "Preview Caption Background", s.PreviewCaptionBack);
+        case Setting::PreviewCaptionTextColor: return SaveColour(st, "Preview Caption Text", s.PreviewCaptionText, false);
+    }
 }
 
 }  // namespace pz

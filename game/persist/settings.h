@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "game/model/globals.h"
+#include "game/model/settings.h"
 #include "platform/settingsstore.h"
 
 namespace pz {
@@ -38,14 +38,24 @@ void LoadSettings(const SettingsStore& store, Settings& s);
 // between 2 and N \ 2.
 bool IsCuttablePieceCount(long long n);
 
-// Writers, each storing its keys from the current values at once.
-void SaveInitDir(SettingsStore& store, const Settings& s);
-void SaveViewPreview(SettingsStore& store, const Settings& s);
-void SaveNumberOfPieces(SettingsStore& store, const Settings& s);
-void SavePreviewSize(SettingsStore& store, const Settings& s);
-void SaveBackgroundColor(SettingsStore& store, const Settings& s);
-void SaveOutlineColor(SettingsStore& store, const Settings& s);
-void SavePreviewCaptionBackColor(SettingsStore& store, const Settings& s);
-void SavePreviewCaptionTextColor(SettingsStore& store, const Settings& s);
+// What a writer stores: one option, or one colour with all its keys.
+enum class Setting {
+    InitDir,
+    ViewPreview,
+    NumberOfPieces,
+    PiecesListIndex,   // stored apart from the count: a refused count keeps neither
+    PreviewSize,
+    OutlinePieces,
+    SystemMemory,
+    TimePuzzle,
+    BackgroundColor,
+    OutlineColor,
+    PreviewCaptionBackColor,
+    PreviewCaptionTextColor,   // its parts and colour; it keeps no fill
+};
+
+// Stores one setting's keys from the current values at once; no other code
+// writes a key.
+void SaveSetting(SettingsStore& store, const Settings& s, Setting which);
 
 }  // namespace pz

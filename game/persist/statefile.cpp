@@ -110,7 +110,7 @@ void Range(long v, long lo, long hi, const std::string& what) {
 
 }  // namespace
 
-std::string WriteState(const Globals& g, const PuzzleModel& m) {
+std::string WriteState(const Grid& g, const PuzzleModel& m) {
     if (m.ImageFileName.size() > kRecordSize)
         throw StateFileError{"the picture's path is longer than the 128 bytes a state file can hold"};
     Writer w;
@@ -130,7 +130,7 @@ std::string WriteState(const Globals& g, const PuzzleModel& m) {
     w.Record(I16(m.GroupCount));
     for (int i = 1; i <= m.GroupCount; ++i) w.Record(I16(m.GroupOrder[i]));
     std::string last;
-    Put32(last, g.ElapsedSeconds);
+    Put32(last, m.ElapsedSeconds);
     w.bytes() += last;   // the last record is not padded
     return w.bytes();
 }
@@ -221,13 +221,13 @@ LoadedState ReadState(const std::string& bytes) {
     Reader r(bytes);
     LoadedState s;
     s.ImageFileName = PathRecord(r);
-    const int n = s.NumberOfPieces = r.Int("the number of pieces");
+    const int n = s.grid.NumberOfPieces = r.Int("the number of pieces");
     Range(n, 4, kMaxStatePieces, "the number of pieces");
-    s.NumColumns = r.Int("the number of columns");
-    s.NumRows = r.Int("the number of rows");
-    Range(s.NumColumns, 2, n, "the number of columns");
-    Range(s.NumRows, 2, n, "the number of rows");
-    if (long(s.NumColumns) * s.NumRows != n) Bad("its grid does not hold its number of pieces");
+    s.grid.NumColumns = r.Int("the number of columns");
+    s.grid.NumRows = r.Int("the number of rows");
+    Range(s.grid.NumColumns, 2, n, "the number of columns");
+    Range(s.grid.NumRows, 2, n, "the number of rows");
+    if (long(s.grid.NumColumns) * s.grid.NumRows != n) Bad("its grid does not hold its number of pieces");
     const int k = r.Int("the count of pieces at home");
     Range(k, 0, n, "the count of pieces at home");
 
@@ -248,15 +248,11 @@ LoadedState ReadState(const std::string& bytes) {
     m.GroupCount = r.Int("the count of loose groups");
     Range(m.GroupCount, 0, std::min<int>(n, m.GroupOrderSize), "the count of loose groups");
     ReadList(r, m.GroupOrder, m.GroupCount, n, "the stacking order", "a group in the stacking order");
-    s.ElapsedSeconds = Reader::Get32(r.Record(4, "the elapsed time"));
-    Range(s.ElapsedSeconds, 0, 2147483647L, "the elapsed time");
+    m.ElapsedSeconds = Reader::Get32(r.Record(4, "the elapsed time"));
+    Range(m.ElapsedSeconds, 0, 2147483647L, "the elapsed time");
     m.PuzzleComplete = k == n;
 
-    Globals g;
-    g.NumberOfPieces = s.NumberOfPieces;
-    g.NumColumns = s.NumColumns;
-    g.NumRows = s.NumRows;
-    if (auto f = CheckInvariants(g, m, false)) Bad("its pieces and groups do not agree: " + f->message);
+    if (auto f = CheckInvariants(s.grid, m, false)) Bad("its pieces and groups do not agree: " + f->message);
     return s;
 }
 

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "game/model/globals.h"
 #include "game/model/puzzlemodel.h"
 
 namespace pz {
@@ -23,16 +22,15 @@ struct StateFileError {
 // written with a one-entry list and its true piece count, which ReadState
 // rebuilds from the pieces. Throws StateFileError when the picture path does
 // not fit its 128 bytes.
-std::string WriteState(const Globals& g, const PuzzleModel& m);
+std::string WriteState(const Grid& g, const PuzzleModel& m);
 
 // What a state file holds, checked: counts and sizes in range, every number
 // within bounds, and the model's invariants (apart from the geometry, which
 // the cut recomputes).
 struct LoadedState {
     std::string ImageFileName;
-    int16_t NumberOfPieces = 0, NumColumns = 0, NumRows = 0;
-    int32_t ElapsedSeconds = 0;
-    PuzzleModel model;   // pieces, groups and lists; PuzzleComplete derived
+    Grid grid;           // without divisors: only a new cut needs them
+    PuzzleModel model;   // pieces, groups, lists and time; PuzzleComplete derived
 };
 
 // Reads and checks a whole file. Never reads past the bytes given; every

@@ -5,7 +5,7 @@
 
 namespace pz {
 
-void DrawOutline(const Globals& g, const PuzzleModel& m, const LineImages& li, int piece,
+void DrawOutline(const Grid& g, const PuzzleModel& m, const LineImages& li, int piece,
                  Surface& t, const Rect* clip) {
     const PieceInfo& p = m.Pieces[piece];
     const int W = m.PieceWidth, H = m.PieceHeight;
@@ -52,13 +52,13 @@ void CopyInto(Surface& bb, int x, int y, const Surface& s, bool key, const Rect*
 
 // One loose group inside the clip rectangles: its pieces in list order, each
 // with its outline.
-void DrawGroup(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb, const Rect* clips,
+void DrawGroup(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb, const Rect* clips,
                const Rect* end, const GroupInfo& grp) {
     for (int k = 1; k <= grp.PieceCount; ++k) {
         const int p = grp.PieceList[k];
         if (size_t(p) < images.PieceImages.size())
             CopyInto(bb, m.Pieces[p].X, m.Pieces[p].Y, images.PieceImages[p], true, clips, end);
-        if (!g.OutlinePieces) continue;
+        if (!s.OutlinePieces) continue;
         const Rect f = PieceFootprint(m, p);
         for (const Rect* c = clips; c != end; ++c)
             if (RectsMeet(*c, f)) DrawOutline(g, m, images.Lines, p, bb, c);
@@ -69,10 +69,10 @@ void DrawGroup(const Globals& g, const PuzzleModel& m, const PuzzleImages& image
 // back buffer, not overlapping), drawn in the frame's order, leaving out one
 // loose group when asked. One call per band of a full frame; the call only
 // reads the model and the images and writes inside its rectangles.
-void ComposeArea(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, const DrawCache& cache,
+void ComposeArea(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, const DrawCache& cache,
                  Surface& bb, const Rect* clips, size_t count, int leaveOut = 0) {
     const Rect* const end = clips + count;
-    for (const Rect* c = clips; c != end; ++c) bb.Fill(*c, uint32_t(g.BackgroundColorFill));
+    for (const Rect* c = clips; c != end; ++c) bb.Fill(*c, uint32_t(s.Background.ColorFill));
     auto copy = [&](int x, int y, const Surface& s, bool key) { CopyInto(bb, x, y, s, key, clips, end); };
     const LineImages& li = images.Lines;
     if (!m.PuzzleComplete) {
@@ -88,51 +88,53 @@ void ComposeArea(const Globals& g, const PuzzleModel& m, const PuzzleImages& ima
         const int p = m.PiecesInPlace[i];
         if (size_t(p) < images.PieceImages.size()) copy(m.Pieces[p].X, m.Pieces[p].Y, images.PieceImages[p], true);
     }
-    if (g.ViewPreview) {
+    if (s.ViewPreview) {
         copy(m.PreviewRect.Left, m.PreviewRect.Top, images.PreviewImage, false);
         copy(m.PreviewCaptionRect.Left, m.PreviewCaptionRect.Top, cache.CaptionBar(), false);
     }
     for (int i = 1; i <= m.GroupCount; ++i) {
         const int grp = m.GroupOrder[i];
-        if (!m.Groups[grp].InPlace && grp != leaveOut) DrawGroup(g, m, images, bb, clips, end, m.Groups[grp]);
+        if (!m.Groups[grp].InPlace && grp != leaveOut) DrawGroup(s, g, m, images, bb, clips, end, m.Groups[grp]);
     }
 }
 
 }  // namespace
 
-void ComposeFrame(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
+void ComposeFrame(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
                   Surface& bb, BandWorker* worker) {
     if (bb.IsNull()) return;
     // Whatever the bands share is made ready first; after that the bands
     // only read the images and write their own rows.
-    cache.Prepare(g, m, images);
+    bb.NewGeneration();
+    cache.Prepare(s, m, images);
     const Rect whole{0, 0, bb.Width(), bb.Height()};
     if (!worker || bb.Width() * bb.Height() < 640 * 480) {
-        ComposeArea(g, m, images, cache, bb, &whole, 1);
+        ComposeArea(s, g, m, images, cache, bb, &whole, 1);
         return;
     }
     const int mid = bb.Height() / 2;
     const Rect top{0, 0, bb.Width(), mid}, bottom{0, mid, bb.Width(), bb.Height()};
-    const bool shared = worker->Start([&] { ComposeArea(g, m, images, cache, bb, &top, 1); });
-    ComposeArea(g, m, images, cache, bb, &bottom, 1);
+    const bool shared = worker->Start([&] { ComposeArea(s, g, m, images, cache, bb, &top, 1); });
+    ComposeArea(s, g, m, images, cache, bb, &bottom, 1);
     if (shared)
         worker->Wait();
     else
-        ComposeArea(g, m, images, cache, bb, &top, 1);
+        ComposeArea(s, g, m, images, cache, bb, &top, 1);
 }
 
-void ComposeRects(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
+void ComposeRects(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
                   Surface& bb, const std::vector<Rect>& rects, int leaveOut) {
     if (bb.IsNull()) return;
     const std::vector<Rect> clips = ClippedRects(rects, bb.Width(), bb.Height());
     if (clips.empty()) return;
-    cache.Prepare(g, m, images);
-    ComposeArea(g, m, images, cache, bb, clips.data(), clips.size(), leaveOut);
+    bb.NewGeneration();
+    cache.Prepare(s, m, images);
+    ComposeArea(s, g, m, images, cache, bb, clips.data(), clips.size(), leaveOut);
 }
 
-void ComposeGroup(const Globals& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb,
+void ComposeGroup(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb,
                   const std::vector<Rect>& clips, int group) {
-    DrawGroup(g, m, images, bb, clips.data(), clips.data() + clips.size(), m.Groups[group]);
+    DrawGroup(s, g, m, images, bb, clips.data(), clips.data() + clips.size(), m.Groups[group]);
 }
 
 }  // namespace pz

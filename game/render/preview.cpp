@@ -5,8 +5,8 @@
 
 namespace pz {
 
-void PlacePreview(const Globals& g, PuzzleModel& m, float scaleWidth, int playAreaLeft) {
-    const int size = g.PreviewSize >= 2 && g.PreviewSize <= 4 ? g.PreviewSize : 3;
+void PlacePreview(const Settings& s, PuzzleModel& m, float scaleWidth, int playAreaLeft) {
+    const int size = s.PreviewSize >= 2 && s.PreviewSize <= 4 ? s.PreviewSize : 3;
     m.PreviewHeight = m.PuzzleHeight / size;
     m.PreviewWidth = m.PuzzleWidth / size;
     const CaptionMetrics k = CaptionMetricsOf(m);

@@ -1,5 +1,5 @@
 #pragma once
-#include "game/model/globals.h"
+#include "game/model/settings.h"
 #include "game/model/puzzlemodel.h"
 
 namespace pz {
@@ -8,6 +8,6 @@ namespace pz {
 // of a play area scaleWidth wide: a 17-pixel caption bar at y = 4, the image
 // from y = 22 (at a pixel ratio of 1; scaled with it). The image itself is made by the caller at PreviewWidth x
 // PreviewHeight.
-void PlacePreview(const Globals& g, PuzzleModel& m, float scaleWidth, int playAreaLeft = 0);
+void PlacePreview(const Settings& s, PuzzleModel& m, float scaleWidth, int playAreaLeft = 0);
 
 }  // namespace pz

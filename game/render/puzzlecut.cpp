@@ -7,18 +7,19 @@
 
 namespace pz {
 
-PuzzleImages CutPuzzleImages(const Globals& g, PuzzleModel& m, const QImage& picture, float sw, float sh) {
+PuzzleImages CutPuzzleImages(const Settings& s, const Grid& g, PuzzleModel& m, const QImage& picture, float sw,
+                             float sh) {
     ComputeCutGeometry(g, m, sw, sh);
     const Surface whole = Surface::FromImage(picture, m.PuzzleWidth, m.PuzzleHeight);
     if (whole.Width() != m.PuzzleWidth || whole.Height() != m.PuzzleHeight)
         throw std::runtime_error("the working picture could not be made");
     PuzzleImages out;
-    if (g.ViewPreview) {
-        PlacePreview(g, m, sw);
+    if (s.ViewPreview) {
+        PlacePreview(s, m, sw);
         out.PreviewImage = MakePreviewImage(picture, m);
     }
     out.Lines = MakeLineImages(g, m);
-    ResetOutlineColors(out.Lines, g.OutlineColorFill);
+    ResetOutlineColors(out.Lines, s.Outline.ColorFill);
     out.PieceImages = CutPieces(g, m, whole);
     return out;
 }

@@ -6,21 +6,21 @@
 
 namespace pz {
 
-void DrawCache::Prepare(const Globals& g, const PuzzleModel& m, const PuzzleImages& images) {
+void DrawCache::Prepare(const Settings& s, const PuzzleModel& m, const PuzzleImages& images) {
     for (const Surface& s : images.PieceImages) s.PrepareRuns();
-    if (!g.ViewPreview) return;
+    if (!s.ViewPreview) return;
     const int w = m.PreviewCaptionRect.Right - m.PreviewCaptionRect.Left;
     const int h = m.PreviewCaptionRect.Bottom - m.PreviewCaptionRect.Top;
     const CaptionMetrics k = CaptionMetricsOf(m);
-    if (captionBar_.Width() == w && captionBar_.Height() == h && captionBack_ == g.PreviewCaptionBackColorFill &&
-        captionText_ == g.PreviewCaptionTextColor && captionPixels_ == k.textPixels && captionOffset_ == k.textOffset)
+    if (captionBar_.Width() == w && captionBar_.Height() == h && captionBack_ == s.PreviewCaptionBack.ColorFill &&
+        captionText_ == s.PreviewCaptionText.Color && captionPixels_ == k.textPixels && captionOffset_ == k.textOffset)
         return;
     captionBar_ = Surface(std::max(w, 0), std::max(h, 0));
-    captionBar_.Fill(uint32_t(g.PreviewCaptionBackColorFill));
-    captionBar_.DrawText(k.textOffset, k.textOffset, QStringLiteral("Preview"), g.PreviewCaptionTextColor,
+    captionBar_.Fill(uint32_t(s.PreviewCaptionBack.ColorFill));
+    captionBar_.DrawText(k.textOffset, k.textOffset, QStringLiteral("Preview"), s.PreviewCaptionText.Color,
                          k.textPixels);
-    captionBack_ = g.PreviewCaptionBackColorFill;
-    captionText_ = g.PreviewCaptionTextColor;
+    captionBack_ = s.PreviewCaptionBack.ColorFill;
+    captionText_ = s.PreviewCaptionText.Color;
     captionPixels_ = k.textPixels;
     captionOffset_ = k.textOffset;
 }

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "game/model/cutting.h"
-#include "game/model/globals.h"
+#include "game/model/settings.h"
 #include "game/model/puzzlemodel.h"
 #include "platform/display/surface.h"
 
@@ -27,7 +27,7 @@ struct PuzzleImages {
 // built before composing so that bands drawn at once only read them.
 class DrawCache {
 public:
-    void Prepare(const Globals& g, const PuzzleModel& m, const PuzzleImages& images);
+    void Prepare(const Settings& s, const PuzzleModel& m, const PuzzleImages& images);
     const Surface& CaptionBar() const { return captionBar_; }
     void Clear() { *this = DrawCache(); }
 

@@ -16,12 +16,12 @@ int RunPuzzora(int argc, char** argv, bool untilShown) {
     // Ties the window to the desktop entry (its icon and name on Wayland).
     QGuiApplication::setDesktopFileName(QString::fromLatin1(desktop::kAppId));
 
-    Globals globals;
+    Settings settings;
     QtSettingsStore store;
     QtFileDialogs files;
     QtPrompts prompts;
     ClockRandom random;
-    frmMain main(globals, MainServices{store, files, prompts, random});
+    frmMain main(settings, MainServices{store, files, prompts, random});
     main.Form_Load(QCoreApplication::arguments().mid(1));
     if (untilShown) {
         QCoreApplication::processEvents();   // the first expose and paint

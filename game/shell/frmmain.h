@@ -10,14 +10,10 @@
 #include "game/dialogs/frmoptions.h"
 #include "game/interaction/play.h"
 #include "game/interaction/random.h"
-#include "game/model/globals.h"
-#include "game/model/puzzlemodel.h"
 #include "game/persist/besttimesfile.h"
 #include "game/persist/settings.h"
 #include "game/persist/workingimage.h"
-#include "game/render/compose.h"
-#include "game/render/damage.h"
-#include "game/render/draglayer.h"
+#include "game/session/puzzlesession.h"
 #include "game/shell/playarea.h"
 #include "platform/filedialogs.h"
 #include "platform/forms/qtforms.h"
@@ -40,7 +36,8 @@ bool IsStateFileName(const QString& name);
 class frmMain : public QMainWindow, private PlacingHost, public OptionsHost {
     Q_OBJECT
 public:
-    frmMain(Globals& g, MainServices services, QWidget* parent = nullptr);
+    // settings are the program's, read from the store at start-up.
+    frmMain(Settings& settings, MainServices services, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Start-up, in its fixed order. Shows the window. The arguments are the
@@ -71,11 +68,11 @@ public:
     void Toolbar1_ButtonClick(int index);
     void EnableCommands();
 
-    // Building and showing a puzzle.
+    // Building and showing a puzzle: a new cut of the picture on screen (of
+    // the given one), taken over when it can be made.
     bool SetWholeImage() override;
-    // Cuts again for the play area's size and rescales the positions; false,
-    // changing nothing, when the play area is too small to cut.
-    bool ResizePuzzle();
+    bool SetWholeImage(const QImage& picture);
+    bool PuzzleLoaded() const override { return session_ != nullptr; }
     void InitPreview() override;
     void InitDirectDraw();
     void picPuzzle_Paint() override;
@@ -91,9 +88,10 @@ public:
     // Best times: read at start-up, written after every lock; each change
     // is made to what the file holds at that moment, which the table then
     // shows.
-    void LoadBestTimes();
-    void SaveBestTimes() override;
+    void LoadBestTimes() { bestTimesFile_.Reload(); }
+    void SaveBestTimes() override { ChangeBestTimes({}); }
     void ChangeBestTimes(const BestTimesChange& change);
+    const BestTimesTable& bestTimes() const { return bestTimesFile_.Table(); }
 
     // The window's handle in the window system, and the controls on it.
     winmsg::HWND hWnd() const { return hwnd_; }
@@ -103,11 +101,9 @@ public:
     void FlushWorkingFile() { bitmapWriter_.Wait(); }
 
     // What tests and the other parts look at.
-    Globals& globals() { return g_; }
-    PuzzleModel& model() { return m_; }
-    const PuzzleImages& images() const { return images_; }
+    Settings& settings() { return settings_; }
+    PuzzleSession* session() const { return session_.get(); }
     const Surface& backBuffer() const { return backBuffer_; }
-    DrawCache& drawCache() { return drawCache_; }
     PlayArea* picPuzzle() const { return picPuzzle_; }
     QTimer& tmrPuzzle() { return tmrPuzzle_; }
     QToolBar* Toolbar1() const { return toolbar_; }
@@ -130,10 +126,15 @@ private:
     void StopTimer() override { tmrPuzzle_.stop(); }
     // Every command that replaces, scatters or locks pieces ends a drag.
     void EndDrag();
-    bool DragInProgress() const;
     void EndDragForCommand();
+    // The one place a new puzzle replaces the one on screen.
+    void TakeOver(std::unique_ptr<PuzzleSession> next);
+    // Draws what a change asked for.
+    void Show(const Redraw& redraw);
+    PlaySize PlayNow() const { return {ScaleWidth(), ScaleHeight(), picPuzzle_->Ratio()}; }
     void BestTimeEntry() override;
     void BuildMenus();
+    void BuildToolbar();
     void Form_Unload();
     bool OpenPicture(const QString& path);
     void StoreInitDir();
@@ -142,39 +143,32 @@ private:
     float ScaleWidth() const { return float(picPuzzle_->DeviceSize().width()); }
     float ScaleHeight() const { return float(picPuzzle_->DeviceSize().height()); }
     void NewBackBuffer();
-    // Composes and shows only what a change touched; a drag step draws over
-    // its layer.
-    void PaintDamage(const Damage& damage, const DragLayer* layer = nullptr);
     QString SamplesFolder() const;
-    void RegisterFileType();
     void LoadFormControls();
     QImage ReadPictureOrTell(const QString& path);
     // The player is told of every failure the same way: a box titled "Error:".
     void TellError(const QString& text);
-    // True, having told the player, when the picture is too small to cut.
-    bool TellIfTooSmall(const QImage& picture);
     bool PrepareWorkingCopy(const QString& picture);
     void StartWorkingCopy(const QString& picture);
     void TellWorkingCopyFailed(const QString& picture, const QString& why);
 
-    Globals& g_;
+    Settings& settings_;
     MainServices svc_;
-    PuzzleModel m_;
-    PuzzleImages images_;
-    DrawCache drawCache_;
+    // The puzzle on screen, none when closed. Shared only so that an
+    // operation under way keeps it while a prompt it shows lets events in.
+    std::shared_ptr<PuzzleSession> session_;
     Surface backBuffer_;
-    DragLayer dragLayer_;   // the frame without the dragged group
     // The back buffer's pixels as the screen's own opaque format, so that
     // presenting is a plain copy rather than a conversion.
     QImage frameView_;
     BandWorker bandWorker_;   // composes half of each large frame
-    QImage workingPicture_;   // the decoded working picture, kept for re-cuts
     BitmapWriter bitmapWriter_;
     QTimer tmrPuzzle_;
     PlayArea* picPuzzle_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QAction *tbOpen_ = nullptr, *tbSave_ = nullptr;
     bool unloaded_ = false;
+    QString stateFileName_;   // the state file to load next
     winmsg::HWND hwnd_ = 0;
     std::map<QString, std::unique_ptr<forms::HostedControl>> controls_;
     BestTimesFile bestTimesFile_;

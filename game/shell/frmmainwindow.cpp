@@ -1,6 +1,8 @@
 // The main window's controls: the play area and its mouse, the menus, the
 // toolbar, the timer and the controls its saved form data names.
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QProcess>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -9,6 +11,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 
+#include "game/dialogs/frmabout.h"
 #include "game/shell/frmmain.h"
 #include "platform/winmsg/qtwindowsystem.h"
 
@@ -17,8 +20,8 @@ static void InitShellResources() { Q_INIT_RESOURCE(resources); }
 
 namespace pz {
 
-frmMain::frmMain(Globals& g, MainServices services, QWidget* parent)
-    : QMainWindow(parent), g_(g), svc_(services) {
+frmMain::frmMain(Settings& settings, MainServices services, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), svc_(services) {
     InitShellResources();
     setWindowTitle(QStringLiteral("Puzzora"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/puzzora.png")));
@@ -27,10 +30,10 @@ frmMain::frmMain(Globals& g, MainServices services, QWidget* parent)
     picPuzzle_ = new PlayArea(this);
     picPuzzle_->setObjectName(QStringLiteral("picPuzzle"));
     picPuzzle_->frame = [this]() -> const QImage* {
-        return g_.PuzzleLoaded && !backBuffer_.IsNull() ? &frameView_ : nullptr;
+        return session_ && !backBuffer_.IsNull() ? &frameView_ : nullptr;
     };
     picPuzzle_->background = [this] {
-        const uint32_t c = uint32_t(g_.BackgroundColorFill);
+        const uint32_t c = uint32_t(settings_.Background.ColorFill);
         return QColor((c >> 16) & 0xff, (c >> 8) & 0xff, c & 0xff);
     };
     picPuzzle_->onResize = [this] { Form_Resize(); };
@@ -125,6 +128,15 @@ void frmMain::BuildMenus() {
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     mnuHelpAbout = add(mnuHelp, QStringLiteral("About..."), "mnuHelpAbout", &frmMain::mnuHelpAbout_Click);
 
+    BuildToolbar();
+
+    // Nothing to close or save until a puzzle is loaded.
+    mnuFileClose->setEnabled(false);
+    mnuFileSavePuzzleState->setEnabled(false);
+    tbSave_->setEnabled(false);
+}
+
+void frmMain::BuildToolbar() {
     toolbar_ = addToolBar(QStringLiteral("Toolbar1"));
     toolbar_->setObjectName(QStringLiteral("Toolbar1"));
     toolbar_->setMovable(false);
@@ -139,11 +151,6 @@ void frmMain::BuildMenus() {
         EndDragForCommand();
         Toolbar1_ButtonClick(2);
     });
-
-    // Nothing to close or save until a puzzle is loaded.
-    mnuFileClose->setEnabled(false);
-    mnuFileSavePuzzleState->setEnabled(false);
-    tbSave_->setEnabled(false);
 }
 
 void frmMain::closeEvent(QCloseEvent* e) {
@@ -186,6 +193,74 @@ void frmMain::dropEvent(QDropEvent* e) {
             OpenChosenFile(path);
         },
         Qt::QueuedConnection);
+}
+
+void frmMain::InitDirectDraw() { NewBackBuffer(); }
+
+void frmMain::NewBackBuffer() {
+    frameView_ = QImage();
+    backBuffer_ = Surface(int(ScaleWidth()), int(ScaleHeight()));
+    backBuffer_.SetDevicePixelRatio(picPuzzle_->Ratio());
+    // Every pixel of the back buffer is opaque: the same bytes read as RGB32.
+    const QImage& img = backBuffer_.Image();
+    if (!img.isNull())
+        frameView_ = QImage(img.constBits(), img.width(), img.height(), img.bytesPerLine(), QImage::Format_RGB32);
+    frameView_.setDevicePixelRatio(picPuzzle_->Ratio());
+}
+
+void frmMain::EnableCommands() {
+    mnuFileClose->setEnabled(true);
+    mnuFileSavePuzzleState->setEnabled(true);
+    tbSave_->setEnabled(true);
+}
+
+void frmMain::Toolbar1_ButtonClick(int index) {
+    if (index == 1) mnuFileOpen_Click();
+    if (index == 2) mnuFileSavePuzzleState_Click();
+}
+
+void frmMain::mnuHelpAbout_Click() {
+    frmAbout dlg({svc_.prompts, [](const QUrl& url) { return QDesktopServices::openUrl(url); },
+                  [](const QString& program) { return QProcess::startDetached(program, {}); }},
+                 this);
+    dlg.exec();
+}
+
+void frmMain::mnuView_Click() { mnuViewPreview->setChecked(settings_.ViewPreview); }
+
+void frmMain::mnuFileExit_Click() { close(); }
+
+void frmMain::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    mnuFileClose_Click();
+    frameView_ = QImage();
+    backBuffer_ = Surface();
+}
+
+void frmMain::Form_Resize() {
+    if (isMinimized() || unloaded_) return;
+    NewBackBuffer();
+    // A play area too small to cut keeps the last cut, its positions and the
+    // size they belong to, until it grows again; the model always describes
+    // the cut on screen.
+    if (session_) session_->Recut(settings_, PlayNow());
+    picPuzzle_Paint();
+}
+
+void frmMain::picPuzzle_Paint() {
+    if (isMinimized() || !session_ || backBuffer_.IsNull()) return;
+    session_->ComposeFrame(settings_, backBuffer_, &bandWorker_);
+    picPuzzle_->update();
+}
+
+void frmMain::Show(const Redraw& redraw) {
+    if (redraw.kind == Redraw::Whole) return picPuzzle_Paint();
+    if (redraw.kind == Redraw::Nothing || isMinimized() || !session_ || backBuffer_.IsNull()) return;
+    std::vector<QRect> shown;
+    for (const Rect& r : session_->Compose(settings_, backBuffer_, redraw))
+        shown.emplace_back(r.Left, r.Top, r.Width(), r.Height());
+    picPuzzle_->Present(shown);
 }
 
 }  // namespace pz

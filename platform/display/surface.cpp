@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace pz::display {
@@ -24,6 +25,12 @@ inline void CopyPixels(uint32_t* d, const uint32_t* s, int n) {
 Surface::Surface(int width, int height) : img_(std::max(width, 0), std::max(height, 0), kFormat) {
     if (!img_.isNull()) img_.fill(0xff000000u);
     Attach();
+    NewGeneration();
+}
+
+void Surface::NewGeneration() {
+    static std::atomic<uint64_t> last{0};
+    generation_ = ++last;
 }
 
 void Surface::Attach() {
@@ -39,6 +46,7 @@ Surface& Surface::operator=(Surface&& o) noexcept {
     keyed_ = o.keyed_;
     keyLo_ = o.keyLo_;
     keyHi_ = o.keyHi_;
+    generation_ = o.generation_;
     runsValid_ = o.runsValid_;
     runs_ = std::move(o.runs_);
     rowStart_ = std::move(o.rowStart_);

@@ -84,6 +84,12 @@ public:
     // one to one on a scaled screen. Never set on images drawn into with text.
     void SetDevicePixelRatio(double ratio) { img_.setDevicePixelRatio(ratio); }
 
+    // Which drawing of the image this is: every new image and every frame
+    // composed into it takes a number never used before, so that something
+    // kept from one frame (the drag layer) can tell whether it still holds.
+    uint64_t Generation() const { return generation_; }
+    void NewGeneration();
+
     // The pixel value at (x, y); key pixels read as the key's low end.
     uint32_t Pixel(int x, int y) const;
     bool IsTransparent(int x, int y) const;
@@ -116,6 +122,7 @@ private:
     int width_ = 0, height_ = 0;
     bool keyed_ = false;
     uint32_t keyLo_ = 0, keyHi_ = 0;
+    uint64_t generation_ = 0;
     // Opaque runs per row and their pixels packed end to end, for key copies:
     // one sequential stream per image instead of many short strided ones.
     // Rebuilt after any write.

@@ -48,7 +48,7 @@ int Picture(const QString& out) { return test::PatternPicture(240, 180).save(out
 
 // A cut of n pieces of the picture for a play area of w x h, its pieces'
 // records made; false when the picture cannot be read or has no grid.
-bool Cut(const QString& picture, int n, int w, int h, Globals& g, PuzzleModel& m) {
+bool Cut(const QString& picture, int n, int w, int h, Grid& g, PuzzleModel& m) {
     const QImage pic(picture);
     g.NumberOfPieces = int16_t(n);
     SetDivisors(g);
@@ -65,11 +65,11 @@ bool Cut(const QString& picture, int n, int w, int h, Globals& g, PuzzleModel& m
 }
 
 int State(const QString& picture, int w, int h, const QString& out, const QString& mode) {
-    Globals g;
+    Grid g;
     PuzzleModel m;
     if (!Cut(picture, 12, w, h, g, m)) return 1;
     ClearSettings(g, m);
-    g.ElapsedSeconds = 100;
+    m.ElapsedSeconds = 100;
     const int W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY;
     const int cx = (2 * MX + W) / 2, cy = (2 * MY + H) / 2;
     test::CountingHost host;
@@ -79,7 +79,7 @@ int State(const QString& picture, int w, int h, const QString& out, const QStrin
         m.Pieces[p].Y = 2 + ((p - 1) / 3) * (H + 2 * MY + 6);
     }
     if (mode == "finish")
-        for (int16_t p = 1; p < 12; ++p) SetGroupInPlace(g, m, p, host);
+        for (int16_t p = 1; p < 12; ++p) SetGroupInPlace(g, m, p, true, host);
     if (!WriteFile(out, WriteState(g, m))) return 1;
     // Prints a move the test makes, from a point on the piece's body to
     // where its image goes, and makes it with the game's own rules.
@@ -101,17 +101,16 @@ int State(const QString& picture, int w, int h, const QString& out, const QStrin
     JoinPass(g, m, w, h);
     move(5, m.Pieces[5].HomeX + 2, m.Pieces[5].HomeY - 1);
     if (!IsAtHome(m, 5)) return 2;
-    SetGroupInPlace(g, m, m.SelectedGroup, host);
+    SetGroupInPlace(g, m, m.SelectedGroup, true, host);
     return WriteFile(out + ".expected", WriteState(g, m)) ? 0 : 1;
 }
 
 // A game of n pieces for a play area of w x h, scattered, its topmost piece
 // at (1, 1) (for the drag benchmark).
 int Scatter(const QString& picture, int n, int w, int h, const QString& out) {
-    Globals g;
+    Grid g;
     PuzzleModel m;
     if (!Cut(picture, n, w, h, g, m)) return 1;
-    g.PuzzleLoaded = true;
     ClearSettings(g, m);
     ClockRandom rnd(1);
     Scramble(g, m, float(w), float(h), rnd);
@@ -124,7 +123,7 @@ int Scatter(const QString& picture, int n, int w, int h, const QString& out) {
 // Where the centre of a piece's body lies from its image's corner, for a
 // play area of w x h.
 int Centre(const QString& picture, int n, int w, int h) {
-    Globals g;
+    Grid g;
     PuzzleModel m;
     if (!Cut(picture, n, w, h, g, m)) return 1;
     std::printf("%d %d\n", m.MarginX + m.PieceWidth / 2, m.MarginY + m.PieceHeight / 2);

@@ -34,28 +34,27 @@ int main(int argc, char** argv) {
     game.Reset({{"Number of Pieces", save ? "324" : "12"}});
     AskingPrompts prompts;
     SetProgramDirectory(a[2]);
-    frmMain w(game.g_, MainServices{game.store_, game.files_, prompts, game.random_});
+    frmMain w(game.s_, MainServices{game.store_, game.files_, prompts, game.random_});
     w.resize(1400, 1000);
     w.Form_Load();
     game.files_.answers.push_back(a[3]);
     w.mnuFileOpen->trigger();
-    Globals& g = game.g_;
-    for (long i = 0; save && g.PuzzleLoaded; ++i) {
+    for (long i = 0; save && w.session(); ++i) {
         // Every save differs from the one before: the time and a position.
-        g.ElapsedSeconds = int32_t(i);
-        w.model().Pieces[1].X = int32_t(10 + i % 100);
+        w.session()->model().ElapsedSeconds = int32_t(i);
+        w.session()->model().Pieces[1].X = int32_t(10 + i % 100);
         game.files_.answers.push_back(a[4]);
         w.mnuFileSavePuzzleState_Click();
         w.ChangeBestTimes([i](BestTimesTable& t) { t[1] = {"writer", 0, 0, int16_t(i % 60), 324, ""}; });
         if (!prompts.messages.isEmpty()) return 4;
         if (i == 0) Say("ready");
     }
-    if (!g.PuzzleLoaded) return 3;
+    if (!w.session()) return 3;
     Say("ready");
     for (std::string command; std::getline(std::cin, command); Say("done")) {
         if (command.rfind("finish ", 0) == 0) {
             w.mnuFileScramble->trigger();
-            g.ElapsedSeconds = std::stoi(command.substr(7));
+            w.session()->model().ElapsedSeconds = std::stoi(command.substr(7));
             w.mnuFileSolve->trigger();
         } else if (command == "clear") {
             prompts.yesAnswers.push_back(true);

@@ -38,7 +38,7 @@ private slots:
             const QByteArray bytes = test::ReadFile(state);   // missing: refused below
             try {
                 const LoadedState st = ReadState(bytes.toStdString());
-                QCOMPARE(st.NumberOfPieces, int16_t(324));
+                QCOMPARE(st.grid.NumberOfPieces, int16_t(324));
             } catch (const StateFileError& e) {
                 QFAIL(qPrintable("torn state file: " + QString::fromStdString(e.message)));
             }

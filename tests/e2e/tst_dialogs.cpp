@@ -29,10 +29,10 @@ class TestDialogs : public QObject, test::GameFixture {
 
     void OpenPuzzle() {
         OpenWith(MakePicture("p.png", 480, 360));
-        QVERIFY(g_.PuzzleLoaded);
+        QVERIFY(Loaded());
     }
     std::unique_ptr<frmOptions> Options() {
-        auto d = std::make_unique<frmOptions>(g_, store_, prompts_, *w_, w_.get());
+        auto d = std::make_unique<frmOptions>(s_, store_, prompts_, *w_, w_.get());
         d->show();
         return d;
     }
@@ -42,7 +42,7 @@ private slots:
 
     void optionsShowsTheSettingsAndAppliesTheListEntry() {
         OpenPuzzle();
-        QCOMPARE(g_.NumberOfPieces, int16_t(64));
+        QCOMPARE(s_.NumberOfPieces, int16_t(64));
         auto d = Options();
         QCOMPARE(d->cmbPieces->count(), 98);
         QCOMPARE(d->cmbPieces->itemText(0), QString("12"));
@@ -54,13 +54,13 @@ private slots:
         QVERIFY(d->lblSystemMemory->text().startsWith("Use System Memory to Store Image"));
         QTest::mouseClick(d->cmdApply, Qt::LeftButton);
         QCOMPARE(QString::fromStdString(store_.values["Number of Pieces"]), QString("77"));
-        QCOMPARE(g_.NumberOfPieces, int16_t(77));
-        QCOMPARE(w_->model().GroupCount, int16_t(77));   // rebuilt and scrambled
+        QCOMPARE(s_.NumberOfPieces, int16_t(77));
+        QCOMPARE(m().GroupCount, int16_t(77));   // rebuilt and scrambled
         QVERIFY(d->isVisible());                           // Apply leaves it open
     }
 
     void okStoresFourKeysAndTheCheckBoxes() {
-        g_.PiecesListIndex = 18;   // "64", the number in force
+        s_.PiecesListIndex = 18;   // "64", the number in force
         auto d = Options();
         store_.values.clear();
         QTest::mouseClick(d->cmdOK, Qt::LeftButton);
@@ -77,7 +77,7 @@ private slots:
         QVERIFY(d->chkSystemMemory->isChecked());
         QTest::mouseClick(d->chkTimePuzzle, Qt::LeftButton);
         QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-        QVERIFY(!g_.OutlinePieces && g_.SystemMemory && !g_.TimePuzzle);
+        QVERIFY(!s_.OutlinePieces && s_.SystemMemory && !s_.TimePuzzle);
         QCOMPARE(QString::fromStdString(store_.values["Outline Pieces"]), QString("False"));
         QCOMPARE(QString::fromStdString(store_.values["System Memory"]), QString("True"));
     }
@@ -89,7 +89,7 @@ private slots:
         QCOMPARE(d->cmbPieces->currentText(), QString("80"));
         QTest::keyClick(d.get(), Qt::Key_Escape);
         QVERIFY(!d->isVisible());
-        QCOMPARE(g_.NumberOfPieces, int16_t(64));
+        QCOMPARE(s_.NumberOfPieces, int16_t(64));
         QVERIFY(store_.values.empty());
         auto again = Options();
         QCOMPARE(again->cmbPieces->currentText(), QString("80"));
@@ -102,12 +102,11 @@ private slots:
             QTest::mouseClick(p->OKButton, Qt::LeftButton);
         });
         QTest::mouseClick(d->cmdPickBackColor, Qt::LeftButton);
-        QCOMPARE(QPoint(g_.BackgroundColor, g_.BackgroundColorFill), QPoint(0, 0));
+        QCOMPARE(QPoint(s_.Background.Color, s_.Background.ColorFill), QPoint(0, 0));
         QCOMPARE(d->shpBackgroundColor->Color(), QColor(0, 0, 0));
         QCOMPARE(QString::fromStdString(store_.values["Background Color Fill"]), QString("0"));
-        QVERIFY(!g_.ColorPicked);
         QTest::mouseClick(d->cmdCancel, Qt::LeftButton);
-        QCOMPARE(g_.BackgroundColor, 0);
+        QCOMPARE(s_.Background.Color, 0);
         // A cancelled pick changes nothing.
         auto d2 = Options();
         store_.values.clear();
@@ -116,7 +115,7 @@ private slots:
             p->close();
         });
         QTest::mouseClick(d2->cmdPickBackColor, Qt::LeftButton);
-        QCOMPARE(g_.BackgroundColor, 0);
+        QCOMPARE(s_.Background.Color, 0);
         QVERIFY(store_.values.empty());
     }
 
@@ -124,9 +123,9 @@ private slots:
         OpenPuzzle();
         auto d = Options();
         // Stack the pieces in a corner, well away from the home frame.
-        for (int p = 1; p <= g_.NumberOfPieces; ++p) w_->model().Pieces[p].X = w_->model().Pieces[p].Y = 5;
+        for (int p = 1; p <= s_.NumberOfPieces; ++p) m().Pieces[p].X = m().Pieces[p].Y = 5;
         w_->picPuzzle_Paint();
-        const RectL r = w_->model().PuzzleRect;
+        const RectL r = m().PuzzleRect;
         QCOMPARE(w_->backBuffer().Pixel(r.Left, r.Top), 0xFFFFFFu);
         WhenPickerShows([](frmColorPicker* p) {
             Type(p->txtRed, "255");
@@ -146,20 +145,20 @@ private slots:
         auto d = Options();
         QTest::mouseClick(d->cmdApply, Qt::LeftButton);
         QCOMPARE(store_.values.count("Preview Size"), 0u);
-        const int widthBefore = w_->model().PreviewWidth;
+        const int widthBefore = m().PreviewWidth;
         QTest::mouseClick(d->optPreviewSizeLarge, Qt::LeftButton);
         QTest::mouseClick(d->cmdApply, Qt::LeftButton);
         QCOMPARE(QString::fromStdString(store_.values["Preview Size"]), QString("2"));
-        QCOMPARE(w_->model().PreviewWidth, w_->model().PuzzleWidth / 2);
-        QVERIFY(w_->model().PreviewWidth > widthBefore);
+        QCOMPARE(m().PreviewWidth, m().PuzzleWidth / 2);
+        QVERIFY(m().PreviewWidth > widthBefore);
         store_.values.clear();
         QTest::mouseClick(d->cmdApply, Qt::LeftButton);
         QCOMPARE(store_.values.count("Preview Size"), 0u);
     }
 
     void colorPickerTextRules() {
-        g_.PickedRed = 10, g_.PickedGreen = 20, g_.PickedBlue = 30;
-        frmColorPicker p(g_);
+        PickedColor answer{10, 20, 30};
+        frmColorPicker p(answer);
         p.show();
         QCOMPARE(p.txtRed->text(), QString("10"));
         QCOMPARE(p.shpPreviewColor->Color(), QColor(10, 20, 30));
@@ -178,8 +177,8 @@ private slots:
         p.txtGreen->setText("13.5");
         QCOMPARE(p.shpPreviewColor->Color().green(), 14);
         QTest::mouseClick(p.OKButton, Qt::LeftButton);
-        QVERIFY(g_.ColorPicked);
-        QCOMPARE(QColor(g_.PickedRed, g_.PickedGreen, g_.PickedBlue), QColor(255, 14, 123));
+        QVERIFY(answer.ColorPicked);
+        QCOMPARE(QColor(answer.PickedRed, answer.PickedGreen, answer.PickedBlue), QColor(255, 14, 123));
         // Swatches: the palette as listed, and 13 is black.
         QCOMPARE(p.lblColor[2]->Color(), QColor(0, 175, 200));
         QCOMPARE(p.lblColor[12]->Color(), p.lblColor[10]->Color());

@@ -25,8 +25,8 @@ using namespace pz;
 
 namespace {
 
-int ZeroTimeEntries(const Globals& g) {
-    return int(std::count_if(g.BestTimes.begin() + 1, g.BestTimes.end(), [](const BestTimeEntry& e) {
+int ZeroTimeEntries(const BestTimesTable& t) {
+    return int(std::count_if(t.begin() + 1, t.end(), [](const BestTimeEntry& e) {
         return e.PieceTotal > 0 && e.Hours == 0 && e.Minutes == 0 && e.Seconds == 0;
     }));
 }
@@ -42,14 +42,14 @@ public:
         if (game_.area()->devicePixelRatio() != 1) game_.OddTop();
         MakeFiles();
         for (int i = 0; i < actions; ++i) {
-            const int zeroBefore = ZeroTimeEntries(game_.g_);
+            const int zeroBefore = ZeroTimeEntries(W().bestTimes());
             const qsizetype namesAsked = game_.prompts_.inputPrompts.size();
             failure_.clear();
             game_.files_.answers.clear();   // a disabled command leaves its answer unused
             log_ << Act();
             QApplication::processEvents();
             QString failure = failure_.isEmpty() ? Check() : failure_;
-            if (failure.isEmpty() && ZeroTimeEntries(game_.g_) > zeroBefore)
+            if (failure.isEmpty() && ZeroTimeEntries(W().bestTimes()) > zeroBefore)
                 failure = "a result of 0 seconds entered the best times";
             if (failure.isEmpty() && game_.prompts_.inputPrompts.size() > namesAsked + 1)
                 failure = "one action asked for the player's name twice";
@@ -126,7 +126,7 @@ private:
         return {Pick(std::max(1, a->width())), Pick(std::max(1, a->height()))};
     }
     QPoint PointOnSomePiece() {
-        if (!game_.g_.PuzzleLoaded || M().GroupCount < 1) return AnyPoint();
+        if (!game_.Loaded() || M().GroupCount < 1) return AnyPoint();
         const GroupInfo& grp = M().Groups[M().GroupOrder[1 + Pick(M().GroupCount)]];
         const QPoint at = game_.PointOn(grp.PieceList[1 + Pick(grp.PieceCount)]);
         return at.x() < 0 ? AnyPoint() : at;
@@ -139,11 +139,11 @@ private:
         QTimer::singleShot(0, [this, picks] {
             auto* dlg = qobject_cast<frmOptions*>(QApplication::activeModalWidget());
             if (!dlg) return;
-            dlg->showColorPicker = [this](QWidget*) {
-                game_.g_.PickedRed = uint8_t(Pick(256));
-                game_.g_.PickedGreen = uint8_t(Pick(256));
-                game_.g_.PickedBlue = uint8_t(Pick(256));
-                game_.g_.ColorPicked = Chance(80);
+            dlg->showColorPicker = [this](QWidget*, PickedColor& answer) {
+                answer.PickedRed = uint8_t(Pick(256));
+                answer.PickedGreen = uint8_t(Pick(256));
+                answer.PickedBlue = uint8_t(Pick(256));
+                answer.ColorPicked = Chance(80);
             };
             if (Chance(70)) dlg->cmbPieces->setCurrentIndex(Chance(30) ? 97 : Pick(98));
             for (int k = 0; k < picks; ++k)
@@ -224,13 +224,13 @@ private:
 
     // Saves through the menu and loads the file back: the same puzzle.
     QString SaveAndLoadBack() {
-        if (!game_.g_.PuzzleLoaded) return "Save and load (nothing loaded)";
-        const std::string before = WriteState(game_.g_, M());
+        if (!game_.Loaded()) return "Save and load (nothing loaded)";
+        const std::string before = W().session()->State();
         const int messages = int(game_.prompts_.messages.size());
         game_.files_.answers.push_back(saved_);
         W().mnuFileSavePuzzleState->trigger();
         if (LoadState(saved_, true) && int(game_.prompts_.messages.size()) == messages &&
-            WriteState(game_.g_, M()) != before)
+            W().session()->State() != before)
             failure_ = "the puzzle loaded back is not the one saved";
         return "Save and load";
     }
@@ -273,12 +273,13 @@ private:
 
     // The rules every state of the game keeps.
     QString Check() {
-        const Globals& g = game_.g_;
+        if (!game_.Loaded()) return "";
+        const Grid& g = game_.grid();
         const PuzzleModel& m = M();
-        if (!g.PuzzleLoaded) return m.DraggingGroup || m.DraggingPreview ? "a drag outlived its puzzle" : "";
-        if (g.NumColumns * g.NumRows != g.NumberOfPieces) return "the grid does not match the number of pieces";
+        if (g.NumColumns * g.NumRows != g.NumberOfPieces || g.NumberOfPieces != game_.s_.NumberOfPieces)
+            return "the grid does not match the number of pieces";
         if (auto f = CheckInvariants(g, m)) return QString("invariant %1: %2").arg(f->number).arg(f->message.c_str());
-        const auto& images = W().images().PieceImages;
+        const auto& images = W().session()->images().PieceImages;
         if (int(images.size()) != g.NumberOfPieces + 1) return "piece images do not match the pieces";
         for (int p = 1; p <= g.NumberOfPieces; ++p)
             if (images[p].Width() != m.PieceWidth + 2 * m.MarginX || images[p].Height() != m.PieceHeight + 2 * m.MarginY)
@@ -304,13 +305,8 @@ private:
         try {
             const std::string bytes = WriteState(g, m);
             LoadedState back = ReadState(bytes);
-            Globals gb = g;
-            gb.NumberOfPieces = back.NumberOfPieces;
-            gb.NumColumns = back.NumColumns;
-            gb.NumRows = back.NumRows;
-            gb.ElapsedSeconds = back.ElapsedSeconds;
             back.model.ImageFileName = back.ImageFileName;
-            if (WriteState(gb, back.model) != bytes) return "a state file round trip changes the puzzle";
+            if (WriteState(back.grid, back.model) != bytes) return "a state file round trip changes the puzzle";
         } catch (const StateFileError& e) {
             return QString("the state file cannot be written or read: %1").arg(e.message.c_str());
         }

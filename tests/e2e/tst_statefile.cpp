@@ -17,8 +17,8 @@ class TestStateFile : public QObject, test::GameFixture {
     // A game with joins, a locked group and some time on the clock.
     void PlayABit() {
         OpenWith(MakePicture("pic.png", 480, 360));
-        QVERIFY(g_.PuzzleLoaded);
-        PuzzleModel& m = w_->model();
+        QVERIFY(Loaded());
+        PuzzleModel& m = w_->session()->model();
         m.Pieces[1].X = 100, m.Pieces[1].Y = 100;
         m.Pieces[2].X = 100 + m.PieceWidth + 2, m.Pieces[2].Y = 101;
         m.SelectedPiece = 2;   // as if picked and dropped there
@@ -26,7 +26,7 @@ class TestStateFile : public QObject, test::GameFixture {
         w_->picPuzzle_MouseUp(1, 0, 0);
         QCOMPARE(m.Pieces[2].Group, m.Pieces[1].Group);
         w_->mnuFileHint->trigger();
-        g_.ElapsedSeconds = 321;
+        m.ElapsedSeconds = 321;
     }
 
 private slots:
@@ -54,7 +54,7 @@ private slots:
             w_->mnuFileSavePuzzleState->trigger();
             QVERIFY(test::ReadFile(dir_.filePath("again.psf")) == saved);
         }
-        QCOMPARE(QString::fromStdString(g_.InitDir), dir_.path() + "/");   // the picture's folder
+        QCOMPARE(QString::fromStdString(s_.InitDir), dir_.path() + "/");   // the picture's folder
         QVERIFY(QFile::exists(desktop::CacheHome() + "/Puzzora/WholeImageTemp.bmp"));
     }
 
@@ -72,7 +72,7 @@ private slots:
             w_->mnuFileLoadPuzzleState->trigger();
             QCOMPARE(prompts_.messages.size(), 1);
             QVERIFY2(prompts_.messages[0].contains(name), qPrintable(prompts_.messages[0]));
-            QVERIFY(g_.PuzzleLoaded && WriteState(g_, w_->model()) == good.toStdString());   // the game as saved
+            QVERIFY(Loaded() && w_->session()->State() == good.toStdString());   // the game as saved
         };
         tryLoad(good.left(1000), "short.psf");
         tryLoad(QByteArray(), "empty.psf");
@@ -90,7 +90,7 @@ private slots:
         PlayABit();
         const QString path = dir_.filePath("keep.psf");
         QVERIFY(test::WriteFile(path, "precious"));
-        w_->model().ImageFileName = "/" + std::string(200, 'x') + ".png";   // cannot be stored
+        m().ImageFileName = "/" + std::string(200, 'x') + ".png";   // cannot be stored
         files_.answers.push_back(path);
         w_->mnuFileSavePuzzleState->trigger();
         QCOMPARE(prompts_.messages.size(), 1);
@@ -114,7 +114,7 @@ private slots:
         for (const QStringList& args : {QStringList{"%1"}, QStringList{}, QStringList{dir_.filePath("missing.psf")}}) {
             prompts_.messages.clear();
             Start(1000, 760, args);
-            QVERIFY(!g_.PuzzleLoaded && !QFile::exists(xbel));
+            QVERIFY(!Loaded() && !QFile::exists(xbel));
             QCOMPARE(prompts_.messages.size(), args.isEmpty() || args[0] == "%1" ? 0 : 1);
         }
         // A path with a space arrives as two arguments joined by one space; a
@@ -124,7 +124,7 @@ private slots:
             QFile::remove(xbel);
             QDir::setCurrent(dir_.path());
             Start(1000, 760, args);
-            QVERIFY2(g_.PuzzleLoaded && w_->mnuFileClose->isEnabled() && g_.ElapsedSeconds == 321, qPrintable(args.join(' ')));
+            QVERIFY2(Loaded() && w_->mnuFileClose->isEnabled() && m().ElapsedSeconds == 321, qPrintable(args.join(' ')));
             const QByteArray recent = test::ReadFile(xbel);
             QVERIFY(recent.contains(QUrl::fromLocalFile(path).toEncoded()) && recent.contains(desktop::kStateMimeType));
         }
@@ -143,9 +143,9 @@ private slots:
         const QString xbel = desktop::DataHome() + "/recently-used.xbel";
         QFile::remove(xbel);
         QVERIFY(Start(1000, 760, {photo}));
-        QVERIFY(g_.PuzzleLoaded && prompts_.messages.isEmpty() && !QFile::exists(xbel));
-        QCOMPARE(QSize(w_->model().ImageWidth, w_->model().ImageHeight), QSize(360, 480));
-        QCOMPARE(QString::fromStdString(g_.InitDir), dir_.path() + "/");
+        QVERIFY(Loaded() && prompts_.messages.isEmpty() && !QFile::exists(xbel));
+        QCOMPARE(QSize(m().ImageWidth, m().ImageHeight), QSize(360, 480));
+        QCOMPARE(QString::fromStdString(s_.InitDir), dir_.path() + "/");
         files_.answers.push_back(dir_.filePath("phone.psf"));
         w_->mnuFileSavePuzzleState->trigger();
         const QImage frame = w_->backBuffer().Image().copy();
@@ -164,8 +164,8 @@ private slots:
             QApplication::sendEvent(w_.get(), &drop);
             QTest::qWait(20);
             QCOMPARE(w_->backBuffer().Image() == frame, data == &one);
-            QVERIFY(!CheckInvariants(g_, m()) && ShowsWholeFrame());
-            for (int p = 1; p <= g_.NumberOfPieces; ++p)
+            QVERIFY(!CheckInvariants(grid(), m()) && ShowsWholeFrame());
+            for (int p = 1; p <= s_.NumberOfPieces; ++p)
                 QVERIFY(QRect(QPoint(), w_->picPuzzle()->DeviceSize()).contains(m().Pieces[p].X, m().Pieces[p].Y));
         }
         QVERIFY(prompts_.messages.isEmpty());

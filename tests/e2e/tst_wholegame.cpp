@@ -14,8 +14,8 @@ private slots:
         QFile::remove(dir_.filePath("program/besttimes.txt"));
         QVERIFY(Restart({{"Number of Pieces", "12"}}, 1000, 760));
         OpenWith(MakePicture("game.png", 480, 360));
-        QVERIFY(g_.PuzzleLoaded);
-        QCOMPARE(g_.NumberOfPieces, int16_t(12));
+        QVERIFY(Loaded());
+        QCOMPARE(s_.NumberOfPieces, int16_t(12));
     }
 
     void dragJoinsNeighboursAndTheCursorShowsIt() {
@@ -41,7 +41,7 @@ private slots:
 
     void playToTheEndAndEnterTheBestTime() {
         prompts_.inputAnswers.push_back("Tester");
-        g_.ElapsedSeconds = 0;
+        m().ElapsedSeconds = 0;
         w_->tmrPuzzle_Timer();
         w_->tmrPuzzle_Timer();   // two seconds of play
         int guard = 0;
@@ -52,7 +52,7 @@ private slots:
         }
         QVERIFY(m().PuzzleComplete);
         QVERIFY(!w_->tmrPuzzle().isActive());
-        QCOMPARE(g_.ElapsedSeconds, 0);
+        QCOMPARE(m().ElapsedSeconds, 0);
         QCOMPARE(prompts_.inputPrompts, QStringList{"You have achieved a new best time, please enter you name."});
         // The time entered as the file keeps it: name, hours, minutes, seconds, pieces, picture.
         const QByteArray text = test::ReadFile(ProgramFile("besttimes.txt"));
@@ -65,7 +65,7 @@ private slots:
     }
 
     void hintAndSolve() {
-        g_.TimePuzzle = false;
+        s_.TimePuzzle = false;
         w_->mnuFileHint->trigger();
         QCOMPARE(QPoint(m().InPlaceCount, m().GroupCount), QPoint(1, 11));
         QVERIFY(QFile::exists(ProgramFile("besttimes.txt")));   // rewritten after every lock

@@ -131,7 +131,7 @@ TEST(Join, NeighbourLockedHomeIsLeftAlone) {
     auto c = Spread();
     test::CountingHost host;
     test::Place(c.m, 1, c.m.Pieces[1].HomeX, c.m.Pieces[1].HomeY);
-    SetGroupInPlace(c.g, c.m, 1, host);
+    SetGroupInPlace(c.g, c.m, 1, c.s.TimePuzzle, host);
     test::Place(c.m, 2, c.m.Pieces[1].X + c.m.PieceWidth + 4, c.m.Pieces[1].Y);
     // 4 px off its left neighbour, but also 4 px off its home: only the
     // release's at-home test could lock it; the join pass must not join.
@@ -145,24 +145,24 @@ TEST(Placing, LockingMovesTheGroupHomeAndCompletesAtTheLast) {
     for (bool timed : {true, false}) {
         auto c = Spread(test::MakeCut(2, 2, 300, 300, 800, 600));
         test::CountingHost host;
-        c.g.TimePuzzle = timed;
-        c.g.ElapsedSeconds = 30;
+        c.s.TimePuzzle = timed;
+        c.m.ElapsedSeconds = 30;
         c.m.Pieces[1].RightJoined = c.m.Pieces[2].LeftJoined = true;
         test::Join(c.m, 2, 1);
-        SetGroupInPlace(c.g, c.m, 1, host);
+        SetGroupInPlace(c.g, c.m, 1, c.s.TimePuzzle, host);
         EXPECT_EQ((std::array<int, 2>{c.m.Pieces[1].X, c.m.Pieces[2].Y}),
                   (std::array<int, 2>{c.m.Pieces[1].HomeX, c.m.Pieces[2].HomeY}));
         EXPECT_EQ(c.m.PiecesInPlace, (std::vector<int16_t>{0, 1, 2}));
         EXPECT_TRUE(c.m.Groups[1].InPlace);
         EXPECT_FALSE(c.m.PuzzleComplete);
-        EXPECT_EQ((std::array{host.saves, host.stops, c.g.ElapsedSeconds}), (std::array{1, 0, 30}));
+        EXPECT_EQ((std::array{host.saves, host.stops, c.m.ElapsedSeconds}), (std::array{1, 0, 30}));
         EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
-        SetGroupInPlace(c.g, c.m, 3, host);
-        SetGroupInPlace(c.g, c.m, 4, host);
+        SetGroupInPlace(c.g, c.m, 3, c.s.TimePuzzle, host);
+        SetGroupInPlace(c.g, c.m, 4, c.s.TimePuzzle, host);
         EXPECT_TRUE(c.m.PuzzleComplete);
         EXPECT_EQ(c.m.GroupCount, 0);
         // The clock stops and the time is cleared; only a timed game asks for a name.
-        EXPECT_EQ((std::array{host.stops, host.entries, host.saves, c.g.ElapsedSeconds}), (std::array{1, timed ? 1 : 0, 3, 0}))
+        EXPECT_EQ((std::array{host.stops, host.entries, host.saves, c.m.ElapsedSeconds}), (std::array{1, timed ? 1 : 0, 3, 0}))
             << (timed ? "timed" : "untimed");
         EXPECT_EQ(c.m.SelectedPiece, 0);
         EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());
@@ -240,7 +240,7 @@ TEST(HitTest, EveryRowHitsItsTabsAndBodyAndMissesItsHoles) {
         {2, 0, 13, In, Out, Flat, Flat},   {2, 1, 14, In, Out, Flat, Out}, {2, 1, 15, Out, In, Flat, In},
         {2, 2, 16, Out, Flat, Flat, In},   {2, 2, 17, In, Flat, Flat, Out},
     };
-    Globals g;
+    Grid g;
     g.NumColumns = g.NumRows = 3;
     g.NumberOfPieces = 9;
     PuzzleModel m;
@@ -301,7 +301,7 @@ TEST(HitTest, TopmostGroupAndHighestPieceFirstAndNeverAtHome) {
     EXPECT_EQ(FindPieceAt(c.g, c.m, 100 + cx, 100 + cy), 3);
     // A group at home is never picked.
     test::CountingHost host;
-    SetGroupInPlace(c.g, c.m, c.m.Pieces[3].Group, host);
+    SetGroupInPlace(c.g, c.m, c.m.Pieces[3].Group, c.s.TimePuzzle, host);
     test::Place(c.m, 3, 100, 100);
     EXPECT_EQ(FindPieceAt(c.g, c.m, 100 + cx, 100 + cy), 7);
     EXPECT_EQ(FindPieceAt(c.g, c.m, 5, 5), 0);

@@ -36,7 +36,7 @@ TEST(CutGeometry, FitsTallAndWidePicturesIntoThePlayArea) {
 }
 
 TEST(CutGeometry, SixteenBitOverflowIsRaised) {
-    Globals g;
+    Grid g;
     g.NumberOfPieces = 4, g.NumColumns = g.NumRows = 2;
     PuzzleModel m;
     m.ImageWidth = 32000, m.ImageHeight = 100;

@@ -10,7 +10,7 @@ std::vector<int16_t> Live(const std::vector<int16_t>& d) { return {d.begin() + 1
 
 // The grid chosen for n pieces on a picture of w x h; 0 x 0 where there is none.
 std::pair<int, int> Choose(int n, int w, int h) {
-    Globals g;
+    Grid g;
     g.NumberOfPieces = int16_t(n);
     SetDivisors(g);
     GridChoice c;

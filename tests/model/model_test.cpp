@@ -17,10 +17,10 @@ TEST(ClearSettings, ResetsGroupsButNotPositionsOrShapes) {
     c.m.Pieces[1].RightJoined = c.m.Pieces[2].LeftJoined = true;
     test::Join(c.m, 1, 2);
     c.m.PuzzleComplete = true;
-    c.g.ElapsedSeconds = 99;
+    c.m.ElapsedSeconds = 99;
     const PieceInfo shapeBefore = c.m.Pieces[6];
     ClearSettings(c.g, c.m);
-    EXPECT_EQ((std::array<int, 4>{c.m.GroupCount, c.m.GroupOrderSize, c.g.ElapsedSeconds, c.m.InPlaceCount}),
+    EXPECT_EQ((std::array<int, 4>{c.m.GroupCount, c.m.GroupOrderSize, c.m.ElapsedSeconds, c.m.InPlaceCount}),
               (std::array<int, 4>{12, 12, 0, 0}));
     EXPECT_FALSE(c.m.PuzzleComplete);
     for (int p = 1; p <= 12; ++p) {

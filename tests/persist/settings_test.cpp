@@ -34,18 +34,18 @@ TEST(Settings, EmptyStoreGivesTheDefaults) {
     EXPECT_EQ((std::vector{Text(s.NumberOfPieces), Text(s.PiecesListIndex), Text(s.OutlinePieces), Text(s.ViewPreview),
                            Text(s.PreviewSize), Text(s.TimePuzzle), Text(s.SystemMemory), s.InitDir}),
               (std::vector<std::string>{"64", "21", "True", "True", "3", "True", "False", ""}));
-    EXPECT_EQ((std::array{s.BackgroundColor, s.BackgroundColorFill, s.OutlineColor, s.OutlineColorFill,
-                          s.PreviewCaptionTextColor, s.PreviewCaptionBackColor, s.PreviewCaptionBackColorFill}),
+    EXPECT_EQ((std::array{s.Background.Color, s.Background.ColorFill, s.Outline.Color, s.Outline.ColorFill,
+                          s.PreviewCaptionText.Color, s.PreviewCaptionBack.Color, s.PreviewCaptionBack.ColorFill}),
               (std::array{13160660, 13947080, 16777215, 16777215, 16777215, 0, 0}));
 }
 
 TEST(Settings, ColourDefaultsComeFromThePartsJustRead) {
     const Settings s =
         Loaded({{"Background Red", "0"}, {"Preview Caption Text Red", "10"}, {"Preview Caption Text Green", "20"}});
-    EXPECT_EQ(s.BackgroundColor, 0 + 256 * 208 + 65536 * 200);
-    EXPECT_EQ(s.BackgroundColorFill, 200 + 256 * 208);
+    EXPECT_EQ(s.Background.Color, 0 + 256 * 208 + 65536 * 200);
+    EXPECT_EQ(s.Background.ColorFill, 200 + 256 * 208);
     // The caption text colour's default is a constant, not computed.
-    EXPECT_EQ(s.PreviewCaptionTextColor, 16777215);
+    EXPECT_EQ(s.PreviewCaptionText.Color, 16777215);
 }
 
 TEST(Settings, StoredTextIsConvertedAndBadTextFallsBackToTheDefault) {
@@ -65,12 +65,12 @@ TEST(Settings, StoredTextIsConvertedAndBadTextFallsBackToTheDefault) {
         {"InitDir", "/home/player/pictures/", FIELD(InitDir), "/home/player/pictures/"},
         {"Preview Size", "5", FIELD(PreviewSize), "3"},
         {"List Index", "98", FIELD(PiecesListIndex), "21"},
-        {"Background Red", "256", FIELD(BackgroundRed), "212"},
-        {"Background Green", "abc", FIELD(BackgroundGreen), "208"},
-        {"Outline Color", "-1", FIELD(OutlineColor), "16777215"},
+        {"Background Red", "256", FIELD(Background.Red), "212"},
+        {"Background Green", "abc", FIELD(Background.Green), "208"},
+        {"Outline Color", "-1", FIELD(Outline.Color), "16777215"},
         {"Outline Pieces", "maybe", FIELD(OutlinePieces), "True"},
         {"Time Puzzle", "", FIELD(TimePuzzle), "True"},
-        {"Outline Red", "0x10", FIELD(OutlineRed), "255"},
+        {"Outline Red", "0x10", FIELD(Outline.Red), "255"},
     };
     for (const auto& k : cases) EXPECT_EQ(k.field(Loaded({{k.key, k.text}})), k.want) << k.key << " = \"" << k.text << "\"";
     // Counts with no grid or out of range.
@@ -83,17 +83,17 @@ TEST(Settings, TheUsersStoreKeepsEveryKeyForTheNextRun) {
                          QStringLiteral("/Puzzora/Puzzora.ini");
     QFile::remove(file);
     Settings s;
-    s.BackgroundRed = 7, s.BackgroundGreen = 8, s.BackgroundBlue = 9;
-    s.BackgroundColor = 7 + 256 * 8 + 65536 * 9, s.BackgroundColorFill = 9 + 256 * 8 + 65536 * 7;
+    s.Background.Red = 7, s.Background.Green = 8, s.Background.Blue = 9;
+    s.Background.Color = 7 + 256 * 8 + 65536 * 9, s.Background.ColorFill = 9 + 256 * 8 + 65536 * 7;
     s.ViewPreview = false;
     s.NumberOfPieces = 100;
     s.InitDir = "/home/a b/p, q; r=\"s\" \xc3\xa9t\xc3\xa9/";
     {
         QtSettingsStore first;
-        SaveBackgroundColor(first, s);
-        SaveViewPreview(first, s);
-        SaveNumberOfPieces(first, s);
-        SaveInitDir(first, s);
+        SaveSetting(first, s, Setting::BackgroundColor);
+        SaveSetting(first, s, Setting::ViewPreview);
+        SaveSetting(first, s, Setting::NumberOfPieces);
+        SaveSetting(first, s, Setting::InitDir);
     }
     // Booleans as "True"/"False", numbers as plain decimals.
     QtSettingsStore second;
@@ -103,9 +103,9 @@ TEST(Settings, TheUsersStoreKeepsEveryKeyForTheNextRun) {
     Settings back;
     LoadSettings(second, back);
     // All as written; the outline colour, never written, the default.
-    EXPECT_EQ((std::vector{Text(back.BackgroundRed), Text(back.BackgroundColor), Text(back.BackgroundColorFill),
-                           Text(back.ViewPreview), Text(back.NumberOfPieces), back.InitDir, Text(back.OutlineColor)}),
-              (std::vector<std::string>{"7", Text(s.BackgroundColor), Text(s.BackgroundColorFill), "False", "100",
+    EXPECT_EQ((std::vector{Text(back.Background.Red), Text(back.Background.Color), Text(back.Background.ColorFill),
+                           Text(back.ViewPreview), Text(back.NumberOfPieces), back.InitDir, Text(back.Outline.Color)}),
+              (std::vector<std::string>{"7", Text(s.Background.Color), Text(s.Background.ColorFill), "False", "100",
                                         s.InitDir, "16777215"}));
     // An INI file in the user's config folder, section "Settings".
     const QByteArray text = test::ReadFile(file);

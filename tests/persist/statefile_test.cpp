@@ -24,8 +24,8 @@ test::CutPuzzle Game(int cols = 4, int rows = 3) {
     c.m.Pieces[6].TopJoined = c.m.Pieces[2].BottomJoined = true;
     join(6, 2);
     test::CountingHost host;
-    SetGroupInPlace(c.g, c.m, c.m.Pieces[cols * rows].Group, host);
-    c.g.ElapsedSeconds = 754;
+    SetGroupInPlace(c.g, c.m, c.m.Pieces[cols * rows].Group, c.s.TimePuzzle, host);
+    c.m.ElapsedSeconds = 754;
     return c;
 }
 
@@ -49,7 +49,7 @@ TEST(StateFile, RoundTripKeepsTheGame) {
     EXPECT_EQ(bytes.size(), size_t(128) * (5 + 2 * n + k + 2 + g + 1 - 1) + 4);
     const LoadedState s = ReadState(bytes);
     EXPECT_EQ(s.ImageFileName, c.m.ImageFileName);
-    EXPECT_EQ((std::array<int, 4>{s.NumberOfPieces, s.NumColumns, s.NumRows, s.ElapsedSeconds}),
+    EXPECT_EQ((std::array<int, 4>{s.grid.NumberOfPieces, s.grid.NumColumns, s.grid.NumRows, s.model.ElapsedSeconds}),
               (std::array<int, 4>{12, 4, 3, 754}));
     EXPECT_EQ(s.model.Pieces, c.m.Pieces);
     EXPECT_EQ(s.model.Groups, c.m.Groups);
@@ -207,7 +207,7 @@ TEST(StateFile, AFinishedPuzzleLoadsComplete) {
     auto c = test::MakeCut(2, 2, 300, 300, 800, 600);
     c.m.ImageFileName = "/x.png";
     test::CountingHost host;
-    for (int16_t g = 1; g <= 4; ++g) SetGroupInPlace(c.g, c.m, g, host);
+    for (int16_t g = 1; g <= 4; ++g) SetGroupInPlace(c.g, c.m, g, c.s.TimePuzzle, host);
     const LoadedState s = ReadState(WriteState(c.g, c.m));
     EXPECT_TRUE(s.model.PuzzleComplete);
     EXPECT_EQ(s.model.GroupCount, 0);

@@ -20,9 +20,9 @@ struct Frame : test::CutPuzzle {
         W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY;
         // Park every piece in the bottom-left corner, away from what is looked at.
         for (int p = 1; p <= 12; ++p) test::Place(m, p, 2, 440);
-        g.ViewPreview = false;
+        s.ViewPreview = false;
     }
-    void Compose() { ComposeFrame(g, m, images, cache, bb); }
+    void Compose() { ComposeFrame(s, g, m, images, cache, bb); }
     uint32_t Body(int p, int bx, int by) const {   // picture pixel of a piece's body
         return whole.Pixel(m.Pieces[p].ImageRect.Left + bx, m.Pieces[p].ImageRect.Top + by);
     }
@@ -88,14 +88,14 @@ TEST(Compose, RimEdgesAreFullLinesAndJoinedEdgesAreBare) {
     EXPECT_NE(f.bb.Pixel(BX + W, BY + 1), kWhite);
     EXPECT_EQ(f.bb.Pixel(BX + W, BY - 1), kWhite);   // top line of piece 2 continues
 
-    f.g.OutlinePieces = false;
+    f.s.OutlinePieces = false;
     f.Compose();
     EXPECT_NE(f.bb.Pixel(BX - 1, BY + 5), kWhite);
 }
 
 TEST(Compose, DrawOrderHomePreviewLooseGroups) {
     Frame f;
-    f.g.ViewPreview = true;
+    f.s.ViewPreview = true;
     const RectL& pr = f.m.PreviewRect;
     // Piece 12 locked home, then moved under the preview; piece 7 loose on it.
     test::LockHome(f.m, 12);
@@ -134,7 +134,7 @@ TEST(Compose, PiecesAtTheEdgeAreClippedNotDropped) {
 
 TEST(Compose, TwoBandsGiveTheFrameOfOne) {
     Frame f;
-    f.g.ViewPreview = true;
+    f.s.ViewPreview = true;
     // Pieces, outlines, the home frame and the preview across the seam at
     // row 300, with outlines on either row next to it.
     const int seam = 300;
@@ -148,8 +148,8 @@ TEST(Compose, TwoBandsGiveTheFrameOfOne) {
     one.Fill(0x123456);
     two.Fill(0x654321);
     BandWorker worker;
-    ComposeFrame(f.g, f.m, f.images, f.cache, one);
-    ComposeFrame(f.g, f.m, f.images, f.cache, two, &worker);
+    ComposeFrame(f.s, f.g, f.m, f.images, f.cache, one);
+    ComposeFrame(f.s, f.g, f.m, f.images, f.cache, two, &worker);
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) ASSERT_EQ(one.Pixel(x, y), two.Pixel(x, y)) << x << "," << y;
     // The rows at the seam hold lines and pictures, not just background.
@@ -181,8 +181,8 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
             c.m.Pieces[p].Y = uniform(0, sh - H - 2 * MY);
         }
         Surface drawn(sw, sh), whole(sw, sh);
-        ComposeFrame(c.g, c.m, c.images, c.cache, drawn);
-        auto apply = [&](const Damage& d) { ComposeRects(c.g, c.m, c.images, c.cache, drawn, d.Rects(sw, sh)); };
+        ComposeFrame(c.s, c.g, c.m, c.images, c.cache, drawn);
+        auto apply = [&](const Damage& d) { ComposeRects(c.s, c.g, c.m, c.images, c.cache, drawn, d.Rects(sw, sh)); };
         const int near = int(JoinToleranceOf(c.m)) + 2;
         for (int step = 0; step < 150 && c.m.GroupCount > 0; ++step) {
             Damage d;
@@ -198,7 +198,7 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
                 ReOrderGroups(c.m);   // lifted at the press, shown at the next drawing
                 const int16_t g = c.m.Pieces[s].Group;
                 DragLayer layer;
-                layer.Begin(c.g, c.m, c.images, c.cache, drawn, g);
+                layer.Begin(c.s, c.g, c.m, c.images, c.cache, drawn, g);
                 for (int move = uniform(0, 3); move > 0; --move) {
                     // Anywhere, beside a grid neighbour, or near home.
                     int x = uniform(0, sw), y = uniform(0, sh);
@@ -213,22 +213,22 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
                     moved.AddGroup(c.m, g);
                     DragGroupTo(c.m, x, y, sw, sh);
                     moved.AddGroup(c.m, g);
-                    layer.Compose(c.g, c.m, c.images, c.cache, drawn, moved.Rects(sw, sh));
-                    ComposeFrame(c.g, c.m, c.images, c.cache, whole);
+                    layer.Compose(c.s, c.g, c.m, c.images, c.cache, drawn, moved.Rects(sw, sh));
+                    ComposeFrame(c.s, c.g, c.m, c.images, c.cache, whole);
                     ASSERT_EQ(drawn.Image(), whole.Image()) << "ratio " << ratio << ", step " << step;
                 }
                 const PuzzleModel before = c.m;
                 c.m.SelectedGroup = g;
                 d.AddGroup(c.m, g);
                 if (IsAtHome(c.m, s))
-                    SetGroupInPlace(c.g, c.m, g, host);
+                    SetGroupInPlace(c.g, c.m, g, c.s.TimePuzzle, host);
                 else
                     JoinPass(c.g, c.m, sw, sh);
                 if (c.m.PuzzleComplete) break;
                 d.AddChanges(before, c.m);
                 apply(d);
             }
-            ComposeFrame(c.g, c.m, c.images, c.cache, whole);
+            ComposeFrame(c.s, c.g, c.m, c.images, c.cache, whole);
             ASSERT_EQ(drawn.Image(), whole.Image()) << "ratio " << ratio << ", step " << step;
         }
         EXPECT_GT(c.m.InPlaceCount, 0) << "no lock was tried at ratio " << ratio;

@@ -26,7 +26,7 @@ namespace pz::test {
 // deriving from QObject and then from this.
 struct GameFixture {
     QTemporaryDir dir_;
-    Globals g_;
+    Settings s_;
     MemorySettingsStore store_;
     ScriptedFileDialogs files_;
     RecordingPrompts prompts_;
@@ -54,11 +54,11 @@ struct GameFixture {
     // bitmap) is dir_/program. True once the window is shown.
     bool Start(int width = 900, int height = 700, const QStringList& args = {}) {
         w_.reset();
-        g_ = Globals();
+        s_ = Settings();
         const QString program = dir_.filePath(QStringLiteral("program"));
         QDir().mkpath(program);
         SetProgramDirectory(program);
-        w_ = std::make_unique<frmMain>(g_, MainServices{store_, files_, prompts_, random_});
+        w_ = std::make_unique<frmMain>(s_, MainServices{store_, files_, prompts_, random_});
         w_->resize(width, height);
         w_->Form_Load(args);
         return QTest::qWaitForWindowExposed(w_.get());
@@ -84,7 +84,9 @@ struct GameFixture {
     }
 
     QWidget* area() const { return w_->picPuzzle(); }
-    PuzzleModel& m() const { return w_->model(); }
+    bool Loaded() const { return w_->session() != nullptr; }
+    PuzzleModel& m() const { return w_->session()->model(); }
+    const Grid& grid() const { return w_->session()->grid(); }
 
     // True when the frame shown is a whole frame composed afresh now.
     bool ShowsWholeFrame() const {
@@ -92,7 +94,7 @@ struct GameFixture {
         Surface fresh(shown.Width(), shown.Height());
         fresh.SetDevicePixelRatio(shown.Image().devicePixelRatio());
         DrawCache cache;
-        ComposeFrame(g_, m(), w_->images(), cache, fresh);
+        ComposeFrame(s_, grid(), m(), w_->session()->images(), cache, fresh);
         return fresh.Image() == shown.Image();
     }
 
@@ -104,7 +106,7 @@ struct GameFixture {
         PlayArea* area = w_->picPuzzle();
         for (QDeadlineTimer due(2000); settle && area->HoldsBack() && !due.hasExpired();) QTest::qWait(1);
         if (settle) QApplication::processEvents();
-        if (!g_.PuzzleLoaded || w_->isMinimized()) return true;
+        if (!Loaded() || w_->isMinimized()) return true;
         const double s = area->devicePixelRatio();
         const QRect r = area->geometry();
         const QRect at(QPoint(qRound(r.x() * s), qRound(r.y() * s)),
@@ -126,7 +128,7 @@ struct GameFixture {
             for (int u = 1; u < pm.PieceWidth + 2 * pm.MarginX; u += 2) {
                 const QPoint at(pc.X + u, pc.Y + v);
                 if (at.x() < 0 || at.y() < 0 || at.x() >= area()->width() || at.y() >= area()->height()) continue;
-                const int hit = FindPieceAt(g_, pm, at.x(), at.y());
+                const int hit = FindPieceAt(grid(), pm, at.x(), at.y());
                 if (hit && pm.Pieces[hit].Group == pc.Group) return at;
             }
         return {-1, -1};

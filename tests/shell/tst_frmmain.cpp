@@ -48,7 +48,7 @@ private slots:
         w_->toolbarButton(1)->trigger();   // the toolbar's Open runs the Open command
         w_->FlushWorkingFile();
         QVERIFY(prompts_.messages.isEmpty());
-        QVERIFY(g_.PuzzleLoaded && g_.NumColumns == 8 && g_.NumRows == 8);
+        QVERIFY(Loaded() && grid().NumColumns == 8 && grid().NumRows == 8);
         QVERIFY(w_->mnuFileClose->isEnabled() && w_->mnuFileSavePuzzleState->isEnabled() &&
                 w_->toolbarButton(2)->isEnabled());
         QVERIFY(w_->tmrPuzzle().isActive());
@@ -59,9 +59,9 @@ private slots:
         QVERIFY(files_.startDirs.last().endsWith("share/puzzora/samples"));
         QVERIFY(QFile::exists(files_.startDirs.last() + "/Meadow.png"));
         // InitDir is stored with its trailing separator; the next dialog starts there.
-        QCOMPARE(QString::fromStdString(g_.InitDir), dir_.path() + "/");
+        QCOMPARE(QString::fromStdString(s_.InitDir), dir_.path() + "/");
         QCOMPARE(QString::fromStdString(store_.values["InitDir"]), dir_.path() + "/");
-        QCOMPARE(QString::fromStdString(w_->model().ImageName), QString("landscape.png"));
+        QCOMPARE(QString::fromStdString(m().ImageName), QString("landscape.png"));
 
         // The frame, as big as the play area, reaches the screen.
         QVERIFY(ShowsWholeFrame() && WindowShowsFrame());
@@ -70,30 +70,27 @@ private slots:
         w_->mnuFileOpen->trigger();
         QCOMPARE(files_.startDirs.last(), dir_.path() + "/");
         QVERIFY(prompts_.messages.isEmpty());
-        QVERIFY(g_.PuzzleLoaded);
+        QVERIFY(Loaded());
     }
 
     void closeReleasesAndDisables() {
         OpenWith(MakePicture("a.png", 400, 300));
-        QVERIFY(g_.PuzzleLoaded);
-        g_.ElapsedSeconds = 12;
+        QVERIFY(Loaded());
+        m().ElapsedSeconds = 12;
         w_->mnuFileClose->trigger();
-        QVERIFY(!g_.PuzzleLoaded && !w_->tmrPuzzle().isActive() && g_.ElapsedSeconds == 0);
+        QVERIFY(!Loaded() && !w_->tmrPuzzle().isActive());
         QVERIFY(!QFile::exists(WorkingBitmapPath()));
-        QCOMPARE(w_->model().Pieces.size(), size_t(1));
-        QCOMPARE(g_.NumberOfPieces, int16_t(64));
+        QCOMPARE(s_.NumberOfPieces, int16_t(64));
         QVERIFY(!w_->mnuFileClose->isEnabled() && !w_->toolbarButton(2)->isEnabled());
         // The play area shows the bare background.
         const QImage shown = w_->picPuzzle()->grab().toImage();
         QCOMPARE(shown.pixel(50, 50) & 0xffffff, 0xD4D0C8u);
         // Scramble, Hint and Solve after Close stay enabled and do nothing.
-        const auto pieces = w_->model().Pieces;
         for (QAction* a : {w_->mnuFileScramble, w_->mnuFileHint, w_->mnuFileSolve}) {
             QVERIFY(a->isEnabled());
             a->trigger();
         }
-        QCOMPARE(w_->model().Pieces, pieces);
-        QVERIFY(!w_->tmrPuzzle().isActive());
+        QVERIFY(!Loaded() && !w_->tmrPuzzle().isActive());
     }
 
     void closeWithoutPuzzleDeletesLeftoverWorkingFile() {
@@ -106,7 +103,7 @@ private slots:
 
     void refusedFilesKeepThePuzzle() {
         OpenWith(MakePicture("good.png", 400, 300));
-        const PuzzleModel before = w_->model();
+        const PuzzleModel before = m();
         QVERIFY(test::WriteFile(dir_.filePath("broken.jpg"), "this is not a picture"));
         MakePicture("small.png", 33, 32);
         // A state file name goes to the state loader; only the exact
@@ -121,19 +118,19 @@ private slots:
             const QString& said = prompts_.messages[0];
             QVERIFY2(r.whole ? said == r.message : said.contains(r.message), qPrintable(r.file + (": " + said)));
             QCOMPARE(prompts_.titles[0], QString("Error:"));
-            QVERIFY(g_.PuzzleLoaded && w_->tmrPuzzle().isActive());
-            QCOMPARE(w_->model().Pieces, before.Pieces);
-            QCOMPARE(QString::fromStdString(w_->model().ImageName), QString("good.png"));
+            QVERIFY(Loaded() && w_->tmrPuzzle().isActive());
+            QCOMPARE(m().Pieces, before.Pieces);
+            QCOMPARE(QString::fromStdString(m().ImageName), QString("good.png"));
             QCOMPARE(QImage(WorkingBitmapPath()).size(), QSize(400, 300));
         }
         OpenWith(MakePicture("just.png", 33, 33));   // 33 x 33 is accepted, silently
         QCOMPARE(prompts_.messages.size(), 1);
-        QCOMPARE(QString::fromStdString(w_->model().ImageName), QString("just.png"));
+        QCOMPARE(QString::fromStdString(m().ImageName), QString("just.png"));
     }
 
     void unwritableCacheFolderIsReported() {
         OpenWith(MakePicture("good.png", 400, 300));
-        const auto before = w_->model().Pieces;
+        const auto before = m().Pieces;
         QFile::remove(WorkingBitmapPath());
         // A folder where the working copy cannot go (a file stands in its way).
         const QString blocked = dir_.filePath("blocked");
@@ -142,8 +139,8 @@ private slots:
         OpenWith(MakePicture("other.png", 300, 200));
         QCOMPARE(prompts_.messages.size(), 1);
         QVERIFY(prompts_.messages[0].contains("other.png") && prompts_.messages[0].contains("WholeImageTemp.bmp"));
-        QCOMPARE(w_->model().Pieces, before);
-        QCOMPARE(QString::fromStdString(w_->model().ImageName), QString("good.png"));
+        QCOMPARE(m().Pieces, before);
+        QCOMPARE(QString::fromStdString(m().ImageName), QString("good.png"));
         SetCacheDirectory(QString());
     }
 
@@ -151,32 +148,34 @@ private slots:
         emit w_->mnuView->aboutToShow();
         QVERIFY(w_->mnuViewPreview->isChecked());
         w_->mnuViewPreview->trigger();
-        QVERIFY(!g_.ViewPreview);
+        QVERIFY(!s_.ViewPreview);
         QCOMPARE(QString::fromStdString(store_.values["View Preview"]), QString("False"));
-        g_.ViewPreview = true;   // changed elsewhere (the options)
+        s_.ViewPreview = true;   // changed elsewhere (the options)
         emit w_->mnuView->aboutToShow();
         QVERIFY(w_->mnuViewPreview->isChecked());
 
         OpenWith(MakePicture("p.png", 600, 400));
-        const RectL cap = w_->model().PreviewCaptionRect;   // at the top right
+        const RectL cap = m().PreviewCaptionRect;   // at the top right
         QCOMPARE(QPoint(cap.Right, cap.Top), QPoint(w_->picPuzzle()->width() - 4, 4));
-        QCOMPARE(w_->model().PreviewWidth, w_->model().PuzzleWidth / 3);
-        const QImage cutPreview = w_->images().PreviewImage.Image();
+        QCOMPARE(m().PreviewWidth, m().PuzzleWidth / 3);
+        const QImage cutPreview = w_->session()->images().PreviewImage.Image();
         w_->mnuViewPreview->trigger();   // off
-        w_->model().PreviewCaptionRect.Left -= 100;   // dragged away
+        m().PreviewCaptionRect.Left -= 100;   // dragged away
         w_->mnuViewPreview->trigger();   // on again: back at the top right, the same picture
-        QCOMPARE(w_->model().PreviewCaptionRect.Right, w_->picPuzzle()->width() - 4);
-        QVERIFY(w_->images().PreviewImage.Image() == cutPreview);
+        QCOMPARE(m().PreviewCaptionRect.Right, w_->picPuzzle()->width() - 4);
+        QVERIFY(w_->session()->images().PreviewImage.Image() == cutPreview);
         QCOMPARE(QString::fromStdString(store_.values["View Preview"]), QString("True"));
     }
 
     void bestTimesDialogListsAndClears() {
-        g_.BestTimes[1] = {.PlayerName = "Ann", .Minutes = 5, .Seconds = 7, .PieceTotal = 64, .PictureName = "Meadow.png"};
-        g_.BestTimes[20] = {.PlayerName = "Bo", .Hours = 1, .Minutes = 0, .Seconds = 0, .PieceTotal = 12, .PictureName = "x"};
+        w_->ChangeBestTimes([](BestTimesTable& t) {
+            t[1] = {.PlayerName = "Ann", .Minutes = 5, .Seconds = 7, .PieceTotal = 64, .PictureName = "Meadow.png"};
+            t[20] = {.PlayerName = "Bo", .Hours = 1, .Minutes = 0, .Seconds = 0, .PieceTotal = 12, .PictureName = "x"};
+        });
         int saves = 0;
-        frmBestTimes dlg(g_, prompts_, [&](const BestTimesChange& change) {
+        frmBestTimes dlg(w_->bestTimes(), prompts_, [&](const BestTimesChange& change) {
             ++saves;
-            if (change) change(g_.BestTimes);
+            w_->ChangeBestTimes(change);
         }, w_.get());
         QCOMPARE(dlg.windowTitle(), QString("Puzzora - Best Times"));
         QTreeWidget* list = dlg.lstViewBestTimes;
@@ -197,16 +196,16 @@ private slots:
         QTest::mouseClick(dlg.cmdClearAll, Qt::LeftButton);
         QCOMPARE(saves, 2);
         QCOMPARE(list->topLevelItem(0)->text(0), QString(""));
-        QCOMPARE(FormatBestTimes(g_.BestTimes), FormatBestTimes(BestTimesTable{}));   // every field of every entry
+        QCOMPARE(FormatBestTimes(w_->bestTimes()), FormatBestTimes(BestTimesTable{}));   // every field of every entry
         QCOMPARE(list->topLevelItemCount(), 20);
     }
 
     void bestTimesAreReadAtStartUp() {
         QVERIFY(test::WriteFile(ProgramFile("besttimes.txt"), "\"Bo\"\r\n0\r\n1\r\n2\r\n36\r\n\"x.jpg\"\r\n\"broken\r\n"));
         QVERIFY(Start());
-        QCOMPARE(g_.BestTimes[1].PlayerName, std::string("Bo"));
-        QCOMPARE(g_.BestTimes[1].PieceTotal, int16_t(36));
-        QCOMPARE(g_.BestTimes[2].PieceTotal, int16_t(0));
+        QCOMPARE(w_->bestTimes()[1].PlayerName, std::string("Bo"));
+        QCOMPARE(w_->bestTimes()[1].PieceTotal, int16_t(36));
+        QCOMPARE(w_->bestTimes()[2].PieceTotal, int16_t(0));
         QFile::remove(ProgramFile("besttimes.txt"));
     }
 
@@ -219,7 +218,7 @@ private slots:
         // Without the control library the game still starts, without limits.
         const QByteArray dir = qgetenv("PUZZORA_CONTROL_DIR");
         qputenv("PUZZORA_CONTROL_DIR", "/nonexistent");
-        frmMain bare(g_, MainServices{store_, files_, prompts_, random_});
+        frmMain bare(s_, MainServices{store_, files_, prompts_, random_});
         bare.show();
         QVERIFY(bare.FormControl("MinMax") == nullptr);
         bare.resize(200, 100);
@@ -231,7 +230,7 @@ private slots:
         OpenWith(MakePicture("x.png", 400, 300));
         QVERIFY(QFile::exists(desktop::CacheHome() + "/Puzzora/WholeImageTemp.bmp"));   // a cache, not data
         w_->mnuFileExit->trigger();
-        QVERIFY(!w_->isVisible() && !g_.PuzzleLoaded);
+        QVERIFY(!w_->isVisible() && !Loaded());
         QVERIFY(!QFile::exists(WorkingBitmapPath()));
         // Left behind by a game that crashed: gone at the next start.
         QVERIFY(test::WriteFile(WorkingBitmapPath(), "left"));

@@ -10,53 +10,53 @@ using namespace pz;
 
 class TestScaled : public QObject, test::GameFixture {
     Q_OBJECT
-    double s_ = 1;
+    double scale_ = 1;
 
     void Open(int w, int h) {
         OpenWith(MakePicture("picture.png", w, h));
-        QVERIFY(g_.PuzzleLoaded);
+        QVERIFY(Loaded());
     }
     // A point of the play area in layout pixels, as the mouse gives it.
-    QPoint Layout(double x, double y) const { return QPoint(int(std::ceil(x / s_)), int(std::ceil(y / s_))); }
+    QPoint Layout(double x, double y) const { return QPoint(int(std::ceil(x / scale_)), int(std::ceil(y / scale_))); }
 private slots:
     void init() {
         QVERIFY(Restart());
         OddTop();   // and an odd height
-        s_ = w_->picPuzzle()->devicePixelRatio();
-        QVERIFY2(s_ > 1, "run with QT_SCALE_FACTOR above 1");
+        scale_ = w_->picPuzzle()->devicePixelRatio();
+        QVERIFY2(scale_ > 1, "run with QT_SCALE_FACTOR above 1");
     }
 
     void cutAndShownInScreenPixels() {
         Open(2400, 1800);   // larger than the screen: cut at the screen's resolution
         const Surface& bb = w_->backBuffer();
         PlayArea* area = w_->picPuzzle();
-        QCOMPARE(bb.Image().devicePixelRatio(), s_);
-        QVERIFY(w_->model().PuzzleWidth > area->width());
+        QCOMPARE(bb.Image().devicePixelRatio(), scale_);
+        QVERIFY(m().PuzzleWidth > area->width());
         // Presented one to one and whole: the window shows the back buffer's
         // pixels, in just the screen pixels the play area holds.
         QVERIFY(area->height() % 2 && area->y() % 2);
         QVERIFY(WindowShowsFrame());
 
         // The caption bar, its gap and its text, and the outlines scale.
-        const PuzzleModel& m = w_->model();
+        const PuzzleModel& m = w_->session()->model();
         const RectL& c = m.PreviewCaptionRect;
-        QCOMPARE(c.Bottom - c.Top, int(std::lround(17 * s_)));
-        QCOMPARE(c.Top, int(std::lround(4 * s_)));
-        QCOMPARE(m.PreviewRect.Top - c.Bottom, int(std::lround(s_)));
-        const Surface& bar = w_->drawCache().CaptionBar();
+        QCOMPARE(c.Bottom - c.Top, int(std::lround(17 * scale_)));
+        QCOMPARE(c.Top, int(std::lround(4 * scale_)));
+        QCOMPARE(m.PreviewRect.Top - c.Bottom, int(std::lround(scale_)));
+        const Surface& bar = w_->session()->drawCache().CaptionBar();
         int top = bar.Height(), bottom = -1;
         for (int y = 0; y < bar.Height(); ++y)
             for (int x = 0; x < bar.Width(); ++x)
-                if (bar.Pixel(x, y) != uint32_t(g_.PreviewCaptionBackColorFill)) top = std::min(top, y), bottom = y;
+                if (bar.Pixel(x, y) != uint32_t(GameFixture::s_.PreviewCaptionBack.ColorFill)) top = std::min(top, y), bottom = y;
         QVERIFY2(bottom - top + 1 > 12, "the caption text is as small as at scale 1");
-        QCOMPARE(w_->images().Lines.EdgeLineH.Height(), int(std::lround(s_)));
-        QCOMPARE(w_->images().Lines.FrameLineV.Width(), int(std::lround(s_)));
+        QCOMPARE(w_->session()->images().Lines.EdgeLineH.Height(), int(std::lround(scale_)));
+        QCOMPARE(w_->session()->images().Lines.FrameLineV.Width(), int(std::lround(scale_)));
 
         // Moved to a screen of another scale: cut again before it is first
         // shown there, also when minimised at once; resized while minimised:
         // cut again when it comes back.
         QScreen* other = QGuiApplication::screens().value(1);   // from twoscreens.json
-        QVERIFY(other && other->devicePixelRatio() != s_);
+        QVERIFY(other && other->devicePixelRatio() != scale_);
         w_->move(other->geometry().topLeft());   // handled at once
         area->repaint();   // its first paint there
         QVERIFY(w_->screen() == other && WindowShowsFrame(false));
@@ -71,7 +71,7 @@ private slots:
 
     void dragFollowsThePointerAndJoinsWithinTheScaledTolerance() {
         Open(400, 300);
-        PuzzleModel& m = w_->model();
+        PuzzleModel& m = w_->session()->model();
         const int W = m.PieceWidth, MX = m.MarginX, MY = m.MarginY, H = m.PieceHeight;
         // The topmost piece with a left neighbour, picked on its body.
         int piece = 0;
@@ -84,7 +84,7 @@ private slots:
         PlayArea* area = w_->picPuzzle();
         const PieceInfo& p = m.Pieces[piece];
         PieceInfo& left = m.Pieces[piece - 1];
-        const int tol = int(std::ceil(5 * s_));   // the first distance that does not join
+        const int tol = int(std::ceil(5 * scale_));   // the first distance that does not join
         for (const int off : {tol, tol - 1}) {
             const QPoint at = Layout(p.X + MX + W / 2, p.Y + MY + H / 2);
             QTest::mousePress(area, Qt::LeftButton, {}, at);
@@ -95,8 +95,8 @@ private slots:
             const QPoint by(2 * p.X < w_->backBuffer().Width() ? 20 : -20, 2 * p.Y < w_->backBuffer().Height() ? 12 : -12);
             QTest::mouseMove(area, at + QPoint(3, 3) + by);
             // The pointer's distance in screen pixels.
-            QCOMPARE(p.X - x0, int(std::lround(by.x() * s_)));
-            QCOMPARE(p.Y - y0, int(std::lround(by.y() * s_)));
+            QCOMPARE(p.X - x0, int(std::lround(by.x() * scale_)));
+            QCOMPARE(p.Y - y0, int(std::lround(by.y() * scale_)));
             // The neighbour waits off by off screen pixels on each axis.
             left.X = p.X - W - off;
             left.Y = p.Y + off;
