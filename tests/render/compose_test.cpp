@@ -168,7 +168,8 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
     // Random play, as the main window does it: drag steps draw what the group
     // left and entered over the frame without it (or recompose what the
     // preview left and entered), drops what they moved, joined, locked or
-    // lifted. After every step the buffer equals a whole frame.
+    // lifted; now and then the preview moves in the middle of a drag. After
+    // every step the buffer equals a whole frame.
     test::CountingHost host;
     for (const double ratio : {1.0, 1.5, 2.0}) {
         const int sw = int(480 * ratio), sh = int(360 * ratio);
@@ -209,6 +210,13 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
                     if (kind == 1) x = pn.X + (ps.Column - pn.Column) * W, y = pn.Y + (ps.Row - pn.Row) * H;
                     if (kind == 2) x = ps.HomeX, y = ps.HomeY;
                     if (kind) x += MX + W / 2 + uniform(-near, near), y += MY + H / 2 + uniform(-near, near);
+                    if (uniform(0, 3) == 0) {   // the preview redrawn mid-drag, not through the layer
+                        Damage p;
+                        p.AddPreview(c.m);
+                        DragPreviewTo(c.m, uniform(0, sw), uniform(0, sh), sw, sh);
+                        p.AddPreview(c.m);
+                        apply(p);
+                    }
                     Damage moved;
                     moved.AddGroup(c.m, g);
                     DragGroupTo(c.m, x, y, sw, sh);
