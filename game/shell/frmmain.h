@@ -54,7 +54,7 @@ public:
     void mnuFileScramble_Click() override;
     void mnuFileSavePuzzleState_Click();
     void mnuFileLoadPuzzleState_Click();
-    // Reads StateFileName and takes the puzzle over; on any failure tells the
+    // Reads the state file last chosen and takes its puzzle over; on any failure tells the
     // player and leaves the current puzzle as it was. True when loaded.
     bool LoadPuzzleState();
     void mnuFileHint_Click();
