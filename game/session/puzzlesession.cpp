@@ -112,6 +112,7 @@ bool PuzzleSession::Recut(const Settings& settings, PlaySize size) {
     images_ = std::move(imgs);
     m_.PreviousWidth = size.width;
     m_.PreviousHeight = size.height;
+    dragLayer_.Release();   // a frame of the old size; the next whole frame makes it again
     return true;
 }
 

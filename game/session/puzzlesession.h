@@ -28,7 +28,8 @@ struct PlaySize {
 // What a change asks to be drawn again.
 struct Redraw {
     enum Kind { Nothing, Parts, DragStep, Whole };
-    Kind kind = Nothing;
+    Redraw(Kind k = Nothing) : kind(k) {}
+    Kind kind;
     Damage damage;   // for Parts and DragStep
 };
 

@@ -100,8 +100,10 @@ void frmMain::ChangeBestTimes(const BestTimesChange& change) {
 }
 
 void frmMain::BestTimeEntry() {
-    const int n = settings_.NumberOfPieces;
-    const int32_t e = session_->model().ElapsedSeconds;
+    // The puzzle just finished, kept whatever the prompt below lets happen.
+    const auto finished = session_;
+    const int n = finished->grid().NumberOfPieces;
+    const int32_t e = finished->model().ElapsedSeconds;
     // Another game may have entered results since this one started.
     LoadBestTimes();
     if (!EntersBestTimes(bestTimes(), n, e)) return;   // also a result never timed
@@ -113,7 +115,7 @@ void frmMain::BestTimeEntry() {
                                  .toStdString();
     // Entered into the table as the file holds it once the name is in,
     // where it may no longer be good enough.
-    const std::string picture = session_->model().ImageName;
+    const std::string picture = finished->model().ImageName;
     ChangeBestTimes([&](BestTimesTable& t) {
         if (EntersBestTimes(t, n, e)) InsertBestTime(t, n, e, name, picture);
     });

@@ -66,35 +66,6 @@ private slots:
         w_->mnuFileScramble->trigger();
         QVERIFY(!m().PuzzleComplete && !w_->tmrPuzzle().isActive());
     }
-
-    void resizeThereAndBack() {
-        OpenWith(MakePicture("large.png", 1600, 1200));   // larger than the play area: cut to fit it
-        const int W = m().PieceWidth;
-        QVERIFY(DragTo(5, 300, 300) != 0);
-        QVERIFY(DragTo(6, 300 + W + 1, 301) != 0);   // joined pair
-        w_->mnuFileHint->trigger();
-        const auto before = m().Pieces;
-        const QSize size = w_->size();
-        w_->resize(1300, 950);
-        QTRY_COMPARE(w_->backBuffer().Width(), area()->width());
-        // Cut again, larger; every piece inside; joined pieces stay in
-        // contact, pieces at home sit on the new home.
-        QVERIFY(m().PieceWidth > W);
-        for (int q = 1; q <= 12; ++q)
-            QVERIFY(m().Pieces[q].X >= 1 && m().Pieces[q].X <= area()->width() - m().PieceWidth);
-        QCOMPARE(m().Pieces[6].X - m().Pieces[5].X, int32_t(m().PieceWidth));
-        for (int i = 1; i <= m().InPlaceCount; ++i) {
-            const PieceInfo& pc = m().Pieces[m().PiecesInPlace[i]];
-            QCOMPARE(pc.X, int32_t(pc.HomeX));
-        }
-        w_->resize(size);
-        QTRY_COMPARE(w_->backBuffer().Width(), area()->width());
-        for (int p = 1; p <= 12; ++p) {
-            if (m().Pieces[p].Group == 0) continue;
-            QVERIFY2(std::abs(m().Pieces[p].X - before[p].X) <= 2 + std::abs(m().PieceWidth - W),
-                     qPrintable(QString("piece %1 moved from %2 to %3").arg(p).arg(before[p].X).arg(m().Pieces[p].X)));
-        }
-    }
 };
 
 QTEST_MAIN(TestWholeGame)

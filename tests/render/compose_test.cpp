@@ -200,6 +200,7 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
                 const int16_t g = c.m.Pieces[s].Group;
                 DragLayer layer;
                 layer.Begin(c.s, c.g, c.m, c.images, c.cache, drawn, g);
+                bool drawnBeside = false;   // a step after it comes from the layer no more
                 for (int move = uniform(0, 3); move > 0; --move) {
                     // Anywhere, beside a grid neighbour, or near home.
                     int x = uniform(0, sw), y = uniform(0, sh);
@@ -216,12 +217,14 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
                         DragPreviewTo(c.m, uniform(0, sw), uniform(0, sh), sw, sh);
                         p.AddPreview(c.m);
                         apply(p);
+                        drawnBeside = true;
                     }
                     Damage moved;
                     moved.AddGroup(c.m, g);
                     DragGroupTo(c.m, x, y, sw, sh);
                     moved.AddGroup(c.m, g);
                     layer.Compose(c.s, c.g, c.m, c.images, c.cache, drawn, moved.Rects(sw, sh));
+                    ASSERT_EQ(layer.Active(), !drawnBeside);
                     ComposeFrame(c.s, c.g, c.m, c.images, c.cache, whole);
                     ASSERT_EQ(drawn.Image(), whole.Image()) << "ratio " << ratio << ", step " << step;
                 }

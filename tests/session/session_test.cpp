@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fakerandom.h"
+#include "game/model/invariants.h"
 #include "game/session/puzzlesession.h"
 #include "testutil.h"
 
@@ -9,22 +10,24 @@ namespace pz {
 namespace {
 constexpr PlaySize kArea{900, 700, 1.0};
 
-std::unique_ptr<PuzzleSession> Made(int w, int h, int pieces, PlaySize area) {
+// A 12-piece puzzle of a w x h picture, scattered over the play area.
+std::unique_ptr<PuzzleSession> Scattered(int w, int h, test::ReplayRandom& rnd) {
     Settings s;
-    s.NumberOfPieces = int16_t(pieces);
-    return std::move(PuzzleSession::FromPicture(test::PatternPicture(w, h), s, area).session);
+    s.NumberOfPieces = 12;
+    auto session = std::move(PuzzleSession::FromPicture(test::PatternPicture(w, h), s, kArea).session);
+    session->Scramble(kArea, rnd);
+    return session;
 }
 }  // namespace
 
 // Hint, Solve and Scramble, as the menu runs them, and the preview dragged
 // by its caption unless it is hidden.
 TEST(Session, CommandsAndThePreviewDrag) {
-    const auto s = Made(480, 360, 12, kArea);
+    test::ReplayRandom rnd(1);
+    const auto s = Scattered(480, 360, rnd);
     Settings settings;
     settings.TimePuzzle = false;
-    test::ReplayRandom rnd(1);
     test::CountingHost host;
-    EXPECT_EQ(s->Scramble(kArea, rnd).kind, Redraw::Whole);
     EXPECT_EQ(s->Hint(settings, rnd, host).kind, Redraw::Whole);
     EXPECT_EQ(QPoint(s->model().InPlaceCount, s->model().GroupCount), QPoint(1, 11));
     s->Solve(settings, host);
@@ -46,6 +49,31 @@ TEST(Session, CommandsAndThePreviewDrag) {
               QPoint(500 - s->model().PreviewWidth / 2, 192));
     settings.ViewPreview = false;
     EXPECT_FALSE(s->Press(settings, frame, 501, 200));
+}
+
+// Cut again for a larger play area and back: joined pieces stay in contact,
+// pieces at home sit on the new home, and loose pieces come back close to
+// where they were.
+TEST(Session, RecutThereAndBack) {
+    test::ReplayRandom rnd(2);
+    const auto s = Scattered(1600, 1200, rnd);   // larger than the play area: cut to fit it
+    PuzzleModel& m = s->model();
+    Settings settings;
+    test::CountingHost host;
+    test::Place(m, 5, 300, 300);
+    test::Place(m, 6, 300 + m.PieceWidth + 1, 301);
+    m.SelectedGroup = m.Pieces[6].Group;
+    JoinPass(s->grid(), m, kArea.width, kArea.height);
+    ASSERT_EQ(m.Pieces[6].Group, m.Pieces[5].Group);
+    s->Hint(settings, rnd, host);
+    const PuzzleModel before = m;
+    ASSERT_TRUE(s->Recut(settings, {1300, 950, 1.0}));
+    EXPECT_GT(m.PieceWidth, before.PieceWidth);
+    EXPECT_FALSE(CheckInvariants(s->grid(), m).has_value());   // joins in contact, home on home
+    EXPECT_EQ(m.Pieces[6].X - m.Pieces[5].X, m.PieceWidth);
+    EXPECT_NEAR(m.Pieces[5].Y, before.Pieces[5].Y * 950.0 / 700.0, 1.0);   // positions scale with the area
+    ASSERT_TRUE(s->Recut(settings, kArea));
+    for (int p = 1; p <= 12; ++p) EXPECT_LE(std::abs(m.Pieces[p].X - before.Pieces[p].X), 2) << p;
 }
 
 }  // namespace pz
