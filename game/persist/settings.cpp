@@ -150,8 +150,10 @@ void SaveSetting(SettingsStore& st, const Settings& s, Setting which) {
         case Setting::TimePuzzle: return st.Save("Time Puzzle", BoolText(s.TimePuzzle));
         case Setting::BackgroundColor: return SaveColour(st, "Background", s.Background);
         case Setting::OutlineColor: return SaveColour(st, "Outline", s.Outline);
-        case Setting::PreviewCaptionBackColor: return SaveColour(st, "Preview Caption Background", s.PreviewCaptionBack);
-        case Setting::PreviewCaptionTextColor: return SaveColour(st, "Preview Caption Text", s.PreviewCaptionText, false);
+        case Setting::PreviewCaptionBackColor:
+            return SaveColour(st, "Preview Caption Background", s.PreviewCaptionBack);
+        case Setting::PreviewCaptionTextColor:
+            return SaveColour(st, "Preview Caption Text", s.PreviewCaptionText, false);
     }
 }
 

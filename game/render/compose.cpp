@@ -52,8 +52,8 @@ void CopyInto(Surface& bb, int x, int y, const Surface& s, bool key, const Rect*
 
 // One loose group inside the clip rectangles: its pieces in list order, each
 // with its outline.
-void DrawGroup(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb, const Rect* clips,
-               const Rect* end, const GroupInfo& grp) {
+void DrawGroup(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb,
+               const Rect* clips, const Rect* end, const GroupInfo& grp) {
     for (int k = 1; k <= grp.PieceCount; ++k) {
         const int p = grp.PieceList[k];
         if (size_t(p) < images.PieceImages.size())
@@ -69,8 +69,8 @@ void DrawGroup(const Settings& s, const Grid& g, const PuzzleModel& m, const Puz
 // back buffer, not overlapping), drawn in the frame's order, leaving out one
 // loose group when asked. One call per band of a full frame; the call only
 // reads the model and the images and writes inside its rectangles.
-void ComposeArea(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, const DrawCache& cache,
-                 Surface& bb, const Rect* clips, size_t count, int leaveOut = 0) {
+void ComposeArea(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images,
+                 const DrawCache& cache, Surface& bb, const Rect* clips, size_t count, int leaveOut = 0) {
     const Rect* const end = clips + count;
     for (const Rect* c = clips; c != end; ++c) bb.Fill(*c, uint32_t(s.Background.ColorFill));
     auto copy = [&](int x, int y, const Surface& s, bool key) { CopyInto(bb, x, y, s, key, clips, end); };
@@ -100,8 +100,8 @@ void ComposeArea(const Settings& s, const Grid& g, const PuzzleModel& m, const P
 
 }  // namespace
 
-void ComposeFrame(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
-                  Surface& bb, BandWorker* worker) {
+void ComposeFrame(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images,
+                  DrawCache& cache, Surface& bb, BandWorker* worker) {
     if (bb.IsNull()) return;
     // Whatever the bands share is made ready first; after that the bands
     // only read the images and write their own rows.
@@ -122,8 +122,8 @@ void ComposeFrame(const Settings& s, const Grid& g, const PuzzleModel& m, const 
         ComposeArea(s, g, m, images, cache, bb, &top, 1);
 }
 
-void ComposeRects(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
-                  Surface& bb, const std::vector<Rect>& rects, int leaveOut) {
+void ComposeRects(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images,
+                  DrawCache& cache, Surface& bb, const std::vector<Rect>& rects, int leaveOut) {
     if (bb.IsNull()) return;
     const std::vector<Rect> clips = ClippedRects(rects, bb.Width(), bb.Height());
     if (clips.empty()) return;
@@ -132,8 +132,8 @@ void ComposeRects(const Settings& s, const Grid& g, const PuzzleModel& m, const 
     ComposeArea(s, g, m, images, cache, bb, clips.data(), clips.size(), leaveOut);
 }
 
-void ComposeGroup(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, Surface& bb,
-                  const std::vector<Rect>& clips, int group) {
+void ComposeGroup(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images,
+                  Surface& bb, const std::vector<Rect>& clips, int group) {
     DrawGroup(s, g, m, images, bb, clips.data(), clips.data() + clips.size(), m.Groups[group]);
 }
 

@@ -4,8 +4,8 @@
 
 namespace pz {
 
-void DragLayer::Begin(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
-                      const Surface& frame, int group) {
+void DragLayer::Begin(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images,
+                      DrawCache& cache, const Surface& frame, int group) {
     group_ = 0;
     if (frame.IsNull() || group < 1 || size_t(group) >= m.Groups.size()) return;
     if (below_.Width() != frame.Width() || below_.Height() != frame.Height())
@@ -21,8 +21,8 @@ void DragLayer::Begin(const Settings& s, const Grid& g, const PuzzleModel& m, co
     frame_ = frame.Generation();
 }
 
-void DragLayer::Compose(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images, DrawCache& cache,
-                        Surface& bb, const std::vector<Rect>& rects) {
+void DragLayer::Compose(const Settings& s, const Grid& g, const PuzzleModel& m, const PuzzleImages& images,
+                        DrawCache& cache, Surface& bb, const std::vector<Rect>& rects) {
     const bool usable = group_ >= 1 && size_t(group_) < m.Groups.size() && m.GroupCount >= 1 &&
                         size_t(m.GroupCount) < m.GroupOrder.size() && m.GroupOrder[m.GroupCount] == group_ &&
                         !m.Groups[group_].InPlace && bb.Generation() == frame_ && below_.Width() == bb.Width() &&

@@ -132,7 +132,8 @@ void frmMain::mnuFileOptions_Click() {
 
 void frmMain::mnuViewBestTimes_Click() {
     LoadBestTimes();   // with what other games entered meanwhile
-    frmBestTimes dlg(bestTimes(), svc_.prompts, [this](const BestTimesChange& change) { ChangeBestTimes(change); }, this);
+    frmBestTimes dlg(
+        bestTimes(), svc_.prompts, [this](const BestTimesChange& change) { ChangeBestTimes(change); }, this);
     dlg.exec();
 }
 

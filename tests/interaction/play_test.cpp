@@ -162,7 +162,8 @@ TEST(Placing, LockingMovesTheGroupHomeAndCompletesAtTheLast) {
         EXPECT_TRUE(c.m.PuzzleComplete);
         EXPECT_EQ(c.m.GroupCount, 0);
         // The clock stops and the time is cleared; only a timed game asks for a name.
-        EXPECT_EQ((std::array{host.stops, host.entries, host.saves, c.m.ElapsedSeconds}), (std::array{1, timed ? 1 : 0, 3, 0}))
+        EXPECT_EQ((std::array{host.stops, host.entries, host.saves, c.m.ElapsedSeconds}),
+                  (std::array{1, timed ? 1 : 0, 3, 0}))
             << (timed ? "timed" : "untimed");
         EXPECT_EQ(c.m.SelectedPiece, 0);
         EXPECT_FALSE(CheckInvariants(c.g, c.m).has_value());

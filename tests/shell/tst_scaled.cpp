@@ -47,7 +47,7 @@ private slots:
         int top = bar.Height(), bottom = -1;
         for (int y = 0; y < bar.Height(); ++y)
             for (int x = 0; x < bar.Width(); ++x)
-                if (bar.Pixel(x, y) != uint32_t(GameFixture::s_.PreviewCaptionBack.ColorFill)) top = std::min(top, y), bottom = y;
+                if (bar.Pixel(x, y) != uint32_t(s_.PreviewCaptionBack.ColorFill)) top = std::min(top, y), bottom = y;
         QVERIFY2(bottom - top + 1 > 12, "the caption text is as small as at scale 1");
         QCOMPARE(w_->session()->images().Lines.EdgeLineH.Height(), int(std::lround(scale_)));
         QCOMPARE(w_->session()->images().Lines.FrameLineV.Width(), int(std::lround(scale_)));
