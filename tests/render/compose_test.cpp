@@ -184,14 +184,18 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
         Surface drawn(sw, sh), whole(sw, sh);
         ComposeFrame(c.s, c.g, c.m, c.images, c.cache, drawn);
         auto apply = [&](const Damage& d) { ComposeRects(c.s, c.g, c.m, c.images, c.cache, drawn, d.Rects(sw, sh)); };
+        auto movePreview = [&] {   // by its caption
+            Damage p;
+            p.AddPreview(c.m);
+            DragPreviewTo(c.m, uniform(0, sw), uniform(0, sh), sw, sh);
+            p.AddPreview(c.m);
+            apply(p);
+        };
         const int near = int(JoinToleranceOf(c.m)) + 2;
         for (int step = 0; step < 150 && c.m.GroupCount > 0; ++step) {
             Damage d;
-            if (uniform(0, 5) == 0) {   // the preview, by its caption
-                d.AddPreview(c.m);
-                DragPreviewTo(c.m, uniform(0, sw), uniform(0, sh), sw, sh);
-                d.AddPreview(c.m);
-                apply(d);
+            if (uniform(0, 5) == 0) {
+                movePreview();
             } else {
                 const GroupInfo& grp = c.m.Groups[c.m.GroupOrder[uniform(1, c.m.GroupCount)]];
                 const int s = grp.PieceList[uniform(1, grp.PieceCount)];
@@ -211,12 +215,8 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
                     if (kind == 1) x = pn.X + (ps.Column - pn.Column) * W, y = pn.Y + (ps.Row - pn.Row) * H;
                     if (kind == 2) x = ps.HomeX, y = ps.HomeY;
                     if (kind) x += MX + W / 2 + uniform(-near, near), y += MY + H / 2 + uniform(-near, near);
-                    if (uniform(0, 3) == 0) {   // the preview redrawn mid-drag, not through the layer
-                        Damage p;
-                        p.AddPreview(c.m);
-                        DragPreviewTo(c.m, uniform(0, sw), uniform(0, sh), sw, sh);
-                        p.AddPreview(c.m);
-                        apply(p);
+                    if (uniform(0, 3) == 0) {   // drawn mid-drag, not through the layer
+                        movePreview();
                         drawnBeside = true;
                     }
                     Damage moved;
