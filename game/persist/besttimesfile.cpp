@@ -2,10 +2,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include "game/persist/filelock.h"
 #include "game/persist/programdir.h"
+#include "platform/desktop/wholefile.h"
 
 namespace pz {
 
@@ -36,13 +36,11 @@ QString BestTimesFile::Told(const QString& failure) {
 }
 
 QString BestTimesFile::Write(const BestTimesTable& t) {
-    QSaveFile f(Path());
-    const std::string text = FormatBestTimes(t);
-    const bool ok = f.open(QIODevice::WriteOnly) && f.write(text.data(), qint64(text.size())) == qint64(text.size()) &&
-                    f.commit();
-    if (ok) return {};
+    const QString path = Path();
+    const QString why = desktop::WriteWholeFile(path, QByteArray::fromStdString(FormatBestTimes(t)));
+    if (why.isEmpty()) return {};
     return QStringLiteral("The best times could not be written to \"%1\": %2")
-        .arg(QDir::toNativeSeparators(f.fileName()), f.errorString());
+        .arg(QDir::toNativeSeparators(path), why);
 }
 
 BestTimesFile::Update BestTimesFile::Change(const BestTimesTable& inMemory, const BestTimesChange& change) {

@@ -1,7 +1,6 @@
 #include "game/session/puzzlesession.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <stdexcept>
 
 #include "game/interaction/groups.h"
@@ -14,6 +13,7 @@
 #include "game/render/compose.h"
 #include "game/render/preview.h"
 #include "game/render/puzzlecut.h"
+#include "platform/desktop/wholefile.h"
 
 namespace pz {
 
@@ -220,10 +220,7 @@ QString PuzzleSession::SaveTo(const QString& path) const {
     } catch (const StateFileError& e) {
         return QString::fromStdString(e.message);
     }
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return f.errorString();
-    if (f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !f.commit()) return f.errorString();
-    return {};
+    return desktop::WriteWholeFile(path, QByteArray::fromStdString(bytes));
 }
 
 void PuzzleSession::InitPreview(const Settings& settings, float playWidth) {

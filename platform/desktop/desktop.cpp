@@ -7,13 +7,14 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <algorithm>
 #include <dlfcn.h>
+
+#include "platform/desktop/wholefile.h"
 
 namespace pz::desktop {
 
@@ -276,11 +277,11 @@ bool WriteRegistration(const Registration& r, QStringList* errors) {
                 fail(path, current.errorString());
         } else if (!exists || contents != *want) {
             QDir().mkpath(QFileInfo(path).absolutePath());
-            QSaveFile out(path);
-            if (out.open(QIODevice::WriteOnly) && out.write(*want) == want->size() && out.commit())
+            const QString why = WriteWholeFile(path, *want);
+            if (why.isEmpty())
                 changed = true;
             else
-                fail(path, out.errorString());
+                fail(path, why);
         }
     }
     return changed;
@@ -457,8 +458,7 @@ bool AddRecentDocument(const QString& xbelPath, const QString& filePath, const Q
     QByteArray text;
     if (!AddToXbel(in, &text, e)) return false;   // not a document we understand: left alone
     QDir().mkpath(QFileInfo(xbelPath).absolutePath());
-    QSaveFile out(xbelPath);
-    return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit();
+    return WriteWholeFile(xbelPath, text).isEmpty();
 }
 
 bool RememberRecentFiles() {
