@@ -140,25 +140,20 @@ void frmMain::mnuViewBestTimes_Click() {
 void frmMain::mnuFileHint_Click() {
     if (!session_) return;
     const auto keep = session_;
-    EndDrag();
+    picPuzzle_->unsetCursor();   // the session ends any drag itself
     Show(keep->Hint(settings_, svc_.random, *this));
 }
 
 void frmMain::mnuFileSolve_Click() {
     if (!session_) return;
     const auto keep = session_;
-    EndDrag();
+    picPuzzle_->unsetCursor();
     Show(keep->Solve(settings_, *this));
 }
 
 void frmMain::picPuzzle_MouseDown(int button, double x, double y) {
     if (!session_ || button != 1) return;
     if (session_->Press(settings_, backBuffer_, x, y)) picPuzzle_->setCursor(Qt::SizeAllCursor);
-}
-
-void frmMain::EndDrag() {
-    if (session_) session_->EndDrag();
-    picPuzzle_->unsetCursor();
 }
 
 void frmMain::EndDragForCommand() {
@@ -278,7 +273,7 @@ bool frmMain::SetWholeImage(const QImage& picture) {
 }
 
 void frmMain::TakeOver(std::unique_ptr<PuzzleSession> next) {
-    EndDrag();
+    picPuzzle_->unsetCursor();   // a drag goes with the puzzle it was in
     session_ = std::move(next);
     EnableCommands();
 }
@@ -304,7 +299,7 @@ void frmMain::StoreInitDir() {
 
 void frmMain::mnuFileScramble_Click() {
     if (!session_) return;
-    EndDrag();
+    picPuzzle_->unsetCursor();
     Show(session_->Scramble(PlayNow(), svc_.random));
 }
 
@@ -322,15 +317,13 @@ void frmMain::mnuViewPreview_Click() {
 
 void frmMain::mnuFileClose_Click() {
     tmrPuzzle_.stop();
-    EndDrag();
-    session_.reset();   // its time, images, records and picture go with it
+    picPuzzle_->unsetCursor();
+    session_.reset();   // its time, images, records, picture and drag go with it
     bitmapWriter_.Wait();
     const QString work = WorkingBitmapPath();
     if (QFile::exists(work)) QFile::remove(work);
     picPuzzle_->update();   // back to the bare background
-    mnuFileClose->setEnabled(false);
-    mnuFileSavePuzzleState->setEnabled(false);
-    tbSave_->setEnabled(false);
+    EnableCommands(false);
 }
 
 }  // namespace pz

@@ -66,7 +66,8 @@ public:
     void mnuViewPreview_Click();
     void tmrPuzzle_Timer();
     void Toolbar1_ButtonClick(int index);
-    void EnableCommands();
+    // Close and the two saves: enabled while a puzzle is loaded.
+    void EnableCommands(bool on = true);
 
     // Building and showing a puzzle: a new cut of the picture on screen (of
     // the given one), taken over when it can be made.
@@ -124,8 +125,7 @@ protected:
 
 private:
     void StopTimer() override { tmrPuzzle_.stop(); }
-    // Every command that replaces, scatters or locks pieces ends a drag.
-    void EndDrag();
+    // A command chosen in the middle of a drag ends it first.
     void EndDragForCommand();
     // The one place a new puzzle replaces the one on screen.
     void TakeOver(std::unique_ptr<PuzzleSession> next);

@@ -131,9 +131,7 @@ void frmMain::BuildMenus() {
     BuildToolbar();
 
     // Nothing to close or save until a puzzle is loaded.
-    mnuFileClose->setEnabled(false);
-    mnuFileSavePuzzleState->setEnabled(false);
-    tbSave_->setEnabled(false);
+    EnableCommands(false);
 }
 
 void frmMain::BuildToolbar() {
@@ -208,10 +206,10 @@ void frmMain::NewBackBuffer() {
     frameView_.setDevicePixelRatio(picPuzzle_->Ratio());
 }
 
-void frmMain::EnableCommands() {
-    mnuFileClose->setEnabled(true);
-    mnuFileSavePuzzleState->setEnabled(true);
-    tbSave_->setEnabled(true);
+void frmMain::EnableCommands(bool on) {
+    mnuFileClose->setEnabled(on);
+    mnuFileSavePuzzleState->setEnabled(on);
+    tbSave_->setEnabled(on);
 }
 
 void frmMain::Toolbar1_ButtonClick(int index) {
