@@ -168,19 +168,17 @@ void frmOptions::cmbPieces_Click() {
 }
 
 void frmOptions::PickColor(Colour& colour, ColorSwatch* swatch, Setting which, bool outline) {
-    picked_.PickedRed = colour.Red;
-    picked_.PickedGreen = colour.Green;
-    picked_.PickedBlue = colour.Blue;
-    showColorPicker(this, picked_);
-    if (!picked_.ColorPicked) return;
-    colour = MakeColour(picked_.PickedRed, picked_.PickedGreen, picked_.PickedBlue);
+    // The picker's answer, asked afresh each time from the colour in force.
+    PickedColor picked{colour.Red, colour.Green, colour.Blue};
+    showColorPicker(this, picked);
+    if (!picked.ColorPicked) return;
+    colour = MakeColour(picked.PickedRed, picked.PickedGreen, picked.PickedBlue);
     swatch->SetColor(colour.Color);
     if (outline) {
         host_.ResetOutlineColors();
         host_.picPuzzle_Paint();   // the new outline shows at once
     }
     SaveSetting(store_, s_, which);
-    picked_.ColorPicked = false;
 }
 
 void frmOptions::cmdPickBackColor_Click() {

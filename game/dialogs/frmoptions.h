@@ -72,7 +72,6 @@ private:
     bool ApplyNumberOfPieces(bool& changed);
 
     Settings& s_;
-    PickedColor picked_;   // the colour picker's answer
     SettingsStore& store_;
     Prompts& prompts_;
     OptionsHost& host_;
