@@ -15,7 +15,7 @@
 #include <QScreen>
 #include <cstdio>
 
-#include "game/persist/statefile.h"
+#include "game/session/puzzlesession.h"
 #include "testutil.h"
 
 using namespace pz;
@@ -46,28 +46,21 @@ bool WriteFile(const QString& path, const std::string& bytes) {
 
 int Picture(const QString& out) { return test::PatternPicture(240, 180).save(out) ? 0 : 1; }
 
-// A cut of n pieces of the picture for a play area of w x h, its pieces'
-// records made; false when the picture cannot be read or has no grid.
-bool Cut(const QString& picture, int n, int w, int h, Grid& g, PuzzleModel& m) {
-    const QImage pic(picture);
-    g.NumberOfPieces = int16_t(n);
-    SetDivisors(g);
-    m.ImageWidth = int16_t(pic.width());
-    m.ImageHeight = int16_t(pic.height());
-    GridChoice grid;
-    if (pic.isNull() || !ChooseGrid(g, m.ImageWidth, m.ImageHeight, grid)) return false;
-    g.NumColumns = grid.columns;
-    g.NumRows = grid.rows;
-    InitPieceRecords(g, m);
-    ComputeCutGeometry(g, m, float(w), float(h));
-    m.ImageFileName = picture.toStdString();
-    return true;
+// A cut of n pieces of the picture for a play area of w x h, made as the
+// game makes it; none when the picture cannot be read or cut.
+std::unique_ptr<PuzzleSession> Cut(const QString& picture, int n, int w, int h) {
+    Settings s;
+    s.NumberOfPieces = int16_t(n);
+    auto session = std::move(PuzzleSession::FromPicture(QImage(picture), s, {float(w), float(h), 1.0}).session);
+    if (session) session->model().ImageFileName = picture.toStdString();
+    return session;
 }
 
 int State(const QString& picture, int w, int h, const QString& out, const QString& mode) {
-    Grid g;
-    PuzzleModel m;
-    if (!Cut(picture, 12, w, h, g, m)) return 1;
+    const auto session = Cut(picture, 12, w, h);
+    if (!session) return 1;
+    const Grid& g = session->grid();
+    PuzzleModel& m = session->model();
     ClearSettings(g, m);
     m.ElapsedSeconds = 100;
     const int W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY;
@@ -108,24 +101,23 @@ int State(const QString& picture, int w, int h, const QString& out, const QStrin
 // A game of n pieces for a play area of w x h, scattered, its topmost piece
 // at (1, 1) (for the drag benchmark).
 int Scatter(const QString& picture, int n, int w, int h, const QString& out) {
-    Grid g;
-    PuzzleModel m;
-    if (!Cut(picture, n, w, h, g, m)) return 1;
-    ClearSettings(g, m);
+    const auto session = Cut(picture, n, w, h);
+    if (!session) return 1;
     ClockRandom rnd(1);
-    Scramble(g, m, float(w), float(h), rnd);
+    session->Scramble({float(w), float(h), 1.0}, rnd);
+    PuzzleModel& m = session->model();
     const int top = m.Groups[m.GroupOrder[m.GroupCount]].PieceList[1];
     m.Pieces[top].X = 1;
     m.Pieces[top].Y = 1;
-    return WriteFile(out, WriteState(g, m)) ? 0 : 1;
+    return WriteFile(out, session->State()) ? 0 : 1;
 }
 
 // Where the centre of a piece's body lies from its image's corner, for a
 // play area of w x h.
 int Centre(const QString& picture, int n, int w, int h) {
-    Grid g;
-    PuzzleModel m;
-    if (!Cut(picture, n, w, h, g, m)) return 1;
+    const auto session = Cut(picture, n, w, h);
+    if (!session) return 1;
+    const PuzzleModel& m = session->model();
     std::printf("%d %d\n", m.MarginX + m.PieceWidth / 2, m.MarginY + m.PieceHeight / 2);
     return 0;
 }
