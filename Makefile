@@ -16,7 +16,8 @@ PACKAGES := cmake make g++ pkg-config \
             desktop-file-utils appstream shared-mime-info libglib2.0-bin \
             libglib2.0-dev gsettings-desktop-schemas \
             dpkg-dev binutils libxcb1-dev weston xwayland qt6-wayland lintian \
-            libheif-dev libheif-examples libimage-exiftool-perl qt6-image-formats-plugins imagemagick libjpeg-dev
+            libheif-dev libheif-examples libimage-exiftool-perl qt6-image-formats-plugins imagemagick libjpeg-dev \
+            liblcms2-dev liblcms2-utils
 PREFIX ?= /usr/local
 # Only for `make fuzz`.
 FUZZ_PACKAGES := clang libclang-rt-14-dev

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 
 #include "floor.h"
-#include "game/persist/heifpicture.h"
+#include "game/picture/heifpicture.h"
 #include "game/persist/programdir.h"
 #include "game/shell/frmmain.h"
 #include "shell/harness.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "game/persist/workingimage.h"
+#include "game/picture/picture.h"
 
 namespace {
 // Enough for any seed; the fuzzer's memory limit stays out of reach.

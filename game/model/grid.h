@@ -14,6 +14,9 @@ std::vector<int16_t> ComputeDivisors(int16_t n);
 // Fills g.Divisors / g.DivisorCount for g.NumberOfPieces.
 void SetDivisors(Grid& g);
 
+// A picture is cut when it is at least 33 x 33 pixels.
+inline bool IsTooSmallPicture(int width, int height) { return width <= 32 || height <= 32; }
+
 struct GridChoice {
     int16_t columns = 0;
     int16_t rows = 0;

@@ -1,7 +1,6 @@
 #pragma once
-// A puzzle state file read from disk with its picture, checked and ready to
-// be cut; nothing of the puzzle on screen is touched.
-#include <QImage>
+// A puzzle state file read from disk and checked; nothing of the puzzle on
+// screen is touched.
 #include <QString>
 
 #include "game/persist/statefile.h"
@@ -10,8 +9,8 @@ namespace pz {
 
 struct StateFileRead {
     LoadedState state;
-    QImage picture;   // null when the file cannot be used
-    QString error;    // why not, for the player
+    bool ok = false;
+    QString error;   // why not, for the player
 };
 
 StateFileRead ReadStateFile(const QString& file);

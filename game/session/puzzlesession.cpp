@@ -9,7 +9,6 @@
 #include "game/interaction/scatter.h"
 #include "game/model/cutting.h"
 #include "game/model/grid.h"
-#include "game/persist/workingimage.h"
 #include "game/render/compose.h"
 #include "game/render/preview.h"
 #include "game/render/puzzlecut.h"
@@ -18,7 +17,7 @@
 namespace pz {
 
 QString PuzzleSession::PictureRefusal(const QImage& picture) {
-    return IsTooSmallPicture(picture) ? QStringLiteral("Image must be at least 33 x 32 pixels") : QString();
+    return IsTooSmallPicture(picture.width(), picture.height()) ? QStringLiteral("Image must be at least 33 x 32 pixels") : QString();
 }
 
 PuzzleSession::Made PuzzleSession::FromPicture(QImage picture, const Settings& settings, PlaySize size) {

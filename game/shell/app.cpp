@@ -1,6 +1,7 @@
 #include "game/shell/app.h"
 
 #include <QApplication>
+#include <cstdlib>
 
 #include "game/shell/frmmain.h"
 #include "platform/desktop/desktop.h"
@@ -27,7 +28,15 @@ int RunPuzzora(int argc, char** argv, bool untilShown) {
         QCoreApplication::processEvents();   // the first expose and paint
         return main.isVisible() ? 0 : 1;
     }
-    return app.exec();
+    const int code = app.exec();
+    // A read the player cancelled may still be decoding on its own thread.
+    // The game does not wait for it, nor unload its libraries under it:
+    // everything it keeps is already written.
+    if (OffThread::StillRunning() > 0) {
+        main.FlushWorkingFile();
+        std::_Exit(code);
+    }
+    return code;
 }
 
 }  // namespace pz

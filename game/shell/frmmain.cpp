@@ -1,6 +1,8 @@
 #include "game/shell/frmmain.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QFile>
 #include <QFileInfo>
 
@@ -9,6 +11,7 @@
 #include "game/persist/programdir.h"
 #include "game/persist/statefilereader.h"
 #include "game/persist/workingimage.h"
+#include "game/picture/picture.h"
 #include "game/shell/startup.h"
 
 namespace pz {
@@ -38,9 +41,13 @@ void frmMain::Form_Load(const QStringList& arguments) {
     LoadSettings(svc_.store, settings_);
     show();
     // A picture is opened as File > Open opens it; anything else is taken
-    // for a state file, with its message when it is none.
+    // for a state file, with its message when it is none. A file that is
+    // there and is neither is named as what it is.
     if (!given.isEmpty() && !IsStateFileName(given) && IsPictureFile(given)) {
         OpenChosenFile(given);
+    } else if (!given.isEmpty() && !IsStateFileName(given) && QFileInfo(given).isFile() && !ReadStateFile(given).ok) {
+        TellError(QStringLiteral("The file \"%1\" is neither a picture nor a puzzle state file.")
+                      .arg(QDir::toNativeSeparators(given)));
     } else if (!given.isEmpty()) {
         stateFileName_ = given;
         if (LoadPuzzleState()) RememberStateFile(given);
@@ -70,24 +77,24 @@ void frmMain::mnuFileLoadPuzzleState_Click() {
 
 bool frmMain::LoadPuzzleState() {
     const QString file = stateFileName_;
-    auto fail = [&](const QString& why) {
-        TellError(QStringLiteral("The puzzle state file \"%1\" could not be loaded: %2")
-                      .arg(QDir::toNativeSeparators(file), why));
-        return false;
-    };
     // Everything is read, checked and cut aside first; the puzzle on screen
     // changes only when the new one is complete.
-    StateFileRead read = ReadStateFile(file);
-    if (read.picture.isNull()) return fail(read.error);
-    const QString picturePath = QString::fromStdString(read.state.ImageFileName);
-    PuzzleSession::Made made = PuzzleSession::FromState(std::move(read.state), std::move(read.picture),
-                                                        file.toStdString(), settings_, PlayNow());
-    if (!made.session) return fail(made.refusal);
+    std::optional<Opening> opened =
+        ReadAside(file, [file, settings = settings_, size = PlayNow()](const std::atomic<bool>& cancel) {
+            return OpenStateFile(file, settings, size, cancel);
+        });
+    if (!opened) return false;
+    if (!opened->session) {
+        TellError(opened->message);
+        return false;
+    }
+    const QString picturePath = QString::fromStdString(opened->session->model().ImageFileName);
     if (!PrepareWorkingCopy(picturePath)) return false;
 
     tmrPuzzle_.stop();
-    settings_.NumberOfPieces = made.session->grid().NumberOfPieces;
-    TakeOver(std::move(made.session));
+    settings_.NumberOfPieces = opened->session->grid().NumberOfPieces;
+    FitToPlayArea(*opened);
+    TakeOver(std::move(opened->session));
     StartWorkingCopy(picturePath);
     picPuzzle_Paint();
     tmrPuzzle_.start();
@@ -198,31 +205,98 @@ void frmMain::OpenChosenFile(const QString& name) {
 }
 
 bool frmMain::OpenPicture(const QString& path) {
-    QImage picture = ReadPictureOrTell(path);
-    if (picture.isNull()) return false;
-    if (!PrepareWorkingCopy(path)) return false;
-    if (!SetWholeImage(picture)) {
-        bitmapWriter_.Cancel();
+    std::optional<Opening> opened =
+        ReadAside(path, [path, settings = settings_, size = PlayNow()](const std::atomic<bool>& cancel) {
+            return OpenPictureFile(path, settings, size, cancel);
+        });
+    if (!opened) return false;
+    if (!opened->session) {
+        TellError(opened->message);
         return false;
     }
+    if (!PrepareWorkingCopy(path)) return false;
+    tmrPuzzle_.stop();
+    KeepNames(*opened->session);
+    FitToPlayArea(*opened);
+    TakeOver(std::move(opened->session));
+    tmrPuzzle_.start();
     StartWorkingCopy(path);
     session_->model().ImageFileName = path.toStdString();
     mnuFileScramble_Click();
     return true;
 }
 
-QImage frmMain::ReadPictureOrTell(const QString& path) {
-    PictureResult pic = ReadPicture(path);
-    if (pic.image.isNull()) {
-        TellError(QStringLiteral("The picture \"%1\" could not be opened: %2")
-                      .arg(QDir::toNativeSeparators(path), pic.error));
-        return QImage();
+std::optional<Opening> frmMain::ReadAside(const QString& file,
+                                          std::function<Opening(const std::atomic<bool>&)> work) {
+    EndDragForCommand();
+    const bool wasRunning = tmrPuzzle_.isActive();
+    tmrPuzzle_.stop();   // the puzzle on screen waits as it is
+    // Every command waits but Close and Exit, which cancel the read.
+    std::vector<std::pair<QAction*, bool>> commands;
+    for (QAction* a : findChildren<QAction*>())
+        if (a != mnuFileClose && a != mnuFileExit) commands.emplace_back(a, a->isEnabled());
+    for (auto& [a, on] : commands) a->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    qApp->installEventFilter(this);
+    QTimer notice;
+    notice.setSingleShot(true);
+    connect(&notice, &QTimer::timeout, this, [this, file] {
+        picPuzzle_->SetNotice(QStringLiteral("Reading \"%1\"... (Esc cancels)").arg(QFileInfo(file).fileName()));
+    });
+    notice.start(500);
+
+    std::optional<Opening> opened = reading_.Run<Opening>(std::move(work));
+
+    notice.stop();
+    picPuzzle_->SetNotice(QString());
+    qApp->removeEventFilter(this);
+    QApplication::restoreOverrideCursor();
+    for (auto& [a, on] : commands) a->setEnabled(on);
+    if (!opened || !opened->session) {
+        if (wasRunning && session_) tmrPuzzle_.start();   // the puzzle on screen goes on
     }
-    if (const QString why = PuzzleSession::PictureRefusal(pic.image); !why.isEmpty()) {
-        TellError(why);
-        return QImage();
+    return opened;
+}
+
+void frmMain::FitToPlayArea(Opening& opened) {
+    const PlaySize now = PlayNow();
+    if (now.width == opened.size.width && now.height == opened.size.height && now.ratio == opened.size.ratio)
+        return;
+    // Resized while it was read: cut again as a resize would. Too small a
+    // play area keeps the cut it has, as a resize does.
+    opened.session->Recut(settings_, now);
+    opened.size = now;
+}
+
+void frmMain::KeepNames(PuzzleSession& next) const {
+    if (!session_) return;
+    PuzzleModel& m = next.model();
+    m.ImageFileName = session_->model().ImageFileName;
+    m.ImageName = session_->model().ImageName;
+    m.StateFileName = session_->model().StateFileName;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* e) {
+    if (!reading_.Running()) return QMainWindow::eventFilter(watched, e);
+    switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+        if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+            if (e->type() == QEvent::KeyPress) reading_.Cancel();
+            e->accept();
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        if (watched == picPuzzle_) return true;
+        break;
+    default:
+        break;
     }
-    return std::move(pic.image);
+    return QMainWindow::eventFilter(watched, e);
 }
 
 void frmMain::TellError(const QString& text) { svc_.prompts.Message(this, QStringLiteral("Error:"), text); }
@@ -248,25 +322,18 @@ void frmMain::StartWorkingCopy(const QString& picture) {
     });
 }
 
-bool frmMain::SetWholeImage() { return session_ && SetWholeImage(session_->Picture()); }
-
-bool frmMain::SetWholeImage(const QImage& picture) {
+bool frmMain::SetWholeImage() {
+    if (!session_) return false;
     const bool wasRunning = tmrPuzzle_.isActive();
     tmrPuzzle_.stop();
     // Built aside; taken over only when it is complete.
-    PuzzleSession::Made made = PuzzleSession::FromPicture(picture, settings_, PlayNow());
+    PuzzleSession::Made made = PuzzleSession::FromPicture(session_->Picture(), settings_, PlayNow());
     if (!made.session) {
         TellError(made.refusal);
         if (wasRunning) tmrPuzzle_.start();   // the puzzle on screen goes on
         return false;
     }
-    if (session_) {
-        // A new count for the same picture keeps its names.
-        PuzzleModel& m = made.session->model();
-        m.ImageFileName = session_->model().ImageFileName;
-        m.ImageName = session_->model().ImageName;
-        m.StateFileName = session_->model().StateFileName;
-    }
+    KeepNames(*made.session);
     TakeOver(std::move(made.session));
     tmrPuzzle_.start();
     return true;
@@ -316,6 +383,7 @@ void frmMain::mnuViewPreview_Click() {
 }
 
 void frmMain::mnuFileClose_Click() {
+    reading_.Cancel();
     tmrPuzzle_.stop();
     picPuzzle_->unsetCursor();
     session_.reset();   // its time, images, records, picture and drag go with it

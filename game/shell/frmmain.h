@@ -13,7 +13,9 @@
 #include "game/persist/besttimesfile.h"
 #include "game/persist/settings.h"
 #include "game/persist/workingimage.h"
+#include "game/session/opening.h"
 #include "game/session/puzzlesession.h"
+#include "game/shell/offthread.h"
 #include "game/shell/playarea.h"
 #include "platform/filedialogs.h"
 #include "platform/forms/qtforms.h"
@@ -72,7 +74,6 @@ public:
     // Building and showing a puzzle: a new cut of the picture on screen (of
     // the given one), taken over when it can be made.
     bool SetWholeImage() override;
-    bool SetWholeImage(const QImage& picture);
     bool PuzzleLoaded() const override { return session_ != nullptr; }
     void InitPreview() override;
     void InitDirectDraw();
@@ -98,6 +99,10 @@ public:
     winmsg::HWND hWnd() const { return hwnd_; }
     forms::HostedControl* FormControl(const QString& name) const;
 
+    // Whether a picture or state file is being read; Esc, Close, Exit and
+    // the close box cancel the read.
+    bool Reading() const { return reading_.Running(); }
+
     // Blocks until the working bitmap is on disk.
     void FlushWorkingFile() { bitmapWriter_.Wait(); }
 
@@ -118,6 +123,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // While a file is read: Esc cancels, and the play area takes no mouse.
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void changeEvent(QEvent* e) override;
     // One file dropped from a file manager opens as Open would open it.
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -137,6 +144,15 @@ private:
     void BuildToolbar();
     void Form_Unload();
     bool OpenPicture(const QString& path);
+    // Reads a file and cuts its puzzle off the interface thread while the
+    // window stays alive: it paints, moves and resizes, shows that it is
+    // busy, and after half a second says what it reads. The commands wait,
+    // but for those that cancel. Nothing when cancelled.
+    std::optional<Opening> ReadAside(const QString& file, std::function<Opening(const std::atomic<bool>&)> work);
+    // The puzzle read aside, cut again if the play area changed meanwhile.
+    void FitToPlayArea(Opening& opened);
+    // A new puzzle from the same picture keeps the names of the one on screen.
+    void KeepNames(PuzzleSession& next) const;
     void StoreInitDir();
     // The play area's size in screen pixels: everything is cut, composed and
     // played at the screen's own resolution.
@@ -145,7 +161,6 @@ private:
     void NewBackBuffer();
     QString SamplesFolder() const;
     void LoadFormControls();
-    QImage ReadPictureOrTell(const QString& path);
     // The player is told of every failure the same way: a box titled "Error:".
     void TellError(const QString& text);
     bool PrepareWorkingCopy(const QString& picture);
@@ -169,6 +184,7 @@ private:
     QAction *tbOpen_ = nullptr, *tbSave_ = nullptr;
     bool unloaded_ = false;
     QString stateFileName_;   // the state file to load next
+    OffThread reading_;       // the file being read, if any
     winmsg::HWND hwnd_ = 0;
     std::map<QString, std::unique_ptr<forms::HostedControl>> controls_;
     BestTimesFile bestTimesFile_;

@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 
 #include "game/dialogs/frmabout.h"
+#include "game/picture/picture.h"
 #include "game/shell/frmmain.h"
 #include "platform/winmsg/qtwindowsystem.h"
 
@@ -152,6 +153,7 @@ void frmMain::BuildToolbar() {
 }
 
 void frmMain::closeEvent(QCloseEvent* e) {
+    reading_.Cancel();
     Form_Unload();
     e->accept();
 }
@@ -175,7 +177,7 @@ QString DroppedFile(const QMimeData* data) {
 }  // namespace
 
 void frmMain::dragEnterEvent(QDragEnterEvent* e) {
-    if (!DroppedFile(e->mimeData()).isEmpty()) e->acceptProposedAction();
+    if (!reading_.Running() && !DroppedFile(e->mimeData()).isEmpty()) e->acceptProposedAction();
 }
 
 void frmMain::dropEvent(QDropEvent* e) {

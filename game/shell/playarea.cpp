@@ -120,6 +120,27 @@ void PlayArea::paintEvent(QPaintEvent* e) {
     } else {
         p.fillRect(rect(), background ? background() : palette().window().color());
     }
+    if (!notice_.isEmpty()) {
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        const QRect box = NoticeBox();
+        p.fillRect(box, palette().toolTipBase());
+        p.setPen(palette().toolTipText().color());
+        p.drawText(box, Qt::AlignCenter, notice_);
+    }
+}
+
+QRect PlayArea::NoticeBox() const {
+    const QFontMetrics fm(font());
+    const int w = std::min(width(), fm.horizontalAdvance(notice_) + 2 * fm.height());
+    const int h = fm.height() * 2;
+    return QRect(0, std::max(0, height() - h), w, h);
+}
+
+void PlayArea::SetNotice(const QString& text) {
+    if (text == notice_) return;
+    if (!notice_.isEmpty()) update(NoticeBox());   // what it covered
+    notice_ = text;
+    if (!notice_.isEmpty()) update(NoticeBox());
 }
 
 void PlayArea::resizeEvent(QResizeEvent*) {

@@ -45,6 +45,10 @@ public:
     // come before the screen's next refresh.
     void Present(const std::vector<QRect>& deviceRects);
     bool HoldsBack() const { return !pending_.isEmpty(); }
+    // A line shown over the frame, at its foot, while the game is busy;
+    // none when empty.
+    void SetNotice(const QString& text);
+    const QString& Notice() const { return notice_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -61,12 +65,14 @@ private:
     // the screen pixel it falls on.
     QPointF InWindow() const;
     QPointF DeviceOrigin() const;
+    QRect NoticeBox() const;
     bool Fits(const QImage& img) const { return img.size() == DeviceSize() && img.devicePixelRatio() == Ratio(); }
 
     static constexpr qint64 kNever = std::numeric_limits<qint64>::min();
     QRegion pending_;   // layout pixels not yet shown
     qint64 shownAt_ = kNever, steppedAt_ = kNever;   // the last presentation, the last step (clock time)
     QTimer presentTimer_;
+    QString notice_;
 };
 
 }  // namespace pz

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QUrl>
 
-#include "game/persist/workingimage.h"
+#include "game/picture/picture.h"
 #include "platform/desktop/desktop.h"
 
 namespace pz {

@@ -8,7 +8,7 @@
 #include <QBuffer>
 
 #include "game/persist/besttimes.h"
-#include "game/persist/workingimage.h"
+#include "game/picture/picture.h"
 #include "game/persist/settings.h"
 #include "game/persist/statefile.h"
 #include "testutil.h"

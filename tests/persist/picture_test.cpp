@@ -9,7 +9,7 @@
 #include <QtEndian>
 #include <functional>
 
-#include "game/persist/workingimage.h"
+#include "game/picture/picture.h"
 #include "testutil.h"
 
 using namespace pz;

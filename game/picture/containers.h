@@ -1,6 +1,7 @@
 #pragma once
-// The EXIF orientation tag: read from containers whose Qt readers do not
-// apply it themselves (PNG's eXIf chunk, WebP's EXIF chunk), and applied.
+// What a picture file says besides its pixels, where Qt's readers do not
+// act on it: the EXIF orientation (PNG's eXIf chunk, WebP's EXIF chunk),
+// applied here, and the embedded ICC profile (PNG, WebP, TIFF).
 #include <QIODevice>
 #include <QImage>
 #include <cstdint>
@@ -14,6 +15,11 @@ int ExifOrientation(const QByteArray& exif);
 // The orientation recorded in a PNG or WebP file on dev; 0 when the file
 // records none or is neither. Leaves dev's position where it was.
 int ContainerOrientation(QIODevice& dev);
+
+// The ICC profile embedded in a PNG (iCCP), WebP (ICCP) or TIFF (tag
+// 34675) file on dev; empty when there is none or the file is none of
+// these. Leaves dev's position where it was.
+QByteArray ContainerIccProfile(QIODevice& dev);
 
 // Copies rows [r0, r0 + count) of a w x h stored picture (RGB32 pixels, w
 // to a row, from rows) to their places in the upright picture out, as the

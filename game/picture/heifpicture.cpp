@@ -1,6 +1,8 @@
-#include "game/persist/heifpicture.h"
+#include "game/picture/heifpicture.h"
 
 #include <libheif/heif.h>
+
+#include <QFile>
 
 #include <memory>
 
@@ -18,6 +20,25 @@ struct OptionsFree {
     void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
 };
 
+// The colours the picture says it has, as a conversion to sRGB.
+std::unique_ptr<SrgbConversion> ColourOf(const heif_image_handle* handle) {
+    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
+        QByteArray icc(qsizetype(heif_image_handle_get_raw_color_profile_size(handle)), Qt::Uninitialized);
+        if (icc.isEmpty() || heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok)
+            return nullptr;
+        return SrgbConversion::FromIcc(icc);
+    }
+    heif_color_profile_nclx* nclx = nullptr;
+    if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx) return nullptr;
+    const float xy[8] = {nclx->color_primary_red_x,   nclx->color_primary_red_y,   nclx->color_primary_green_x,
+                         nclx->color_primary_green_y, nclx->color_primary_blue_x,  nclx->color_primary_blue_y,
+                         nclx->color_primary_white_x, nclx->color_primary_white_y};
+    const int transfer = int(nclx->transfer_characteristics);
+    heif_nclx_color_profile_free(nclx);
+    return SrgbConversion::FromCoded(xy, transfer);
+}
+
 QString Why(const heif_error& e) {
     if (e.code == heif_error_Unsupported_feature && e.subcode == heif_suberror_Unsupported_codec)
         return QStringLiteral("this kind of HEIF picture cannot be decoded here (no decoder for its codec).");
@@ -29,11 +50,21 @@ bool CanDecode(heif_compression_format f) { return heif_have_decoder_for_format(
 
 }  // namespace
 
-bool LooksLikeHeif(const QByteArray& head) {
+bool MaybeHeif(const QByteArray& head) {
     if (head.size() < 12) return false;
-    const heif_filetype_result r =
-        heif_check_filetype(reinterpret_cast<const uint8_t*>(head.constData()), int(head.size()));
-    return r == heif_filetype_yes_supported || r == heif_filetype_yes_unsupported;
+    return heif_check_filetype(reinterpret_cast<const uint8_t*>(head.constData()), int(head.size())) !=
+           heif_filetype_no;
+}
+
+bool IsHeifFile(const QString& path) {
+    std::unique_ptr<heif_context, ContextFree> ctx(heif_context_alloc());
+    if (!ctx) return false;
+    const QByteArray name = QFile::encodeName(path);
+    if (heif_context_read_from_file(ctx.get(), name.constData(), nullptr).code != heif_error_Ok) return false;
+    heif_image_handle* raw = nullptr;
+    const heif_error err = heif_context_get_primary_image_handle(ctx.get(), &raw);
+    std::unique_ptr<heif_image_handle, HandleFree> handle(raw);
+    return err.code == heif_error_Ok && handle;
 }
 
 HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>& sizeError) {
@@ -46,6 +77,7 @@ HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>&
     heif_error err =
         heif_context_read_from_memory_without_copy(ctx.get(), data.constData(), size_t(data.size()), nullptr);
     if (err.code != heif_error_Ok) {
+        r.notHeif = err.code == heif_error_Invalid_input && err.subcode == heif_suberror_No_ftyp_box;
         r.error = Why(err);
         return r;
     }
@@ -64,6 +96,7 @@ HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>&
     const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;
     std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
     options->ignore_transformations = 0;   // rotation and mirror boxes make it upright
+    options->strict_decoding = 1;          // coded data with errors is damage, not a warning
     heif_image* img = nullptr;
     err = heif_decode_image(handle.get(), &img, heif_colorspace_RGB,
                             alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
@@ -72,6 +105,14 @@ HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>&
         r.error = Why(err);
         return r;
     }
+    if (heif_image_get_decoding_warnings(img, 0, nullptr, 0) > 0) {
+        heif_error warning{};
+        heif_image_get_decoding_warnings(img, 0, &warning, 1);
+        heif_image_release(img);
+        r.error = Why(warning);
+        return r;
+    }
+    r.toSrgb = ColourOf(handle.get());
     int stride = 0;
     const uint8_t* bits = heif_image_get_plane_readonly(img, heif_channel_interleaved, &stride);
     const int iw = heif_image_get_width(img, heif_channel_interleaved);

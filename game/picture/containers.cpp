@@ -1,4 +1,4 @@
-#include "game/persist/exiforientation.h"
+#include "game/picture/containers.h"
 
 #include <algorithm>
 
@@ -12,8 +12,9 @@ uint32_t Read32(const uchar* p, bool le) {
 }
 uint16_t Read16(const uchar* p, bool le) { return le ? uint16_t(p[0] | p[1] << 8) : uint16_t(p[1] | p[0] << 8); }
 
-// An EXIF block is small; anything larger is not worth reading whole.
-constexpr qint64 kMaxExif = 1 << 20;
+// An EXIF block or an ICC profile is small; anything larger is not worth
+// reading whole.
+constexpr qint64 kMaxExif = 4 << 20;
 
 QByteArray ReadAt(QIODevice& dev, qint64 pos, qint64 n) {
     if (n < 0 || n > kMaxExif || pos < 0 || pos + n > dev.size() || !dev.seek(pos)) return {};
@@ -21,30 +22,61 @@ QByteArray ReadAt(QIODevice& dev, qint64 pos, qint64 n) {
     return b.size() == n ? b : QByteArray();
 }
 
-int PngOrientation(QIODevice& dev) {
+// The data of the first chunk of a type in a PNG file; empty when none.
+QByteArray PngChunk(QIODevice& dev, const char* type) {
     qint64 pos = 8;
     for (int chunks = 0; chunks < 100000; ++chunks) {
         const QByteArray head = ReadAt(dev, pos, 8);
-        if (head.size() != 8) return 0;
+        if (head.size() != 8) return {};
         const uint32_t len = Read32(reinterpret_cast<const uchar*>(head.constData()), false);
-        const QByteArray type = head.mid(4, 4);
-        if (type == "eXIf") return ExifOrientation(ReadAt(dev, pos + 8, len));
-        if (type == "IEND") return 0;
+        const QByteArray name = head.mid(4, 4);
+        if (name == type) return ReadAt(dev, pos + 8, len);
+        if (name == "IEND") return {};
         pos += 12 + qint64(len);
     }
-    return 0;
+    return {};
 }
 
-int WebpOrientation(QIODevice& dev) {
+QByteArray WebpChunk(QIODevice& dev, const char* type) {
     qint64 pos = 12;
     for (int chunks = 0; chunks < 100000; ++chunks) {
         const QByteArray head = ReadAt(dev, pos, 8);
-        if (head.size() != 8) return 0;
+        if (head.size() != 8) return {};
         const uint32_t len = Read32(reinterpret_cast<const uchar*>(head.constData()) + 4, true);
-        if (head.startsWith("EXIF")) return ExifOrientation(ReadAt(dev, pos + 8, len));
+        if (head.startsWith(type)) return ReadAt(dev, pos + 8, len);
         pos += 8 + qint64(len) + (len & 1);
     }
-    return 0;
+    return {};
+}
+
+// PNG's iCCP: a name, a zero, the compression method (0, zlib), the data.
+QByteArray InflatedPngProfile(const QByteArray& chunk) {
+    const qsizetype nul = chunk.indexOf('\0');
+    if (nul < 1 || nul > 79 || nul + 2 > chunk.size() || chunk[nul + 1] != 0) return {};
+    // qUncompress wants the size first; it only guides the first allocation.
+    QByteArray z(4, '\0');
+    const uint32_t guess = uint32_t(std::min<qint64>(kMaxExif, (chunk.size() - nul - 2) * 4));
+    for (int i = 0; i < 4; ++i) z[i] = char(guess >> (24 - 8 * i));
+    z += chunk.mid(nul + 2);
+    const QByteArray icc = qUncompress(z);
+    return icc.size() <= kMaxExif ? icc : QByteArray();
+}
+
+// TIFF's first directory, tag 34675 (UNDEFINED bytes, at an offset).
+QByteArray TiffProfile(QIODevice& dev) {
+    const QByteArray head = ReadAt(dev, 0, 8);
+    if (head.size() != 8) return {};
+    const bool le = head.startsWith("II");
+    const auto* h = reinterpret_cast<const uchar*>(head.constData());
+    const QByteArray countBytes = ReadAt(dev, Read32(h + 4, le), 2);
+    if (countBytes.size() != 2) return {};
+    const int count = Read16(reinterpret_cast<const uchar*>(countBytes.constData()), le);
+    const QByteArray entries = ReadAt(dev, qint64(Read32(h + 4, le)) + 2, 12 * qint64(count));
+    const auto* e = reinterpret_cast<const uchar*>(entries.constData());
+    for (int i = 0; i < count && entries.size() == 12 * count; ++i, e += 12)
+        if (Read16(e, le) == 34675 && Read16(e + 2, le) == 7 && Read32(e + 4, le) > 4)
+            return ReadAt(dev, Read32(e + 8, le), Read32(e + 4, le));
+    return {};
 }
 
 }  // namespace
@@ -78,10 +110,21 @@ int ContainerOrientation(QIODevice& dev) {
     const qint64 was = dev.pos();
     int o = 0;
     const QByteArray head = ReadAt(dev, 0, 12);
-    if (head.startsWith("\x89PNG\r\n\x1a\n")) o = PngOrientation(dev);
-    else if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") o = WebpOrientation(dev);
+    if (head.startsWith("\x89PNG\r\n\x1a\n")) o = ExifOrientation(PngChunk(dev, "eXIf"));
+    else if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") o = ExifOrientation(WebpChunk(dev, "EXIF"));
     dev.seek(was);
     return o;
+}
+
+QByteArray ContainerIccProfile(QIODevice& dev) {
+    const qint64 was = dev.pos();
+    QByteArray icc;
+    const QByteArray head = ReadAt(dev, 0, 12);
+    if (head.startsWith("\x89PNG\r\n\x1a\n")) icc = InflatedPngProfile(PngChunk(dev, "iCCP"));
+    else if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") icc = WebpChunk(dev, "ICCP");
+    else if (head.startsWith("II*") || head.startsWith(QByteArray("MM\0*", 4))) icc = TiffProfile(dev);
+    dev.seek(was);
+    return icc;
 }
 
 void PlaceRows(QImage& out, int tag, const uint32_t* rows, int r0, int count, int w, int h) {

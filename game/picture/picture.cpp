@@ -1,0 +1,213 @@
+#include "game/picture/picture.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QtEndian>
+#include <future>
+#include <memory>
+
+#include "game/picture/containers.h"
+#include "game/picture/heifpicture.h"
+#include "game/picture/jpegpicture.h"
+#include "game/picture/srgb.h"
+
+namespace pz {
+
+namespace {
+
+QString Truncated() {
+    return QStringLiteral("the file ends before the picture does; it may not have been copied whole.");
+}
+QString Damaged(const QString& why) { return QStringLiteral("the picture is damaged or incomplete (%1).").arg(why); }
+
+bool Cancelled(const std::atomic<bool>* cancel) { return cancel && cancel->load(); }
+
+QString SizeError(QSize size, qint64 maxPixels) {
+    if (!size.isValid() || size.isEmpty()) return QString();   // the decoder says what is wrong
+    if (size.width() <= kMaxPictureSide && size.height() <= kMaxPictureSide &&
+        qint64(size.width()) * size.height() <= maxPixels)
+        return QString();
+    return QStringLiteral("the picture is %1 x %2 pixels; at most %3 pixels either way and %4 million in all can be used.")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(kMaxPictureSide)
+        .arg(maxPixels / 1000000);
+}
+
+// The picture as the game plays it: opaque RGB32, transparent parts over
+// the documented background whatever colour the decoder left in them.
+QImage Opaque(QImage img) {
+    if (img.hasAlphaChannel()) {
+        QImage out(img.size(), QImage::Format_RGB32);
+        out.fill(kTransparentBackground);
+        QPainter p(&out);
+        p.drawImage(0, 0, img);
+        return out;
+    }
+    if (img.format() != QImage::Format_RGB32) img = img.convertToFormat(QImage::Format_RGB32);
+    return img;
+}
+
+// An uncompressed BMP shorter than its rows: Qt's reader shows the missing
+// rows black without a word.
+bool ShortBmp(QIODevice& dev) {
+    const qint64 was = dev.pos();
+    dev.seek(0);
+    const QByteArray h = dev.peek(54);
+    dev.seek(was);
+    if (h.size() < 54 || !h.startsWith("BM")) return false;
+    auto le32 = [&](int at) { return qFromLittleEndian<qint32>(h.constData() + at); };
+    const qint32 offBits = le32(10), w = le32(18), hgt = le32(22), compression = le32(30);
+    const int bpp = qFromLittleEndian<quint16>(h.constData() + 28);
+    // Uncompressed rows, with or without colour masks.
+    if ((compression != 0 && compression != 3 && compression != 6) || w <= 0 || hgt == 0 || bpp <= 0 || bpp > 32 ||
+        offBits < 0)
+        return false;
+    const qint64 stride = (qint64(w) * bpp + 31) / 32 * 4;
+    return dev.size() < qint64(offBits) + stride * std::abs(qint64(hgt));
+}
+
+// A GIF ends with its trailer byte; Qt's reader shows a cut one's missing
+// rows without a word.
+bool ShortGif(QIODevice& dev) {
+    const qint64 was = dev.pos();
+    const bool whole = dev.seek(dev.size() - 1) && dev.peek(1) == QByteArray(1, '\x3b');
+    dev.seek(was);
+    return !whole;
+}
+
+// The picture's colours made sRGB, the two halves on two cores.
+void ToSrgb(QImage& img, const SrgbConversion* toSrgb) {
+    if (!toSrgb || img.isNull()) return;
+    const int h = img.height(), half = h / 2;
+    auto rows = [&img, toSrgb](int from, int to) {
+        for (int y = from; y < to; ++y) toSrgb->Apply(reinterpret_cast<uint32_t*>(img.scanLine(y)), size_t(img.width()));
+    };
+    img.detach();   // scanLine() of a shared image would copy it on both threads
+    std::future<void> other = std::async(std::launch::async, rows, half, h);
+    rows(0, half);
+    other.wait();
+}
+
+PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels, const std::atomic<bool>* cancel) {
+    PictureResult r;
+    QImageReader reader(&dev);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+    if (!reader.canRead()) {
+        r.error = QStringLiteral("the file does not hold a picture of a kind the game can read.");
+        return r;
+    }
+    r.error = SizeError(reader.size(), maxPixels);
+    if (!r.error.isEmpty()) return r;
+    const QByteArray format = reader.format();
+    QImage img = reader.read();
+    if (img.isNull()) {
+        r.error = Damaged(reader.errorString());
+        return r;
+    }
+    if ((format == "bmp" && ShortBmp(dev)) || (format == "gif" && ShortGif(dev))) {
+        r.error = Truncated();
+        return r;
+    }
+    r.error = SizeError(img.size(), maxPixels);
+    if (!r.error.isEmpty() || Cancelled(cancel)) return r;
+    // Qt turns what its own readers know to be turned; PNG and WebP keep their
+    // EXIF block where only we look. Qt's own colour spaces are left alone:
+    // they take matrix profiles only, and make one of PNG's gamma alone.
+    const int tag = reader.transformation() == QImageIOHandler::TransformationNone ? ContainerOrientation(dev) : 0;
+    const std::unique_ptr<SrgbConversion> toSrgb = SrgbConversion::FromIcc(ContainerIccProfile(dev));
+    img = Opaque(std::move(img));
+    ToSrgb(img, toSrgb.get());
+    r.image = Oriented(img, tag);
+    return r;
+}
+
+}  // namespace
+
+PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels, const std::atomic<bool>* cancel) {
+    // Large photos are fine; the default limit of 128 MB is not.
+    // Qt decodes 16-bit pictures at 8 bytes a pixel before making them 4.
+    QImageReader::setAllocationLimit(int(std::max<qint64>(maxPixels * 8 / (1024 * 1024), 1)));
+    PictureResult r;
+    const QByteArray head = dev.peek(64);
+    if (head.isEmpty()) {
+        r.error = QStringLiteral("the file is empty.");
+        return r;
+    }
+    auto sizeError = [maxPixels](QSize size) { return SizeError(size, maxPixels); };
+    // JPEG through libjpeg itself, which says when the data ends too soon,
+    // turns a photo and makes its colours sRGB as it decodes.
+    if (head.startsWith("\xff\xd8\xff")) {
+        const QByteArray data = dev.readAll();
+        JpegPicture j = DecodeJpeg(data, JpegOrientation(data), sizeError, cancel);
+        r.image = std::move(j.image);
+        r.error = j.failure == JpegPicture::Truncated ? Truncated()
+                  : j.failure == JpegPicture::Damaged ? Damaged(j.reason)
+                                                      : j.reason;
+        return r;
+    }
+    // HEIF of any brand is known by libheif reading it; a file that only
+    // looked like one goes to Qt's readers.
+    if (MaybeHeif(head)) {
+        const QByteArray data = dev.readAll();
+        HeifResult heif = ReadHeif(data, sizeError);
+        if (!heif.notHeif) {
+            if (heif.image.isNull() || Cancelled(cancel)) {
+                r.error = Cancelled(cancel) ? QString() : heif.error;
+                return r;
+            }
+            r.image = Opaque(std::move(heif.image));
+            ToSrgb(r.image, heif.toSrgb.get());
+            return r;
+        }
+        dev.seek(0);
+    }
+    return DecodeWithQt(dev, maxPixels, cancel);
+}
+
+PictureResult ReadPicture(const QString& path, const std::atomic<bool>* cancel) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        PictureResult r;
+        r.error = f.errorString();
+        return r;
+    }
+    PictureResult r = DecodePicture(f, kMaxPicturePixels, cancel);
+    if (Cancelled(cancel)) return {};
+    return r;
+}
+
+bool IsPictureFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    if (MaybeHeif(f.peek(64)) && IsHeifFile(path)) return true;
+    QImageReader reader(&f);
+    reader.setDecideFormatFromContent(true);
+    return reader.canRead();
+}
+
+QString PicturePatterns() {
+    QStringList patterns{QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.gif")};
+    for (const QByteArray& f : QImageReader::supportedImageFormats()) {
+        patterns << QStringLiteral("*.") + QString::fromLatin1(f);
+        if (f == "jpeg") patterns << QStringLiteral("*.jpe");
+    }
+    patterns << HeifPatterns();
+    // Cameras and phones name their files in capitals (DSC_0001.JPG,
+    // IMG_0001.HEIC), and some file dialogs match case exactly.
+    for (qsizetype i = 0, n = patterns.size(); i < n; ++i) patterns << patterns[i].toUpper();
+    patterns.removeDuplicates();
+    return patterns.join(';');
+}
+
+QStringList PictureMimeTypes() {
+    QStringList types;
+    for (const QByteArray& m : QImageReader::supportedMimeTypes()) types << QString::fromLatin1(m);
+    types << HeifMimeTypes();
+    types.removeDuplicates();
+    return types;
+}
+
+}  // namespace pz
