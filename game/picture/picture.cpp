@@ -1,5 +1,6 @@
 #include "game/picture/picture.h"
 
+#include <QColorSpace>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -118,6 +119,7 @@ PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels, const std::atomic<b
     // they take matrix profiles only, and make one of PNG's gamma alone.
     const int tag = reader.transformation() == QImageIOHandler::TransformationNone ? ContainerOrientation(dev) : 0;
     const std::unique_ptr<SrgbConversion> toSrgb = SrgbConversion::FromIcc(ContainerIccProfile(dev));
+    img.setColorSpace(QColorSpace());   // sRGB once made so, like every picture the game reads
     img = Opaque(std::move(img));
     ToSrgb(img, toSrgb.get());
     r.image = Oriented(img, tag);

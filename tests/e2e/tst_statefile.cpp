@@ -108,12 +108,18 @@ private slots:
         const QString xbel = desktop::RecentFile();
         QFile::remove(xbel);
 
-        // An unexpanded field code, nothing, a missing file (told): no game, no record.
-        for (const QStringList& args : {QStringList{"%1"}, QStringList{}, QStringList{dir_.filePath("missing.psf")}}) {
+        // An unexpanded field code, nothing, a missing file (told as a state
+        // file), a text file (told as neither): no game, no record.
+        QVERIFY(test::WriteFile(dir_.filePath("notes.txt"), "shopping list\n"));
+        const QString said[] = {"", "", "The puzzle state file", "is neither a picture nor a puzzle state file"};
+        int i = 0;
+        for (const QStringList& args : {QStringList{"%1"}, QStringList{}, QStringList{dir_.filePath("missing.psf")},
+                                        QStringList{dir_.filePath("notes.txt")}}) {
             prompts_.messages.clear();
             Start(1000, 760, args);
             QVERIFY(!Loaded() && !QFile::exists(xbel));
             QCOMPARE(prompts_.messages.size(), args.isEmpty() || args[0] == "%1" ? 0 : 1);
+            QVERIFY(prompts_.messages.join("").contains(said[i++]));
         }
         // A path with a space arrives as two arguments joined by one space; a
         // path relative to the folder the game starts in and a file: URL name

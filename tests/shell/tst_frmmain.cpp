@@ -1,6 +1,9 @@
 // The main window as a player meets it, offscreen: menus, toolbar, opening a
 // picture through the (scripted) dialog, the painted frame, closing.
 #include <QMenuBar>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "game/dialogs/frmbesttimes.h"
 #include "platform/desktop/folders.h"
@@ -126,6 +129,40 @@ private slots:
         OpenWith(MakePicture("just.png", 33, 33));   // 33 x 33 is accepted, silently
         QCOMPARE(prompts_.messages.size(), 1);
         QCOMPARE(QString::fromStdString(m().ImageName), QString("just.png"));
+    }
+
+    // A file that takes its time (a pipe nobody writes yet): the window
+    // paints, resizes and says what it reads; Esc cancels and the puzzle on
+    // screen is as it was.
+    void slowReadKeepsTheWindowAliveAndCancels() {
+        OpenWith(MakePicture("good.png", 400, 300));
+        const std::string before = w_->session()->State();
+        const PuzzleSession* shown = w_->session();
+        const QString pipe = dir_.filePath("slow.png");
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        bool sawAlive = false;
+        QTimer::singleShot(800, this, [&] {
+            const QSize was = w_->backBuffer().Image().size();
+            w_->resize(w_->width() + 40, w_->height());
+            QTest::qWait(50);
+            sawAlive = w_->Reading() && w_->backBuffer().Image().size() != was &&
+                       w_->picPuzzle()->Notice().contains("slow.png") && !w_->mnuFileOptions->isEnabled() &&
+                       QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+            QTest::keyClick(w_.get(), Qt::Key_Escape);
+        });
+        OpenWith(pipe);
+        QVERIFY(sawAlive);
+        QVERIFY(!w_->Reading() && w_->picPuzzle()->Notice().isEmpty() && !QApplication::overrideCursor());
+        QVERIFY(prompts_.messages.isEmpty() && w_->mnuFileOptions->isEnabled() && w_->tmrPuzzle().isActive());
+        QVERIFY(w_->session() == shown && w_->session()->State() != before);   // cut again for the wider window
+        QCOMPARE(QString::fromStdString(m().ImageName), QString("good.png"));
+        QVERIFY(WindowShowsFrame());
+        // The abandoned read ends once the pipe has a writer, and drops what it made.
+        const int writer = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+        QVERIFY(writer >= 0);
+        ::close(writer);
+        QTRY_COMPARE(OffThread::StillRunning(), 0);
+        QVERIFY(prompts_.messages.isEmpty() && w_->session() == shown);
     }
 
     void unwritableCacheFolderIsReported() {

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <functional>
+#include <lcms2.h>
+#include <libheif/heif.h>
 
 #include "game/picture/picture.h"
 #include "testutil.h"
@@ -64,7 +66,187 @@ QImage Stored(const QImage& upright, int tag) {
     return out;
 }
 
+// The same HEIF file with only the generic brands: major mif1, the
+// compatible heic/avif brands made miaf.
+QByteArray Generic(QByteArray heif) {
+    const int end = std::min<int>(qFromBigEndian<quint32>(heif.constData()), int(heif.size()));
+    heif.replace(8, 4, "mif1");
+    for (int at = 16; at + 4 <= end; at += 4)
+        if (heif.mid(at, 4) != "mif1") heif.replace(at, 4, "miaf");
+    return heif;
+}
+
+QByteArray Saved(cmsHPROFILE p) {
+    cmsUInt32Number n = 0;
+    cmsSaveProfileToMem(p, nullptr, &n);
+    QByteArray icc(qsizetype(n), '\0');
+    cmsSaveProfileToMem(p, icc.data(), &n);
+    cmsCloseProfile(p);
+    return icc;
+}
+
+// A matrix profile whose primaries move every hue, as a tagged photo's
+// would, only more: stored red is meant as blue.
+QByteArray TurnedHues(double version, const cmsCIExyYTRIPLE& primaries = {{0.15, 0.06, 1}, {0.64, 0.33, 1}, {0.30, 0.60, 1}},
+                      bool srgbCurve = false) {
+    const cmsCIExyY white{0.3127, 0.3290, 1};
+    const cmsFloat64Number srgb[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+    cmsToneCurve* curve = srgbCurve ? cmsBuildParametricToneCurve(nullptr, 4, srgb) : cmsBuildGamma(nullptr, 2.2);
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE p = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(curve);
+    cmsSetProfileVersion(p, version);
+    return Saved(p);
+}
+
+// A table profile (ICC v4, RGB to Lab through a grid) that turns the
+// channels round.
+QByteArray TurnedTable() {
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile(), lab = cmsCreateLab4Profile(nullptr);
+    cmsHTRANSFORM toLab = cmsCreateTransform(srgb, TYPE_RGB_16, lab, TYPE_Lab_16, INTENT_PERCEPTUAL, 0);
+    cmsHPROFILE p = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(p, 4.3);
+    cmsSetDeviceClass(p, cmsSigInputClass);
+    cmsSetColorSpace(p, cmsSigRgbData);
+    cmsSetPCS(p, cmsSigLabData);
+    cmsPipeline* lut = cmsPipelineAlloc(nullptr, 3, 3);
+    cmsStage* grid = cmsStageAllocCLut16bit(nullptr, 17, 3, 3, nullptr);
+    cmsStageSampleCLut16bit(grid, [](const cmsUInt16Number in[], cmsUInt16Number out[], void* t) {
+        const cmsUInt16Number turned[3] = {in[2], in[0], in[1]};
+        cmsDoTransform(t, turned, out, 1);
+        return TRUE;
+    }, toLab, 0);
+    // Saved as lutAtoBType: curves, grid, curves.
+    cmsPipelineInsertStage(lut, cmsAT_BEGIN, grid);
+    cmsPipelineInsertStage(lut, cmsAT_BEGIN, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+    cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+    cmsWriteTag(p, cmsSigAToB0Tag, lut);
+    cmsWriteTag(p, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+    cmsMLU* name = cmsMLUalloc(nullptr, 1);
+    cmsMLUsetASCII(name, "en", "US", "turned table");
+    cmsWriteTag(p, cmsSigProfileDescriptionTag, name);
+    cmsMLUfree(name);
+    cmsPipelineFree(lut);
+    cmsDeleteTransform(toLab);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(lab);
+    return Saved(p);
+}
+
+QByteArray LinearGrey() {
+    cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
+    cmsHPROFILE p = cmsCreateGrayProfile(cmsD50_xyY(), linear);
+    cmsFreeToneCurve(linear);
+    return Saved(p);
+}
+
+// A lossless HEIF or AVIF of the picture whose colour box is the coded
+// description (nclx) of these primaries and transfer, as phones write it;
+// heif-enc of this libheif writes none.
+bool CodedHeif(const QImage& picture, int primaries, int transfer, bool av1, const QString& out) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    heif_context* ctx = heif_context_alloc();
+    heif_image* img = nullptr;
+    heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &img);
+    heif_image_add_plane(img, heif_channel_interleaved, rgb.width(), rgb.height(), 8);
+    int stride = 0;
+    uint8_t* plane = heif_image_get_plane(img, heif_channel_interleaved, &stride);
+    for (int y = 0; y < rgb.height(); ++y) memcpy(plane + y * stride, rgb.constScanLine(y), size_t(rgb.width()) * 3);
+    heif_color_profile_nclx* nclx = heif_nclx_color_profile_alloc();
+    heif_nclx_color_profile_set_color_primaries(nclx, uint16_t(primaries));
+    heif_nclx_color_profile_set_transfer_characteristics(nclx, uint16_t(transfer));
+    heif_nclx_color_profile_set_matrix_coefficients(nclx, 0);   // RGB as it is: lossless
+    nclx->full_range_flag = 1;
+    heif_image_set_nclx_color_profile(img, nclx);
+    heif_encoder* encoder = nullptr;
+    heif_context_get_encoder_for_format(ctx, av1 ? heif_compression_AV1 : heif_compression_HEVC, &encoder);
+    heif_encoder_set_lossless(encoder, 1);
+    heif_encoder_set_parameter(encoder, "chroma", "444");
+    heif_encoding_options* options = heif_encoding_options_alloc();
+    options->macOS_compatibility_workaround_no_nclx_profile = 0;
+    options->output_nclx_profile = nclx;
+    const bool ok = heif_context_encode_image(ctx, img, encoder, options, nullptr).code == heif_error_Ok &&
+                    heif_context_write_to_file(ctx, QFile::encodeName(out).constData()).code == heif_error_Ok;
+    heif_encoding_options_free(options);
+    heif_encoder_release(encoder);
+    heif_nclx_color_profile_free(nclx);
+    heif_image_release(img);
+    heif_context_free(ctx);
+    return ok;
+}
+
+// What Little CMS's own tool makes of a picture with this profile, in sRGB.
+QImage Tificc(const QImage& picture, const QByteArray& icc, bool grey, const QString& dir) {
+    const QString in = dir + "/tificc-in.tif", out = dir + "/tificc-out.tif", profile = dir + "/tificc.icc";
+    if (!picture.convertToFormat(grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888).save(in) ||
+        !test::WriteFile(profile, icc) || !RunTool("tificc", {"-i", profile, "-t", "0", in, out}))
+        return {};
+    return QImage(out).convertToFormat(QImage::Format_RGB32);
+}
+
 }  // namespace
+
+// Each profile in each kind of file that carries one: its pixels as Little
+// CMS's tificc converts them to sRGB; an sRGB or damaged profile changes no
+// pixel of the picture stored.
+TEST(Picture, ProfiledPicturesShowTheirSrgbColours) {
+    QTemporaryDir dir;
+    const QImage colours = Blocks({64, 48}), greys = Blocks({64, 48}, true).convertToFormat(QImage::Format_Grayscale8);
+    const QByteArray p3 = TurnedHues(4.3, {{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}}, true);
+    const struct Profile {
+        const char* name;
+        QByteArray icc;
+        bool grey, moves;
+    } profiles[] = {
+        {"hues2", TurnedHues(2.1), false, true},      {"hues4", TurnedHues(4.3), false, true},
+        {"table", TurnedTable(), false, true},        {"grey", LinearGrey(), true, true},
+        {"srgb", Saved(cmsCreate_sRGBProfile()), false, false},
+        {"damaged", TurnedHues(2.1).left(300), false, false},
+    };
+    ASSERT_FALSE(profiles[2].icc.isEmpty());
+    // Written untagged by Qt or heif-enc (losslessly), then given the profile.
+    auto tag = [&](const QString& file, const QByteArray& icc) {
+        return test::WriteFile(dir.filePath("p.icc"), icc) &&
+               RunTool("exiftool", {"-q", "-overwrite_original", "-icc_profile<=" + dir.filePath("p.icc"), file});
+    };
+    auto heif = [&](const QString& png, const QString& out) {
+        return RunTool("heif-enc", {"-L", "-p", "chroma=444", "--matrix_coefficients=0", png, "-o", out});
+    };
+    for (const Profile& p : profiles) {
+        for (const char* kind : {"jpg", "png", "webp", "tif", "heic", "avif"}) {
+            const bool heifKind = QByteArray(kind) == "heic" || QByteArray(kind) == "avif";
+            if (p.grey && (heifKind || QByteArray(kind) == "webp")) continue;
+            const QString name = QStringLiteral("%1.%2").arg(p.name, kind);
+            const QString plain = dir.filePath("plain-" + name), tagged = dir.filePath(name);
+            const QImage& source = p.grey ? greys : colours;
+            if (heifKind) {
+                const QString png = dir.filePath(QStringLiteral("%1.png").arg(p.name));
+                ASSERT_TRUE(source.save(png) && heif(png, plain) && tag(png, p.icc) && heif(png, tagged)) << name.toStdString();
+            } else {
+                ASSERT_TRUE(source.save(plain, nullptr, 100) && QFile::copy(plain, tagged) && tag(tagged, p.icc)) << name.toStdString();
+            }
+            const PictureResult stored = ReadPicture(plain), shown = ReadPicture(tagged);
+            ASSERT_FALSE(stored.image.isNull()) << name.toStdString();
+            if (!p.moves) {
+                EXPECT_TRUE(shown.image == stored.image) << name.toStdString();
+                continue;
+            }
+            const QImage expected = Tificc(stored.image, p.icc, p.grey, dir.path());
+            EXPECT_GT(MaxDiff(stored.image, expected), 20) << name.toStdString();   // the profile does move colours
+            EXPECT_LE(MaxDiff(shown.image, expected), 2) << name.toStdString() << " " << shown.error.toStdString();
+        }
+    }
+    // HEIF's coded description of Display P3 (the phones'), as the same
+    // primaries in a profile give them; BT.709's is sRGB's and changes nothing.
+    for (const bool av1 : {false, true}) {
+        const QString p3File = dir.filePath(av1 ? "p3.avif" : "p3.heic"), bt709 = dir.filePath(av1 ? "709.avif" : "709.heic");
+        ASSERT_TRUE(CodedHeif(colours, 12, 13, av1, p3File) && CodedHeif(colours, 1, 1, av1, bt709));
+        const QImage plain = ReadPicture(bt709).image, expected = Tificc(plain, p3, false, dir.path());
+        EXPECT_EQ(MaxDiff(plain, colours), 0) << av1;
+        EXPECT_GT(MaxDiff(plain, expected), 8);
+        EXPECT_LE(MaxDiff(ReadPicture(p3File).image, expected), 2) << av1;
+    }
+}
 
 TEST(Picture, EveryOrientationTagShowsTheUprightPicture) {
     QTemporaryDir dir;
@@ -157,10 +339,18 @@ TEST(Picture, OddFilesOpenOrGetTheirMessage) {
         {"photo.heic", [&](const QString& out) { return RunTool("heif-enc", {"-q", "95", base, "-o", out}); }, &picture, 40, {}},
         {"photo.avif", [&](const QString& out) { return RunTool("heif-enc", {"-A", "-q", "95", base, "-o", out}); }, &picture, 40, {}},
         {"several.heic", [&](const QString& out) { return RunTool("heif-enc", {"-q", "95", base, other, "-o", out}); }, &picture, 40, {}},
+        // HEIF of the generic brand, alone and as a collection: libheif reads them.
+        {"generic.heif", bytes([&] { return Generic(test::ReadFile(dir.filePath("photo.heic"))); }), &picture, 40, {}},
+        {"generic-several.heif", bytes([&] { return Generic(test::ReadFile(dir.filePath("several.heic"))); }), &picture, 40, {}},
         {"png-named.jpg", bytes([&] { return test::ReadFile(base); }), &picture, 0, {}},
         {"empty.jpg", bytes([] { return QByteArray(); }), none, 0, "the file is empty."},
         {"short.jpg", cut(big, 0.6), none, 0, "the file ends before the picture does"},
         {"short-turned.jpg", cut(turned, 0.6), none, 0, "the file ends before the picture does"},
+        {"short-cmyk.jpg", [&](const QString& out) { return convert({big, "-colorspace", "CMYK"})(out) && cut(out, 0.6)(out); },
+         none, 0, "the file ends before the picture does"},
+        {"short-progressive-cmyk.jpg",
+         [&](const QString& out) { return convert({big, "-colorspace", "CMYK", "-interlace", "Plane"})(out) && cut(out, 0.6)(out); },
+         none, 0, "the file ends before the picture does"},
         {"short.bmp", cut(dir.filePath("four.bmp"), 0.6), none, 0, "the file ends before the picture does"},
         {"short-masked.bmp", bytes([&] { QBuffer b; see.save(&b, "BMP"); return b.data().left(b.data().size() * 6 / 10); }), none, 0, "the file ends before the picture does"},
         {"short.gif", cut(dir.filePath("interlaced.gif"), 0.8), none, 0, "the file ends before the picture does"},
