@@ -3,8 +3,10 @@
 #include <libheif/heif.h>
 
 #include <QFile>
-
+#include <future>
 #include <memory>
+
+#include "game/picture/newpicture.h"
 
 namespace pz {
 
@@ -42,8 +44,23 @@ std::unique_ptr<SrgbConversion> ColourOf(const heif_image_handle* handle) {
 QString Why(const heif_error& e) {
     if (e.code == heif_error_Unsupported_feature && e.subcode == heif_suberror_Unsupported_codec)
         return QStringLiteral("this kind of HEIF picture cannot be decoded here (no decoder for its codec).");
-    const QString what = e.message && *e.message ? QString::fromUtf8(e.message) : QStringLiteral("not a HEIF picture");
+    const QString what =
+        e.message && *e.message ? QString::fromUtf8(e.message).simplified() : QStringLiteral("not a HEIF picture");
     return QStringLiteral("the picture is damaged or incomplete (%1).").arg(what);
+}
+
+// 8-bit RGB rows to RGB32, as Qt converts them, the two halves on two cores.
+void Widen(const uint8_t* rgb, int stride, QImage& out) {
+    auto rows = [&](int from, int to) {
+        for (int y = from; y < to; ++y) {
+            const uint8_t* s = rgb + qsizetype(stride) * y;
+            auto* d = reinterpret_cast<uint32_t*>(out.scanLine(y));
+            for (int x = 0; x < out.width(); ++x, s += 3) d[x] = 0xff000000u | uint32_t(s[0]) << 16 | uint32_t(s[1]) << 8 | s[2];
+        }
+    };
+    std::future<void> other = std::async(std::launch::async, rows, out.height() / 2, out.height());
+    rows(0, out.height() / 2);
+    other.wait();
 }
 
 bool CanDecode(heif_compression_format f) { return heif_have_decoder_for_format(f) != 0; }
@@ -97,6 +114,9 @@ HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>&
     std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
     options->ignore_transformations = 0;   // rotation and mirror boxes make it upright
     options->strict_decoding = 1;          // coded data with errors is damage, not a warning
+    // Opaque pictures are widened into the game's format as they come out;
+    // the picture is mapped in while libheif decodes.
+    NewPicture target = alpha ? NewPicture() : MakeNewPicture(QSize(w, h));
     heif_image* img = nullptr;
     err = heif_decode_image(handle.get(), &img, heif_colorspace_RGB,
                             alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
@@ -120,6 +140,13 @@ HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>&
     if (!bits || iw <= 0 || ih <= 0) {
         heif_image_release(img);
         r.error = QStringLiteral("the picture could not be decoded");
+        return r;
+    }
+    if (target.mapping.valid()) target.mapping.wait();
+    if (!target.image.isNull() && target.image.size() == QSize(iw, ih)) {
+        Widen(bits, stride, target.image);
+        heif_image_release(img);
+        r.image = std::move(target.image);
         return r;
     }
     // The image borrows libheif's pixels and gives them back when it goes.

@@ -16,7 +16,7 @@ namespace pz {
 bool MaybeHeif(const QByteArray& head);
 
 struct HeifResult {
-    QImage image;   // upright, 8 bits a channel (RGB888 or RGBA8888); null on failure
+    QImage image;   // upright: RGB32, or RGBA8888 with alpha; null on failure
     QString error;
     bool notHeif = false;   // libheif found no HEIF file at all
     // What its colour profile or coded colour description asks for; none

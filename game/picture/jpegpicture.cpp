@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <future>
+#include <algorithm>
 #include <vector>
 // clang-format off
 #include <jpeglib.h>
@@ -11,6 +12,7 @@
 // clang-format on
 
 #include "game/picture/containers.h"
+#include "game/picture/newpicture.h"
 #include "game/picture/srgb.h"
 
 namespace pz {
@@ -104,9 +106,13 @@ struct Colours {
 struct Bands {
     static constexpr int kRows = 32;
     std::vector<uint32_t> buffer[2];
-    std::future<void> finishing;
+    std::future<void> finishing, mapping;
     void Wait() {
         if (finishing.valid()) finishing.wait();
+    }
+    void WaitAll() {
+        Wait();
+        if (mapping.valid()) mapping.wait();
     }
 };
 
@@ -141,36 +147,33 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& 
     const QSize upright = tag >= 5 ? QSize(h, w) : QSize(w, h);
     refusal = sizeError(upright);
     if (!refusal.isEmpty()) return false;
-    out = QImage(upright, QImage::Format_RGB32);
+    NewPicture target = MakeNewPicture(upright);
+    out = std::move(target.image);
+    bands.mapping = std::move(target.mapping);
     if (out.isNull()) {
         refusal = QStringLiteral("there is not enough memory for a picture of %1 x %2 pixels.")
                       .arg(upright.width())
                       .arg(upright.height());
         return false;
     }
+    // Bands of rows, decoded straight to their places unless turned: libjpeg
+    // hands several rows a call faster than one.
     const bool turned = tag > 1;
-    if (!turned && !colours.Needed()) {   // as stored: each row straight to its place
-        uchar* bits = out.bits();
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW row = bits + out.bytesPerLine() * qsizetype(cinfo.output_scanline);
-            if (jpeg_read_scanlines(&cinfo, &row, 1) == 0) break;
-        }
-    }
     for (auto& b : bands.buffer) b.resize(turned ? size_t(w) * Bands::kRows : 0);
     JSAMPROW rows[Bands::kRows];
-    for (int which = 0; (turned || colours.Needed()) && cinfo.output_scanline < cinfo.output_height; which ^= 1) {
+    for (int which = 0; cinfo.output_scanline < cinfo.output_height; which ^= 1) {
         const int r0 = int(cinfo.output_scanline);
-        // A turned band goes to its own buffer, an upright one to its rows.
         uint32_t* band = turned ? bands.buffer[which].data() : reinterpret_cast<uint32_t*>(out.scanLine(r0));
         const qsizetype stride = turned ? w : out.bytesPerLine() / 4;
         for (int i = 0; i < Bands::kRows; ++i) rows[i] = reinterpret_cast<JSAMPROW>(band + stride * i);
         int got = 0;
         while (got < Bands::kRows && cinfo.output_scanline < cinfo.output_height) {
-            const int n = int(jpeg_read_scanlines(&cinfo, rows + got, JDIMENSION(Bands::kRows - got)));
+            const int n = int(jpeg_read_scanlines(&cinfo, rows + got, JDIMENSION(std::min(Bands::kRows, h - r0) - got)));
             if (n == 0) break;
             got += n;
         }
         if (got == 0) break;
+        if (!turned && !colours.Needed()) continue;
         bands.Wait();
         bands.finishing = std::async(std::launch::async, [&out, &colours, turned, tag, band, stride, r0, got, w, h] {
             if (colours.Needed())
@@ -201,7 +204,7 @@ JpegPicture DecodeJpeg(const QByteArray& data, int orientation, const std::funct
     Colours colours;
     QString refusal;
     const bool ok = Decode(cinfo, err, data, orientation, sizeError, out, bands, colours, refusal);
-    bands.Wait();   // a longjmp out of libjpeg leaves the last band being finished
+    bands.WaitAll();   // a longjmp out of libjpeg leaves the last band being finished
     jpeg_destroy_decompress(&cinfo);
     JpegPicture r;
     if (ok && err.truncated)
