@@ -28,7 +28,8 @@ int RunPuzzora(int argc, char** argv, bool untilShown) {
         QCoreApplication::processEvents();   // the first expose and paint
         return main.isVisible() ? 0 : 1;
     }
-    const int code = app.exec();
+    // A window closed while its start-up file was read has nothing left to run.
+    const int code = main.isVisible() ? app.exec() : 0;
     // A read the player cancelled may still be decoding on its own thread.
     // The game does not wait for it, nor unload its libraries under it:
     // everything it keeps is already written.
