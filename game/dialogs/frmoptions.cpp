@@ -133,6 +133,9 @@ void frmOptions::LayOut() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraOptions);
     layout->addLayout(buttons);
+    // Made last, so it comes last in the tab order too.
+    chkResumeLastPuzzle = new QCheckBox(QStringLiteral("Resume the last puzzle at start"));
+    layout->addWidget(chkResumeLastPuzzle);
 }
 
 void frmOptions::Form_Load() {
@@ -153,6 +156,7 @@ void frmOptions::Form_Load() {
     if (s_.PreviewSize == 2) optPreviewSizeLarge->setChecked(true);
     if (s_.TimePuzzle) chkTimePuzzle->setChecked(true);
     if (s_.SystemMemory) chkSystemMemory->setChecked(true);
+    chkResumeLastPuzzle->setChecked(s_.ResumeLastPuzzle);
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->availableGeometry();
@@ -247,6 +251,12 @@ void frmOptions::cmdApply_Click() {
     SaveSetting(store_, s_, Setting::SystemMemory);
     s_.TimePuzzle = chkTimePuzzle->isChecked();
     SaveSetting(store_, s_, Setting::TimePuzzle);
+    // Stored only once the player changes it: a player who never does keeps
+    // the 27 keys alone.
+    if (chkResumeLastPuzzle->isChecked() != s_.ResumeLastPuzzle) {
+        s_.ResumeLastPuzzle = chkResumeLastPuzzle->isChecked();
+        SaveSetting(store_, s_, Setting::ResumeLastPuzzle);
+    }
     host_.picPuzzle_Paint();
 }
 

@@ -48,7 +48,8 @@ public:
     QGroupBox *fraOptions = nullptr, *fraNumPieces = nullptr, *fraMainColors = nullptr, *fraPreviewCaption = nullptr,
               *fraPreviewSize = nullptr, *fraAdvancedOptions = nullptr;
     QComboBox* cmbPieces = nullptr;
-    QCheckBox *chkOutlinePieces = nullptr, *chkTimePuzzle = nullptr, *chkSystemMemory = nullptr;
+    QCheckBox *chkOutlinePieces = nullptr, *chkTimePuzzle = nullptr, *chkSystemMemory = nullptr,
+              *chkResumeLastPuzzle = nullptr;
     ClickableLabel* lblSystemMemory = nullptr;   // the system memory box's caption
     ColorSwatch *shpOutlineColor = nullptr, *shpBackgroundColor = nullptr, *shpPreviewCaptionTextColor = nullptr,
                 *shpPreviewCaptionBackColor = nullptr;

@@ -26,6 +26,9 @@ struct Settings {
     // The number of pieces the next picture is cut into; a loaded state
     // file's count takes its place.
     int16_t NumberOfPieces = 64;
+    // Beyond the 27 keys: a start with nothing on the command line loads the
+    // kept puzzle.
+    bool ResumeLastPuzzle = false;
 };
 
 }  // namespace pz

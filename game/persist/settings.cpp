@@ -125,6 +125,7 @@ void LoadSettings(const SettingsStore& store, Settings& s) {
     s.PreviewSize = uint8_t(r.Whole("Preview Size", 3, 2, 4));
     const long long n = r.Whole("Number of Pieces", 64, 4, 600);
     s.NumberOfPieces = int16_t(IsCuttablePieceCount(n) ? n : 64);
+    s.ResumeLastPuzzle = r.Bool("Resume Last Puzzle", false);
 }
 
 namespace {
@@ -148,6 +149,7 @@ void SaveSetting(SettingsStore& st, const Settings& s, Setting which) {
         case Setting::OutlinePieces: return st.Save("Outline Pieces", BoolText(s.OutlinePieces));
         case Setting::SystemMemory: return st.Save("System Memory", BoolText(s.SystemMemory));
         case Setting::TimePuzzle: return st.Save("Time Puzzle", BoolText(s.TimePuzzle));
+        case Setting::ResumeLastPuzzle: return st.Save("Resume Last Puzzle", BoolText(s.ResumeLastPuzzle));
         case Setting::BackgroundColor: return SaveColour(st, "Background", s.Background);
         case Setting::OutlineColor: return SaveColour(st, "Outline", s.Outline);
         case Setting::PreviewCaptionBackColor:

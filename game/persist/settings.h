@@ -29,7 +29,7 @@ std::optional<bool> ParseBoolText(const std::string& text);
 std::optional<long long> ParseWholeText(const std::string& text);
 std::string BoolText(bool v);
 
-// Reads all 27 keys in their fixed order. A missing key takes its default;
+// Reads all 27 keys in their fixed order, then "Resume Last Puzzle". A missing key takes its default;
 // a value that does not convert or lies outside its range takes the default
 // too, so that nothing later can divide by zero or index out of range.
 void LoadSettings(const SettingsStore& store, Settings& s);
@@ -52,6 +52,7 @@ enum class Setting {
     OutlineColor,
     PreviewCaptionBackColor,
     PreviewCaptionTextColor,   // its parts and colour; it keeps no fill
+    ResumeLastPuzzle,
 };
 
 // Stores one setting's keys from the current values at once; no other code

@@ -73,6 +73,12 @@ PuzzleSession::Made PuzzleSession::FromState(LoadedState state, QImage picture, 
     return {std::move(session), {}};
 }
 
+std::string PuzzleSession::StateNaming(const std::string& picturePath) const {
+    PuzzleModel named = m_;
+    named.ImageFileName = picturePath;
+    return WriteState(grid_, named);
+}
+
 Redraw PuzzleSession::Scramble(PlaySize size, Random& rnd) {
     EndDrag();
     pz::Scramble(grid_, m_, size.width, size.height, rnd);

@@ -87,6 +87,8 @@ public:
     void Tick() { ++m_.ElapsedSeconds; }
     // The state file's bytes; throws StateFileError.
     std::string State() const { return WriteState(grid_, m_); }
+    // The same with another picture path in it (the kept puzzle's copy).
+    std::string StateNaming(const std::string& picturePath) const;
     // Saves the state file whole or not at all, so that an existing file
     // survives a failed save; what went wrong, else empty.
     QString SaveTo(const QString& path) const;

@@ -8,6 +8,7 @@
 
 #include "game/dialogs/frmbesttimes.h"
 #include "game/persist/besttimes.h"
+#include "game/persist/keptpuzzle.h"
 #include "game/persist/programdir.h"
 #include "game/persist/statefilereader.h"
 #include "game/persist/workingimage.h"
@@ -34,12 +35,19 @@ bool IsStateFileName(const QString& name) { return name.endsWith(QStringLiteral(
 
 void frmMain::Form_Load(const QStringList& arguments) {
     // Before the game moves to its own folder.
-    const QString given = CommandLineFile(arguments);
+    const bool resume = arguments == QStringList{QStringLiteral("--resume")};
+    const QString given = resume ? QString() : CommandLineFile(arguments);
     QDir::setCurrent(ProgramDirectory());
     RemoveLeftoverWorkingCopy(WorkingBitmapPath());
     InitDirectDraw();
     LoadSettings(svc_.store, settings_);
     show();
+    // The kept puzzle when asked for, by --resume or the setting with an
+    // empty command line; with none kept, the start is the usual one.
+    if (given.isEmpty() && (resume || settings_.ResumeLastPuzzle) && QFileInfo(KeptStatePath()).isFile()) {
+        stateFileName_ = KeptStatePath();
+        LoadPuzzleState();
+    }
     // A picture is opened as File > Open opens it; anything else is taken
     // for a state file, with its message when it is none. A file that is
     // there and is neither is named as what it is.
@@ -95,6 +103,7 @@ bool frmMain::LoadPuzzleState() {
     settings_.NumberOfPieces = opened->session->grid().NumberOfPieces;
     FitToPlayArea(*opened);
     TakeOver(std::move(opened->session));
+    keptOurs_ = QFileInfo(file) == QFileInfo(KeptStatePath());   // resumed: its kept copy is this puzzle's
     StartWorkingCopy(picturePath);
     picPuzzle_Paint();
     tmrPuzzle_.start();
@@ -147,15 +156,54 @@ void frmMain::mnuViewBestTimes_Click() {
 void frmMain::mnuFileHint_Click() {
     if (!session_) return;
     const auto keep = session_;
+    const int16_t inPlace = keep->model().InPlaceCount;
     picPuzzle_->unsetCursor();   // the session ends any drag itself
     Show(keep->Hint(settings_, svc_.random, *this));
+    Played(*keep, inPlace);
 }
 
 void frmMain::mnuFileSolve_Click() {
     if (!session_) return;
     const auto keep = session_;
+    const int16_t inPlace = keep->model().InPlaceCount;
     picPuzzle_->unsetCursor();
     Show(keep->Solve(settings_, *this));
+    Played(*keep, inPlace);
+}
+
+void frmMain::Played(const PuzzleSession& played, int16_t inPlaceBefore) {
+    if (session_.get() != &played) return;   // replaced while a prompt was up
+    moved_ = dirty_ = true;
+    if (played.model().PuzzleComplete) {
+        // Nothing is left to resume of a finished puzzle.
+        if (keptOurs_) kept_.Remove();
+        keptOurs_ = false;
+        return;
+    }
+    if (played.model().InPlaceCount != inPlaceBefore || keepAfterDrag_) KeepPuzzle(false);
+}
+
+void frmMain::KeepPuzzle(bool wait) {
+    if (session_ && moved_ && dirty_ && !session_->model().PuzzleComplete) {
+        const QString picture = KeptPuzzle::PicturePathFor(QString::fromStdString(session_->model().ImageName));
+        try {
+            if (!picture.isEmpty()) {
+                kept_.Keep(QByteArray::fromStdString(session_->StateNaming(picture.toStdString())),
+                           session_->Picture(), picture);
+                dirty_ = keepAfterDrag_ = false;
+                keptOurs_ = true;
+            }
+        } catch (const StateFileError&) {
+            // A puzzle the state file cannot hold is not kept.
+        }
+    }
+    if (wait) kept_.Wait();
+}
+
+void frmMain::KeepTimer_Timer() {
+    if (!dirty_) return;
+    if (session_ && session_->Dragging()) keepAfterDrag_ = true;   // never in the middle of a drag
+    else KeepPuzzle(false);
 }
 
 void frmMain::picPuzzle_MouseDown(int button, double x, double y) {
@@ -181,7 +229,10 @@ void frmMain::picPuzzle_MouseUp(int button, double, double) {
     picPuzzle_->unsetCursor();
     if (!session_) return;
     const auto keep = session_;
+    const bool dragged = keep->Dragging();
+    const int16_t inPlace = keep->model().InPlaceCount;
     Show(keep->Release(settings_, *this, PlayNow()));
+    if (dragged) Played(*keep, inPlace);
 }
 
 QString frmMain::SamplesFolder() const { return PictureStartFolder(); }
@@ -341,7 +392,9 @@ bool frmMain::SetWholeImage() {
 
 void frmMain::TakeOver(std::unique_ptr<PuzzleSession> next) {
     picPuzzle_->unsetCursor();   // a drag goes with the puzzle it was in
+    KeepPuzzle(false);           // the puzzle it replaces, if it was played
     session_ = std::move(next);
+    moved_ = dirty_ = keepAfterDrag_ = keptOurs_ = false;
     EnableCommands();
 }
 
@@ -384,6 +437,7 @@ void frmMain::mnuViewPreview_Click() {
 
 void frmMain::mnuFileClose_Click() {
     reading_.Cancel();
+    KeepPuzzle(true);
     tmrPuzzle_.stop();
     picPuzzle_->unsetCursor();
     session_.reset();   // its time, images, records, picture and drag go with it

@@ -11,6 +11,7 @@
 #include "game/interaction/play.h"
 #include "game/interaction/random.h"
 #include "game/persist/besttimesfile.h"
+#include "game/persist/keptpuzzle.h"
 #include "game/persist/settings.h"
 #include "game/persist/workingimage.h"
 #include "game/session/opening.h"
@@ -103,6 +104,13 @@ public:
     // the close box cancel the read.
     bool Reading() const { return reading_.Running(); }
 
+    // The kept puzzle: written after every lock home, every 30 seconds while
+    // the player moves pieces (never mid-drag), and on every way out (Close,
+    // Exit, the close box, the end of the desktop session, SIGTERM).
+    void KeepPuzzle(bool wait);
+    void KeepTimer_Timer();
+    void FlushKeptPuzzle() { kept_.Wait(); }
+
     // Blocks until the working bitmap is on disk.
     void FlushWorkingFile() { bitmapWriter_.Wait(); }
 
@@ -132,6 +140,9 @@ protected:
 
 private:
     void StopTimer() override { tmrPuzzle_.stop(); }
+    // After the player changed the puzzle: keeps it when a group locked
+    // home, forgets it once complete.
+    void Played(const PuzzleSession& played, int16_t inPlaceBefore);
     // A command chosen in the middle of a drag ends it first.
     void EndDragForCommand();
     // The one place a new puzzle replaces the one on screen.
@@ -185,6 +196,12 @@ private:
     bool unloaded_ = false;
     QString stateFileName_;   // the state file to load next
     OffThread reading_;       // the file being read, if any
+    KeptPuzzle kept_;
+    QTimer keepTimer_;
+    bool moved_ = false;           // the player changed the puzzle on screen
+    bool dirty_ = false;           // ... since it was last kept
+    bool keepAfterDrag_ = false;   // the timer came during a drag
+    bool keptOurs_ = false;        // the kept puzzle is this one
     winmsg::HWND hwnd_ = 0;
     std::map<QString, std::unique_ptr<forms::HostedControl>> controls_;
     BestTimesFile bestTimesFile_;

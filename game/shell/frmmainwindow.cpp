@@ -1,6 +1,8 @@
 // The main window's controls: the play area and its mouse, the menus, the
 // toolbar, the timer and the controls its saved form data names.
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QSessionManager>
 #include <QDesktopServices>
 #include <QProcess>
 #include <QDragEnterEvent>
@@ -63,6 +65,12 @@ frmMain::frmMain(Settings& settings, MainServices services, QWidget* parent)
 
     tmrPuzzle_.setInterval(1000);
     connect(&tmrPuzzle_, &QTimer::timeout, this, [this] { tmrPuzzle_Timer(); });
+    keepTimer_.setInterval(30000);
+    connect(&keepTimer_, &QTimer::timeout, this, [this] { KeepTimer_Timer(); });
+    keepTimer_.start();
+    // The desktop session ending, or the application quitting by any way.
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { KeepPuzzle(true); });
+    connect(qGuiApp, &QCoreApplication::aboutToQuit, this, [this] { KeepPuzzle(true); });
     resize(800, 600);
     setAcceptDrops(true);
 
