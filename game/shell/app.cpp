@@ -27,7 +27,9 @@ void OnSignal(int) {
     [[maybe_unused]] const ssize_t n = ::write(signalled[0], &c, 1);
 }
 
-void EndOnSignals(QMainWindow& window) {
+}  // namespace
+
+void EndOnSignals(frmMain& window) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalled) != 0) return;
     auto* notifier = new QSocketNotifier(signalled[1], QSocketNotifier::Read, &window);
     QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
@@ -43,6 +45,8 @@ void EndOnSignals(QMainWindow& window) {
     ::sigaction(SIGTERM, &sa, nullptr);
     ::sigaction(SIGHUP, &sa, nullptr);
 }
+
+namespace {
 
 constexpr const char* kUsage =
     "Usage: puzzora [PICTURE | STATE-FILE.psf]\n"

@@ -201,11 +201,11 @@ QList<Icon> IconsIn(const QString& hicolorDir) {
     return icons;
 }
 
-QString ExecLine(const QString& executable) {
+QString ExecLine(const QString& executable, const QString& argument) {
     // GLib looks the program up before it expands "%%", so a path with a
     // "%" is started through env, which GLib finds on PATH.
     const QString program = ExecArgument(executable);
-    return (executable.contains('%') ? QStringLiteral("env ") + program : program) + QStringLiteral(" %f");
+    return (executable.contains('%') ? QStringLiteral("env ") + program : program) + ' ' + argument;
 }
 
 bool InstalledEntryExists(const QStringList& dataDirs, const QString& dataHome) {
@@ -230,7 +230,12 @@ QList<RegistrationFile> RegistrationFiles(const Registration& r) {
                              "Categories=Game;LogicGame;\n"
                              "Keywords=jigsaw;puzzle;picture;\n"
                              "StartupWMClass=" + QByteArray(kWindowClass) + "\n"
-                             "Terminal=false\n";
+                             "Terminal=false\n"
+                             "Actions=resume;\n"
+                             "\n"
+                             "[Desktop Action resume]\n"
+                             "Name=Resume Last Puzzle\n"
+                             "Exec=" + ExecLine(r.executable, QStringLiteral("--resume")).toUtf8() + "\n";
     QList<RegistrationFile> files{
         {QLatin1String(kMimePath), MimePackage(id, true)},
         {QStringLiteral("applications/") + QLatin1String(kAppId) + QStringLiteral(".desktop"), entry},

@@ -41,9 +41,9 @@ struct Registration {
     QByteArray earlierIconPng;   // the icon earlier versions wrote, to know it again
 };
 
-// The Exec value that starts the executable with one file, as GLib and the
-// Desktop Entry rules read it.
-QString ExecLine(const QString& executable);
+// The Exec value that starts the executable with one file (or with the
+// argument given), as GLib and the Desktop Entry rules read it.
+QString ExecLine(const QString& executable, const QString& argument = QStringLiteral("%f"));
 
 // Whether an entry with our file id is installed in one of the folders.
 bool InstalledEntryExists(const QStringList& dataDirs, const QString& dataHome);

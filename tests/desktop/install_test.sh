@@ -59,6 +59,7 @@ echo "installed tree complete"
 # 2. Metadata passes its validators (warnings count as failures).
 desktop-file-validate "$P/share/applications/$ID.desktop" || fail "desktop entry"
 grep -qx "TryExec=$P/bin/puzzora" "$P/share/applications/$ID.desktop" || fail "installed entry: $(grep Exec "$P/share/applications/$ID.desktop")"
+grep -qx "Exec=$P/bin/puzzora --resume" "$P/share/applications/$ID.desktop" || fail "installed entry has no resume action"
 # Pedantic notes fail too, but for the upper-case letter in our id: it is the
 # desktop entry's file id and the window's application id, which stay.
 appstreamcli validate --pedantic --no-net "$P/share/metainfo/$ID.metainfo.xml" > "$WORK/appstream.log" 2>&1 ||
@@ -121,6 +122,7 @@ ENTRY=$XDG_DATA_HOME/applications/$ID.desktop
 [ -f "$ENTRY" ] || fail "no registration"
 desktop-file-validate "$ENTRY" || fail "registered desktop entry"
 grep -qx "Exec=$P/bin/puzzora %f" "$ENTRY" || fail "registered Exec: $(grep Exec= "$ENTRY")"
+grep -qx "Exec=$P/bin/puzzora --resume" "$ENTRY" && grep -qx "Actions=resume;" "$ENTRY" || fail "registered entry has no resume action"
 [ "$(find "$XDG_DATA_HOME/applications" -name '*.desktop' | wc -l)" = 1 ] || fail "more than one entry"
 [ "$(mime_types "$XDG_DATA_HOME/mime/packages/puzzora-state.xml")" = "$OURS" ] ||
   fail "registered: $(mime_types "$XDG_DATA_HOME/mime/packages/puzzora-state.xml")"

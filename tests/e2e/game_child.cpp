@@ -1,5 +1,7 @@
 // A game in a process of its own; says "ready" once going.
 //   game_child save PROGRAMDIR PICTURE STATEFILE: saves the state and the best times over and over until killed.
+//   game_child keep PROGRAMDIR PICTURE: moves a piece, then keeps the puzzle as the 30-second timer does
+//   ("kept") and goes on until SIGTERM ends it as it ends the game.
 //   game_child play PROGRAMDIR PICTURE: reads commands, each answered by "done": "finish SECONDS" solves the
 //   puzzle timed at SECONDS (at the name prompt: "name?", then the next line), "clear" is Clear All.
 #include <QApplication>
@@ -7,6 +9,7 @@
 #include <iostream>
 
 #include "game/dialogs/frmbesttimes.h"
+#include "game/shell/app.h"
 #include "shell/harness.h"
 
 using namespace pz;
@@ -29,6 +32,18 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList a = app.arguments();
     const bool save = a.value(1) == "save";
+    if (a.value(1) == "keep" && a.size() == 4) {
+        test::GameFixture game;
+        if (!game.Start(900, 700)) return 3;
+        SetProgramDirectory(a[2]);
+        EndOnSignals(*game.w_);
+        game.OpenWith(a[3]);
+        if (!game.Loaded() || !game.DragTo(1, 300, 300)) return 3;
+        game.w_->KeepTimer_Timer();
+        game.w_->FlushKeptPuzzle();
+        Say("kept");
+        return app.exec();
+    }
     if (a.size() < (save ? 5 : 4)) return 2;
     test::GameFixture game;
     game.Reset({{"Number of Pieces", save ? "324" : "12"}});
