@@ -76,10 +76,19 @@ private slots:
         QTest::mouseClick(d->lblSystemMemory, Qt::LeftButton);
         QVERIFY(d->chkSystemMemory->isChecked());
         QTest::mouseClick(d->chkTimePuzzle, Qt::LeftButton);
+        // The one control beyond the described ones comes last, in the tab
+        // order too, and its key is written once it is changed.
+        QWidget* last = nullptr;
+        for (QWidget* w = d->nextInFocusChain(); w != d.get(); w = w->nextInFocusChain())
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(d.get())) last = w;
+        QCOMPARE(last, d->chkResumeLastPuzzle);
+        QCOMPARE(d->chkResumeLastPuzzle->text(), QString("Resume the last puzzle at start"));
+        QTest::mouseClick(d->chkResumeLastPuzzle, Qt::LeftButton, {}, QPoint(8, d->chkResumeLastPuzzle->height() / 2));
         QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-        QVERIFY(!s_.OutlinePieces && s_.SystemMemory && !s_.TimePuzzle);
+        QVERIFY(!s_.OutlinePieces && s_.SystemMemory && !s_.TimePuzzle && s_.ResumeLastPuzzle);
         QCOMPARE(QString::fromStdString(store_.values["Outline Pieces"]), QString("False"));
         QCOMPARE(QString::fromStdString(store_.values["System Memory"]), QString("True"));
+        QCOMPARE(QString::fromStdString(store_.values["Resume Last Puzzle"]), QString("True"));
     }
 
     void cancelKeepsTheNumberButRemembersTheEntry() {
