@@ -17,7 +17,7 @@ PACKAGES := cmake make g++ pkg-config \
             libglib2.0-dev gsettings-desktop-schemas \
             dpkg-dev binutils libxcb1-dev weston xwayland qt6-wayland lintian \
             libheif-dev libheif-examples libimage-exiftool-perl qt6-image-formats-plugins imagemagick libjpeg-dev \
-            liblcms2-dev liblcms2-utils
+            liblcms2-dev liblcms2-utils libseccomp-dev
 PREFIX ?= /usr/local
 # Only for `make fuzz`.
 FUZZ_PACKAGES := clang libclang-rt-14-dev

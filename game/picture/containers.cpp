@@ -1,5 +1,7 @@
 #include "game/picture/containers.h"
 
+#include "game/picture/newpicture.h"
+
 #include <algorithm>
 
 namespace pz {
@@ -159,7 +161,7 @@ void PlaceRows(QImage& out, int tag, const uint32_t* rows, int r0, int count, in
 QImage Oriented(const QImage& picture, int orientation) {
     if (orientation < 2 || orientation > 8 || picture.isNull()) return picture;
     const int w = picture.width(), h = picture.height();
-    QImage out(orientation >= 5 ? QSize(h, w) : QSize(w, h), QImage::Format_RGB32);
+    QImage out = MakeNewPicture(orientation >= 5 ? QSize(h, w) : QSize(w, h)).image;
     if (out.isNull()) return out;
     PlaceRows(out, orientation, reinterpret_cast<const uint32_t*>(picture.constBits()), 0, h, w, h);
     return out;

@@ -3,6 +3,7 @@
 #include <libheif/heif.h>
 
 #include <QFile>
+#include <algorithm>
 #include <future>
 #include <memory>
 
@@ -109,6 +110,9 @@ HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>&
     const int h = heif_image_handle_get_height(handle.get());
     r.error = sizeError(QSize(w, h));
     if (!r.error.isEmpty()) return r;
+    // A grid may decode larger than its item says; libheif refuses anything
+    // wider or taller than what was checked.
+    heif_context_set_maximum_image_size_limit(ctx.get(), std::max(w, h));
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;
     std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());

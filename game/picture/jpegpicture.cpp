@@ -46,6 +46,7 @@ struct ErrorManager {
     jmp_buf escape;
     bool truncated = false;   // the data ended before the last row
     bool cancelled = false;
+    bool tooManyScans = false;
     char message[JMSG_LENGTH_MAX] = {};
 };
 
@@ -69,13 +70,23 @@ struct Progress {
     const std::atomic<bool>* cancel;
 };
 
+// No encoder writes more than a few dozen scans; a file of thousands of
+// empty ones keeps the decoder busy for minutes.
+constexpr int kMaxScans = 100;
+
 void Check(j_common_ptr c) {
     const auto* p = reinterpret_cast<Progress*>(c->progress);
-    if (p->cancel && p->cancel->load(std::memory_order_relaxed)) {
-        reinterpret_cast<ErrorManager*>(c->err)->cancelled = true;
-        std::longjmp(reinterpret_cast<ErrorManager*>(c->err)->escape, 1);
-    }
+    auto* err = reinterpret_cast<ErrorManager*>(c->err);
+    if (p->cancel && p->cancel->load(std::memory_order_relaxed)) err->cancelled = true;
+    if (c->is_decompressor && reinterpret_cast<j_decompress_ptr>(c)->input_scan_number > kMaxScans)
+        err->tooManyScans = true;
+    if (err->cancelled || err->tooManyScans) std::longjmp(err->escape, 1);
 }
+
+// What libjpeg may take beside the picture itself (a progressive file's
+// coefficients): a fifth of the picture and 300 MB, so that a picture costs
+// at most 1.2 times its own size and 300 MB.
+long MemoryBeside(QSize picture) { return long(qint64(picture.width()) * picture.height() * 4 / 5 + (300 << 20)); }
 
 // CMYK as Qt's reader shows it, for files without a profile: inverted
 // (Adobe's) inks times the inverted black. In place: a pixel is 4 bytes
@@ -142,11 +153,15 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& 
     // CMYK at four bytes a pixel is made RGB32 in place; anything else comes
     // in RGB32's own byte order, opaque.
     cinfo.out_color_space = colours.cmyk ? JCS_CMYK : JCS_EXT_BGRX;
-    jpeg_start_decompress(&cinfo);
+    // The size as it will be decoded, checked before libjpeg allocates
+    // anything of that size.
+    jpeg_calc_output_dimensions(&cinfo);
     const int w = int(cinfo.output_width), h = int(cinfo.output_height);
     const QSize upright = tag >= 5 ? QSize(h, w) : QSize(w, h);
     refusal = sizeError(upright);
     if (!refusal.isEmpty()) return false;
+    cinfo.mem->max_memory_to_use = MemoryBeside(upright);
+    jpeg_start_decompress(&cinfo);
     NewPicture target = MakeNewPicture(upright);
     out = std::move(target.image);
     bands.mapping = std::move(target.mapping);
@@ -205,6 +220,7 @@ JpegPicture DecodeJpeg(const QByteArray& data, int orientation, const std::funct
     QString refusal;
     const bool ok = Decode(cinfo, err, data, orientation, sizeError, out, bands, colours, refusal);
     bands.WaitAll();   // a longjmp out of libjpeg leaves the last band being finished
+    const QSize size(int(cinfo.output_width), int(cinfo.output_height));
     jpeg_destroy_decompress(&cinfo);
     JpegPicture r;
     if (ok && err.truncated)
@@ -213,6 +229,15 @@ JpegPicture DecodeJpeg(const QByteArray& data, int orientation, const std::funct
         r.image = std::move(out);
     else if (err.cancelled)
         r.failure = JpegPicture::Cancelled;
+    else if (err.tooManyScans)
+        r.failure = JpegPicture::Refused,
+        r.reason = QStringLiteral("the picture is coded in more than %1 scans, which no camera or program writes.").arg(kMaxScans);
+    else if (err.mgr.msg_code == JERR_NO_BACKING_STORE || err.mgr.msg_code == JERR_OUT_OF_MEMORY)
+        r.failure = JpegPicture::Refused,
+        r.reason = QStringLiteral("a progressive picture of %1 x %2 pixels needs more memory to decode than the game "
+                                  "gives one picture (a fifth of its size and 300 MB beside it).")
+                       .arg(size.width())
+                       .arg(size.height());
     else if (!refusal.isEmpty())
         r.failure = JpegPicture::Refused, r.reason = refusal;
     else

@@ -7,9 +7,15 @@
 
 namespace pz {
 
+namespace {
+PictureAllocator allocator = nullptr;
+}  // namespace
+
+void SetPictureAllocator(PictureAllocator allocate) { allocator = allocate; }
+
 NewPicture MakeNewPicture(QSize size) {
     NewPicture p;
-    p.image = QImage(size, QImage::Format_RGB32);
+    p.image = allocator ? allocator(size) : QImage(size, QImage::Format_RGB32);
     if (p.image.isNull()) return p;
     p.mapping = std::async(std::launch::async, [bits = p.image.bits(), n = size_t(p.image.sizeInBytes())] {
         const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));

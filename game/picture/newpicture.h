@@ -17,4 +17,9 @@ struct NewPicture {
 };
 NewPicture MakeNewPicture(QSize size);
 
+// Where new pictures are made: ordinary memory, unless the decoder program
+// hands out shared memory it can pass to the game.
+using PictureAllocator = QImage (*)(QSize size);
+void SetPictureAllocator(PictureAllocator allocate);
+
 }  // namespace pz

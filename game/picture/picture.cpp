@@ -11,6 +11,7 @@
 #include "game/picture/containers.h"
 #include "game/picture/heifpicture.h"
 #include "game/picture/jpegpicture.h"
+#include "game/picture/newpicture.h"
 #include "game/picture/srgb.h"
 
 namespace pz {
@@ -23,6 +24,23 @@ QString Truncated() {
 QString Damaged(const QString& why) { return QStringLiteral("the picture is damaged or incomplete (%1).").arg(why); }
 
 bool Cancelled(const std::atomic<bool>* cancel) { return cancel && cancel->load(); }
+
+PictureSizeHook sizeHook = nullptr;
+
+// The largest file read as a picture: a JPEG at the pixel limit and the
+// lowest compression is about 1.5 GB.
+constexpr qint64 kMaxPictureFile = qint64(2) << 30;
+
+// The file's bytes: mapped when it is a file (its pages read only as the
+// decoder comes to them), else read.
+QByteArray Whole(QIODevice& dev) {
+    if (auto* file = qobject_cast<QFile*>(&dev)) {
+        if (uchar* p = file->map(0, file->size()))
+            return QByteArray::fromRawData(reinterpret_cast<const char*>(p), qsizetype(file->size()));
+    }
+    dev.seek(0);
+    return dev.readAll();
+}
 
 QString SizeError(QSize size, qint64 maxPixels) {
     if (!size.isValid() || size.isEmpty()) return QString();   // the decoder says what is wrong
@@ -40,7 +58,7 @@ QString SizeError(QSize size, qint64 maxPixels) {
 // the documented background whatever colour the decoder left in them.
 QImage Opaque(QImage img) {
     if (img.hasAlphaChannel()) {
-        QImage out(img.size(), QImage::Format_RGB32);
+        QImage out = MakeNewPicture(img.size()).image;
         out.fill(kTransparentBackground);
         QPainter p(&out);
         p.drawImage(0, 0, img);
@@ -91,6 +109,35 @@ void ToSrgb(QImage& img, const SrgbConversion* toSrgb) {
     other.wait();
 }
 
+QSize GifScreen(QIODevice& dev) {
+    const QByteArray h = dev.peek(10);
+    if (h.size() < 10) return {};
+    return QSize(qFromLittleEndian<quint16>(h.constData() + 6), qFromLittleEndian<quint16>(h.constData() + 8));
+}
+
+// A picture may cost 1.2 times its own size and 300 MB at the peak.
+qint64 Budget(qint64 pixels) { return pixels * 4 * 6 / 5 + (qint64(300) << 20); }
+
+// The most Qt's reading and the steps after it hold at once: what Qt
+// decodes, beside its turned copy or beside its opaque 32-bit copy when that
+// differs; that copy beside its upright one when the file says it was
+// taken turned.
+QString MemoryError(QImageReader& reader, QSize size, bool turned) {
+    const qint64 pixels = qint64(size.width()) * size.height();
+    const QImage::Format decoded = reader.imageFormat();
+    const qint64 bytes = decoded == QImage::Format_Invalid ? 4 : std::max(1, QImage::toPixelFormat(decoded).bitsPerPixel() / 8);
+    const bool copied = decoded != QImage::Format_RGB32;
+    const qint64 peak = pixels * std::max({bytes * (turned ? 2 : 1), bytes + (copied ? 4 : 0), qint64(turned ? 8 : 4)});
+    if (size.isEmpty() || peak <= Budget(pixels)) return {};
+    return QStringLiteral("a picture of %1 x %2 pixels%3 would need %4 MB to read, more than the game gives one "
+                          "picture (%5 MB).")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(bytes > 4 ? QStringLiteral(" at 16 bits a channel") : QString())
+        .arg(peak >> 20)
+        .arg(Budget(pixels) >> 20);
+}
+
 PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels, const std::atomic<bool>* cancel) {
     PictureResult r;
     QImageReader reader(&dev);
@@ -100,9 +147,14 @@ PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels, const std::atomic<b
         r.error = QStringLiteral("the file does not hold a picture of a kind the game can read.");
         return r;
     }
-    r.error = SizeError(reader.size(), maxPixels);
-    if (!r.error.isEmpty()) return r;
     const QByteArray format = reader.format();
+    // A GIF is decoded at the size of its screen, whatever its first frame says.
+    const QSize size = format == "gif" ? GifScreen(dev) : reader.size();
+    r.error = SizeError(size, maxPixels);
+    const bool turned = reader.transformation() != QImageIOHandler::TransformationNone || ContainerOrientation(dev) >= 2;
+    if (r.error.isEmpty()) r.error = MemoryError(reader, size, turned);
+    if (!r.error.isEmpty()) return r;
+    if (sizeHook) sizeHook(size, false);
     QImage img = reader.read();
     if (img.isNull()) {
         r.error = Damaged(reader.errorString());
@@ -129,20 +181,30 @@ PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels, const std::atomic<b
 }  // namespace
 
 PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels, const std::atomic<bool>* cancel) {
-    // Large photos are fine; the default limit of 128 MB is not.
-    // Qt decodes 16-bit pictures at 8 bytes a pixel before making them 4.
-    QImageReader::setAllocationLimit(int(std::max<qint64>(maxPixels * 8 / (1024 * 1024), 1)));
+    // Large photos are fine; the default limit of 128 MB is not. What Qt
+    // decodes may take the whole budget of the largest picture.
+    QImageReader::setAllocationLimit(int(std::max<qint64>(Budget(maxPixels) >> 20, 1)));
     PictureResult r;
     const QByteArray head = dev.peek(64);
     if (head.isEmpty()) {
         r.error = QStringLiteral("the file is empty.");
         return r;
     }
-    auto sizeError = [maxPixels](QSize size) { return SizeError(size, maxPixels); };
+    // No picture the game takes comes near this; a file this large (a sparse
+    // one that merely starts like a picture) is not read into memory.
+    if (dev.size() > kMaxPictureFile) {
+        r.error = QStringLiteral("the file is %1 MB, far more than a picture the game can take.").arg(dev.size() >> 20);
+        return r;
+    }
+    auto sizeError = [maxPixels, heif = MaybeHeif(head)](QSize size) {
+        QString refusal = SizeError(size, maxPixels);
+        if (refusal.isEmpty() && sizeHook) sizeHook(size, heif);
+        return refusal;
+    };
     // JPEG through libjpeg itself, which says when the data ends too soon,
     // turns a photo and makes its colours sRGB as it decodes.
     if (head.startsWith("\xff\xd8\xff")) {
-        const QByteArray data = dev.readAll();
+        const QByteArray data = Whole(dev);
         JpegPicture j = DecodeJpeg(data, JpegOrientation(data), sizeError, cancel);
         r.image = std::move(j.image);
         r.error = j.failure == JpegPicture::Truncated ? Truncated()
@@ -153,7 +215,7 @@ PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels, const std::atomic<
     // HEIF of any brand is known by libheif reading it; a file that only
     // looked like one goes to Qt's readers.
     if (MaybeHeif(head)) {
-        const QByteArray data = dev.readAll();
+        const QByteArray data = Whole(dev);
         HeifResult heif = ReadHeif(data, sizeError);
         if (!heif.notHeif) {
             if (heif.image.isNull() || Cancelled(cancel)) {
@@ -168,6 +230,8 @@ PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels, const std::atomic<
     }
     return DecodeWithQt(dev, maxPixels, cancel);
 }
+
+void SetPictureSizeHook(PictureSizeHook hook) { sizeHook = hook; }
 
 PictureResult ReadPicture(const QString& path, const std::atomic<bool>* cancel) {
     QFile f(path);

@@ -37,6 +37,12 @@ PictureResult ReadPicture(const QString& path, const std::atomic<bool>* cancel =
 PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels = kMaxPicturePixels,
                             const std::atomic<bool>* cancel = nullptr);
 
+// Told of a picture's size once it is known and within the limits, before
+// anything of that size is made (the decoder program sets its memory limit
+// there); heif for HEIF and AVIF.
+using PictureSizeHook = void (*)(QSize size, bool heif);
+void SetPictureSizeHook(PictureSizeHook hook);
+
 // Whether the file holds a picture ReadPicture would try: its header reads
 // as a kind the game reads (HEIF by reading its boxes, whatever its brand).
 bool IsPictureFile(const QString& path);

@@ -4,7 +4,7 @@
 
 #include "game/model/grid.h"
 #include "game/persist/statefilereader.h"
-#include "game/picture/picture.h"
+#include "game/picture/wall.h"
 
 namespace pz {
 
@@ -12,7 +12,7 @@ Opening OpenPictureFile(const QString& path, const Settings& settings, PlaySize 
                         const std::atomic<bool>& cancel) {
     Opening out;
     out.size = size;
-    PictureResult pic = ReadPicture(path, &cancel);
+    PictureResult pic = ReadPictureBehindWall(path, &cancel);
     if (pic.image.isNull()) {
         if (!pic.error.isEmpty())
             out.message = QStringLiteral("The picture \"%1\" could not be opened: %2")
@@ -36,7 +36,7 @@ Opening OpenStateFile(const QString& file, const Settings& settings, PlaySize si
     StateFileRead read = ReadStateFile(file);
     if (!read.ok) return fail(read.error);
     const QString picturePath = QString::fromStdString(read.state.ImageFileName);
-    PictureResult pic = ReadPicture(picturePath, &cancel);
+    PictureResult pic = ReadPictureBehindWall(picturePath, &cancel);
     if (pic.image.isNull() && pic.error.isEmpty()) return out;   // cancelled
     if (pic.image.isNull())
         return fail(QStringLiteral("its picture \"%1\" could not be opened: %2")

@@ -87,15 +87,8 @@ bool frmMain::LoadPuzzleState() {
     const QString file = stateFileName_;
     // Everything is read, checked and cut aside first; the puzzle on screen
     // changes only when the new one is complete.
-    std::optional<Opening> opened =
-        ReadAside(file, [file, settings = settings_, size = PlayNow()](const std::atomic<bool>& cancel) {
-            return OpenStateFile(file, settings, size, cancel);
-        });
+    std::optional<Opening> opened = ReadAside(file, OpenStateFile);
     if (!opened) return false;
-    if (!opened->session) {
-        TellError(opened->message);
-        return false;
-    }
     const QString picturePath = QString::fromStdString(opened->session->model().ImageFileName);
     if (!PrepareWorkingCopy(picturePath)) return false;
 
@@ -256,15 +249,8 @@ void frmMain::OpenChosenFile(const QString& name) {
 }
 
 bool frmMain::OpenPicture(const QString& path) {
-    std::optional<Opening> opened =
-        ReadAside(path, [path, settings = settings_, size = PlayNow()](const std::atomic<bool>& cancel) {
-            return OpenPictureFile(path, settings, size, cancel);
-        });
+    std::optional<Opening> opened = ReadAside(path, OpenPictureFile);
     if (!opened) return false;
-    if (!opened->session) {
-        TellError(opened->message);
-        return false;
-    }
     if (!PrepareWorkingCopy(path)) return false;
     tmrPuzzle_.stop();
     KeepNames(*opened->session);
@@ -277,8 +263,7 @@ bool frmMain::OpenPicture(const QString& path) {
     return true;
 }
 
-std::optional<Opening> frmMain::ReadAside(const QString& file,
-                                          std::function<Opening(const std::atomic<bool>&)> work) {
+std::optional<Opening> frmMain::ReadAside(const QString& file, Opener open) {
     EndDragForCommand();
     const bool wasRunning = tmrPuzzle_.isActive();
     tmrPuzzle_.stop();   // the puzzle on screen waits as it is
@@ -296,17 +281,20 @@ std::optional<Opening> frmMain::ReadAside(const QString& file,
     });
     notice.start(500);
 
-    std::optional<Opening> opened = reading_.Run<Opening>(std::move(work));
+    std::optional<Opening> opened = reading_.Run<Opening>(
+        [open, file, settings = settings_, size = PlayNow()](const std::atomic<bool>& cancel) {
+            return open(file, settings, size, cancel);
+        });
 
     notice.stop();
     picPuzzle_->SetNotice(QString());
     qApp->removeEventFilter(this);
     QApplication::restoreOverrideCursor();
     for (auto& [a, on] : commands) a->setEnabled(on);
-    if (!opened || !opened->session) {
-        if (wasRunning && session_) tmrPuzzle_.start();   // the puzzle on screen goes on
-    }
-    return opened;
+    if (opened && opened->session) return opened;
+    if (wasRunning && session_) tmrPuzzle_.start();   // the puzzle on screen goes on
+    if (opened && !opened->message.isEmpty()) TellError(opened->message);
+    return std::nullopt;
 }
 
 void frmMain::FitToPlayArea(Opening& opened) {

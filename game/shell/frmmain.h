@@ -158,8 +158,10 @@ private:
     // Reads a file and cuts its puzzle off the interface thread while the
     // window stays alive: it paints, moves and resizes, shows that it is
     // busy, and after half a second says what it reads. The commands wait,
-    // but for those that cancel. Nothing when cancelled.
-    std::optional<Opening> ReadAside(const QString& file, std::function<Opening(const std::atomic<bool>&)> work);
+    // but for those that cancel. The new puzzle; nothing when cancelled, or
+    // when it cannot be had, which the player is told.
+    using Opener = Opening (*)(const QString&, const Settings&, PlaySize, const std::atomic<bool>&);
+    std::optional<Opening> ReadAside(const QString& file, Opener open);
     // The puzzle read aside, cut again if the play area changed meanwhile.
     void FitToPlayArea(Opening& opened);
     // A new puzzle from the same picture keeps the names of the one on screen.

@@ -6,12 +6,14 @@
 #include <QBuffer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QtEndian>
 #include <functional>
 #include <lcms2.h>
 #include <libheif/heif.h>
 
 #include "game/picture/picture.h"
+#include "game/picture/wall.h"
 #include "testutil.h"
 
 using namespace pz;
@@ -246,6 +248,125 @@ TEST(Picture, ProfiledPicturesShowTheirSrgbColours) {
         EXPECT_GT(MaxDiff(plain, expected), 8);
         EXPECT_LE(MaxDiff(ReadPicture(p3File).image, expected), 2) << av1;
     }
+}
+
+// Small files that declare or cost far more than they hold: each gets its
+// message before anything of the size it claims is allocated, in moments.
+TEST(Picture, HostileFilesAreRefusedBeforeTheyCost) {
+    QTemporaryDir dir;
+    const QString small = dir.filePath("small.jpg"), plain = dir.filePath("plain.jpg"), png = dir.filePath("p.png");
+    ASSERT_TRUE(Blocks({64, 48}).save(png) &&
+                RunTool("/usr/bin/convert", {png, "-interlace", "Plane", "-sampling-factor", "1x1", "-quality", "90", small}) &&
+                RunTool("/usr/bin/convert", {png, "-quality", "90", plain}));
+    // The frame header's height and width, patched.
+    auto sized = [](QByteArray jpeg, int w, int h) {
+        for (qsizetype at = 2; at + 9 < jpeg.size(); at += 2 + qFromBigEndian<quint16>(jpeg.constData() + at + 2))
+            if (uchar(jpeg[at + 1]) == 0xc0 || uchar(jpeg[at + 1]) == 0xc2) {
+                qToBigEndian<quint16>(quint16(h), jpeg.data() + at + 5);
+                qToBigEndian<quint16>(quint16(w), jpeg.data() + at + 7);
+                break;
+            }
+        return jpeg;
+    };
+    // The last scan of a progressive file, said again and again.
+    auto scans = [](QByteArray jpeg, int times) {
+        const qsizetype last = jpeg.lastIndexOf(QByteArray("\xff\xda", 2));
+        const QByteArray scan = jpeg.mid(last, jpeg.size() - 2 - last);
+        QByteArray out = jpeg.left(jpeg.size() - 2);
+        for (int i = 0; i < times; ++i) out += scan;
+        return out + QByteArray("\xff\xd9", 2);
+    };
+    // A GIF of one pixel on a screen of w x h.
+    auto gif = [](int w, int h) {
+        QByteArray g("GIF89a");
+        g += char(w & 0xff), g += char(w >> 8), g += char(h & 0xff), g += char(h >> 8);
+        g += QByteArray("\x80\0\0\0\0\0\xff\xff\xff" ",\0\0\0\0\x01\0\x01\0\0" "\x02\x02\x44\x01\0;", 26);
+        return g;
+    };
+    // A 16-bit RGBA PNG's header of w x h with a token of data.
+    auto deep = [](int w, int h) {
+        QByteArray ihdr("IHDR");
+        ihdr.resize(17);
+        qToBigEndian<quint32>(quint32(w), ihdr.data() + 4);
+        qToBigEndian<quint32>(quint32(h), ihdr.data() + 8);
+        ihdr[12] = 16, ihdr[13] = 6, ihdr[14] = 0, ihdr[15] = 0, ihdr[16] = 0;
+        auto chunk = [](const QByteArray& typeAndData) {
+            QByteArray c(4, '\0');
+            qToBigEndian<quint32>(quint32(typeAndData.size() - 4), c.data());
+            c += typeAndData;
+            QByteArray crc(4, '\0');
+            quint32 sum = 0xffffffffu;   // PNG's CRC-32
+            for (const char byte : typeAndData) {
+                sum ^= uchar(byte);
+                for (int k = 0; k < 8; ++k) sum = (sum >> 1) ^ (0xedb88320u & (0u - (sum & 1)));
+            }
+            qToBigEndian<quint32>(~sum, crc.data());
+            return c + crc;
+        };
+        return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk(ihdr) + chunk(QByteArray("IDAT\x78\x9c\x03\0\0\0\0\x01", 12)) +
+               chunk("IEND");
+    };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* message;
+    } bombs[] = {
+        {"huge.jpg", sized(test::ReadFile(small), 65000, 65000), "65000 x 65000 pixels; at most 32767 pixels either way"},
+        {"coefficients.jpg", sized(test::ReadFile(small), 30000, 17000), "needs more memory to decode than the game gives one picture"},
+        {"scans.jpg", scans(test::ReadFile(small), 5000), "more than 100 scans"},
+        {"screen.gif", gif(16383, 16383), "more than the game gives one picture"},
+        {"wide-screen.gif", gif(65535, 4095), "65535 x 4095 pixels; at most 32767"},
+        {"deep.png", deep(23000, 23000), "at 16 bits a channel would need"},
+    };
+    for (const auto& b : bombs) {
+        const QString path = dir.filePath(b.name);
+        ASSERT_TRUE(test::WriteFile(path, b.bytes));
+        QElapsedTimer t;
+        t.start();
+        const PictureResult r = ReadPictureBehindWall(path);
+        EXPECT_TRUE(r.image.isNull() && r.error.contains(b.message)) << b.name << ": " << r.error.toStdString();
+        EXPECT_LT(t.elapsed(), 3000) << b.name;
+    }
+    // A sparse file of 8 GiB that starts like a JPEG is not read.
+    {
+        QFile f(dir.filePath("sparse.jpg"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(test::ReadFile(plain)) > 0 && f.resize(qint64(8) << 30));
+    }
+    const PictureResult sparse = ReadPictureBehindWall(dir.filePath("sparse.jpg"));
+    EXPECT_TRUE(sparse.image.isNull() && sparse.error.contains("far more than a picture the game can take")) << sparse.error.toStdString();
+    // Within its limits a JPEG of many scans still opens.
+    EXPECT_FALSE(ReadPictureBehindWall(small).image.isNull());
+}
+
+// Through the wall a picture comes back as the decoders make it in process;
+// a decoder that crashes, overruns or reaches for a file is stopped and
+// told of.
+TEST(Picture, TheWallHandsBackPicturesAndStopsDecodersThatMisbehave) {
+    QTemporaryDir dir;
+    const QString jpeg = dir.filePath("p.jpg"), turned = dir.filePath("t.png"), heic = dir.filePath("p.heic");
+    ASSERT_TRUE(Blocks({640, 480}).save(jpeg) && Stored(Blocks({64, 48}), 6).save(turned) &&
+                RunTool("exiftool", {"-q", "-overwrite_original", "-n", "-Orientation=6", turned}) &&
+                RunTool("heif-enc", {"-q", "80", turned, "-o", heic}));
+    for (const QString& f : {jpeg, turned, heic}) {
+        const PictureResult walled = ReadPictureBehindWall(f), bare = ReadPicture(f);
+        EXPECT_TRUE(!walled.image.isNull() && walled.image == bare.image) << f.toStdString() << walled.error.toStdString();
+    }
+    const struct {
+        const char* probe;
+        const char* message;
+    } probes[] = {
+        {"crash", "the picture could not be read safely: the decoder stopped (Segmentation fault)"},
+        {"spin", "the picture could not be read safely: reading it took more than 2 seconds"},
+        {"open", "the picture could not be read safely: the decoder tried something no picture reader needs"},
+    };
+    qputenv("PUZZORA_DECODER_SECONDS", "2");
+    for (const auto& p : probes) {
+        qputenv("PUZZORA_DECODER_PROBE", p.probe);
+        const PictureResult r = ReadPictureBehindWall(jpeg);
+        EXPECT_TRUE(r.image.isNull() && r.error.startsWith(p.message)) << p.probe << ": " << r.error.toStdString();
+    }
+    qunsetenv("PUZZORA_DECODER_PROBE");
+    qunsetenv("PUZZORA_DECODER_SECONDS");
 }
 
 TEST(Picture, EveryOrientationTagShowsTheUprightPicture) {

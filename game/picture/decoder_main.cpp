@@ -1,0 +1,181 @@
+// puzzora-decoder: decodes one picture for the game, behind a wall. The game
+// starts it with the picture open as descriptor 3 and its socket as 4; it
+// keeps nothing else, limits its own memory and time, and shuts itself off
+// from files, the network and new processes before it reads a byte. The
+// pixels go back in shared memory (a memfd) the game maps.
+#include <QCoreApplication>
+#include <QFile>
+#include <QImageReader>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <libheif/heif.h>
+#include <malloc.h>
+#include <sched.h>
+#include <map>
+#include <seccomp.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "game/picture/newpicture.h"
+#include "game/picture/picture.h"
+#include "game/picture/wall.h"
+
+using namespace pz;
+
+namespace {
+
+constexpr int kPicture = 3, kSocket = 4;
+qint64 baseline = 0;   // the address space in use before the picture
+
+// The memory behind each picture made here, by its pixels.
+std::map<const uchar*, int>& Shared() {
+    static std::map<const uchar*, int> fds;
+    return fds;
+}
+
+QImage SharedPicture(QSize size) {
+    const qsizetype bpl = qsizetype(size.width()) * 4;
+    const qint64 bytes = qint64(bpl) * size.height();
+    const int fd = memfd_create("picture", MFD_CLOEXEC);
+    if (fd < 0 || ::ftruncate(fd, bytes) != 0) return {};
+    void* p = ::mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (p == MAP_FAILED) return {};
+    Shared()[static_cast<const uchar*>(p)] = fd;
+    return QImage(static_cast<uchar*>(p), size.width(), size.height(), bpl, QImage::Format_RGB32);
+}
+
+void Send(const WallMessage& m, int fd = -1) {
+    char control[CMSG_SPACE(sizeof(int))] = {};
+    iovec io{const_cast<WallMessage*>(&m), sizeof m};
+    msghdr h{};
+    h.msg_iov = &io;
+    h.msg_iovlen = 1;
+    if (fd >= 0) {
+        h.msg_control = control;
+        h.msg_controllen = sizeof control;
+        cmsghdr* c = CMSG_FIRSTHDR(&h);
+        c->cmsg_level = SOL_SOCKET;
+        c->cmsg_type = SCM_RIGHTS;
+        c->cmsg_len = CMSG_LEN(sizeof(int));
+        std::memcpy(CMSG_DATA(c), &fd, sizeof fd);
+    }
+    while (::sendmsg(kSocket, &h, MSG_NOSIGNAL) < 0 && errno == EINTR) {
+    }
+}
+
+// Once the size is known: the address space of the picture's budget, and
+// the game told (it waits longer for a picture near the size limit).
+void SizeKnown(QSize size, bool heif) {
+    const rlim_t limit = rlim_t(baseline + PictureBudget(size, heif));
+    const rlimit as{limit, limit};
+    ::setrlimit(RLIMIT_AS, &as);
+    WallMessage m{};
+    m.kind = WallMessage::Size;
+    m.width = size.width();
+    m.height = size.height();
+    Send(m);
+}
+
+qint64 AddressSpace() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) return qint64(1) << 30;
+    return statm.readAll().split(' ').value(0).toLongLong() * ::sysconf(_SC_PAGESIZE);
+}
+
+// No file opened or changed, no network, no new process: a decoder that
+// tries is stopped at once.
+bool ShutOff() {
+    scmp_filter_ctx f = seccomp_init(SCMP_ACT_ALLOW);
+    if (!f) return false;
+    const int killed[] = {SCMP_SYS(open),     SCMP_SYS(openat),   SCMP_SYS(openat2),   SCMP_SYS(creat),
+                          SCMP_SYS(open_by_handle_at), SCMP_SYS(mknod), SCMP_SYS(mknodat), SCMP_SYS(unlink),
+                          SCMP_SYS(unlinkat), SCMP_SYS(rename),   SCMP_SYS(renameat),  SCMP_SYS(renameat2),
+                          SCMP_SYS(truncate), SCMP_SYS(mkdir),    SCMP_SYS(mkdirat),   SCMP_SYS(link),
+                          SCMP_SYS(linkat),   SCMP_SYS(symlink),  SCMP_SYS(symlinkat), SCMP_SYS(chmod),
+                          SCMP_SYS(fchmodat), SCMP_SYS(chown),    SCMP_SYS(fchownat),  SCMP_SYS(socket),
+                          SCMP_SYS(connect),  SCMP_SYS(bind),     SCMP_SYS(listen),    SCMP_SYS(accept),
+                          SCMP_SYS(accept4),  SCMP_SYS(execve),   SCMP_SYS(execveat),  SCMP_SYS(fork),
+                          SCMP_SYS(vfork),    SCMP_SYS(ptrace),   SCMP_SYS(process_vm_writev)};
+    bool ok = true;
+    for (const int call : killed) ok = ok && seccomp_rule_add(f, SCMP_ACT_KILL_PROCESS, call, 0) == 0;
+    // Threads, yes; processes, no. clone3 hides its flags from the filter:
+    // refused, the C library falls back to clone.
+    ok = ok && seccomp_rule_add(f, SCMP_ACT_KILL_PROCESS, SCMP_SYS(clone), 1,
+                                SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, 0)) == 0;
+    ok = ok && seccomp_rule_add(f, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3), 0) == 0;
+    ok = ok && seccomp_load(f) == 0;
+    seccomp_release(f);
+    return ok;
+}
+
+void Refuse(const QString& why) {
+    WallMessage m{};
+    m.kind = WallMessage::Refused;
+    const QByteArray text = why.toUtf8().left(int(sizeof m.text) - 1);
+    std::memcpy(m.text, text.constData(), size_t(text.size()));
+    Send(m);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::close_range(kSocket + 1, ~0U, 0);
+    mallopt(M_ARENA_MAX, 1);   // one heap: the address space is what is used
+    QCoreApplication app(argc, argv);
+    QFile picture;
+    if (!picture.open(kPicture, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return 2;
+    // What the decoders load from files comes in before the files are shut
+    // off: the reader for this kind of picture, libheif's decoders, and the
+    // threads' count.
+    {
+        QImageReader warm(&picture);
+        warm.setDecideFormatFromContent(true);
+        warm.canRead();
+    }
+    picture.seek(0);
+    heif_context_free(heif_context_alloc());
+    baseline = AddressSpace() + (qint64(64) << 20);   // and room for threads' stacks
+    const rlimit cpu{30, 31};
+    ::setrlimit(RLIMIT_CPU, &cpu);
+    if (!ShutOff()) return 3;
+    // Only for the game's tests: a decoder that crashes, overruns or reaches
+    // for a file.
+    const QByteArray probe = qgetenv("PUZZORA_DECODER_PROBE");
+    if (probe == "crash") std::raise(SIGSEGV);
+    if (probe == "spin") for (volatile unsigned long i = 0;; i = i + 1) {}
+    if (probe == "open") ::open("/etc/hostname", O_RDONLY);
+
+    SetPictureAllocator(SharedPicture);
+    SetPictureSizeHook(SizeKnown);
+    PictureResult r = DecodePicture(picture);
+    if (r.image.isNull()) {
+        Refuse(r.error.isEmpty() ? QStringLiteral("the picture could not be decoded.") : r.error);
+        return 0;
+    }
+    // Pictures the decoders made here are in shared memory already; one
+    // made elsewhere (a format Qt decodes straight to ours) is copied once.
+    auto at = Shared().find(r.image.constBits());
+    if (at == Shared().end()) {
+        QImage shared = SharedPicture(r.image.size());
+        if (shared.isNull()) {
+            Refuse(QStringLiteral("there is not enough memory for the picture."));
+            return 0;
+        }
+        for (int y = 0; y < r.image.height(); ++y)
+            std::memcpy(shared.scanLine(y), r.image.constScanLine(y), size_t(r.image.width()) * 4);
+        at = Shared().find(shared.constBits());
+        r.image = shared;
+    }
+    WallMessage m{};
+    m.kind = WallMessage::Picture;
+    m.width = r.image.width();
+    m.height = r.image.height();
+    m.bytesPerLine = int(r.image.bytesPerLine());
+    Send(m, at->second);
+    return 0;
+}

@@ -1,0 +1,185 @@
+#include "game/picture/wall.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace pz {
+
+namespace {
+
+QString Unsafe(const QString& why) { return QStringLiteral("the picture could not be read safely: %1").arg(why); }
+
+// Why a decoder that gave no answer ended.
+QString Ended(int status, bool overran, int seconds) {
+    if (overran) return Unsafe(QStringLiteral("reading it took more than %1 seconds.").arg(seconds));
+    if (WIFSIGNALED(status)) {
+        switch (WTERMSIG(status)) {
+        case SIGXCPU: return Unsafe(QStringLiteral("reading it took more than %1 seconds of work.").arg(seconds));
+        case SIGSYS: return Unsafe(QStringLiteral("the decoder tried something no picture reader needs, and was stopped."));
+        default:
+            return Unsafe(QStringLiteral("the decoder stopped (%1); the file may be damaged or made to harm.")
+                              .arg(QString::fromLocal8Bit(strsignal(WTERMSIG(status)))));
+        }
+    }
+    return Unsafe(QStringLiteral("the decoder ended without an answer (code %1); it may have run out of the memory "
+                                 "one picture may have.")
+                      .arg(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+}
+
+// One message and the descriptor that may come with it; false when the
+// decoder has gone.
+bool Receive(int socket, WallMessage& m, int& fd) {
+    char control[CMSG_SPACE(sizeof(int))] = {};
+    iovec io{&m, sizeof m};
+    msghdr h{};
+    h.msg_iov = &io;
+    h.msg_iovlen = 1;
+    h.msg_control = control;
+    h.msg_controllen = sizeof control;
+    const ssize_t n = ::recvmsg(socket, &h, MSG_CMSG_CLOEXEC);
+    if (n != ssize_t(sizeof m)) return false;
+    for (cmsghdr* c = CMSG_FIRSTHDR(&h); c; c = CMSG_NXTHDR(&h, c))
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_RIGHTS) std::memcpy(&fd, CMSG_DATA(c), sizeof fd);
+    m.text[sizeof m.text - 1] = '\0';
+    return true;
+}
+
+// The picture in the decoder's shared memory, mapped here: the pixels are
+// not copied on the way.
+QImage Mapped(int fd, const WallMessage& m) {
+    const qint64 bytes = qint64(m.bytesPerLine) * m.height;
+    if (fd < 0 || m.width <= 0 || m.height <= 0 || m.bytesPerLine < m.width * 4 || bytes <= 0) return {};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || st.st_size < bytes) return {};
+    void* p = ::mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (p == MAP_FAILED) return {};
+    struct Mapping {
+        void* at;
+        size_t size;
+    };
+    return QImage(static_cast<uchar*>(p), m.width, m.height, m.bytesPerLine, QImage::Format_RGB32,
+                  [](void* info) {
+                      auto* mapping = static_cast<Mapping*>(info);
+                      ::munmap(mapping->at, mapping->size);
+                      delete mapping;
+                  },
+                  new Mapping{p, size_t(bytes)});
+}
+
+}  // namespace
+
+qint64 PictureBudget(QSize size, bool heif) {
+    return qint64(size.width()) * size.height() * 4 * 6 / 5 + (qint64(heif ? 600 : 300) << 20);
+}
+
+QString DecoderPath() {
+    const QString name = QStringLiteral("puzzora-decoder");
+    QStringList places;
+    if (const QString given = qEnvironmentVariable("PUZZORA_DECODER"); !given.isEmpty()) places << given;
+    const QString exeDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    if (!exeDir.isEmpty()) places << QDir(exeDir).filePath(name) << QDir(exeDir).filePath(QStringLiteral(PUZZORA_BIN_TO_DECODER) + '/' + name);
+    if (const QString dir = qEnvironmentVariable("PUZZORA_CONTROL_DIR"); !dir.isEmpty()) places << QDir(dir).filePath(name);
+    for (const QString& p : places)
+        if (QFileInfo(p).isExecutable() && QFileInfo(p).isFile()) return QFileInfo(p).absoluteFilePath();
+    return {};
+}
+
+PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>* cancel) {
+    PictureResult r;
+    const QString decoder = DecoderPath();
+    if (decoder.isEmpty()) {
+        r.error = Unsafe(QStringLiteral("the decoder program puzzora-decoder is not installed."));
+        return r;
+    }
+    const int file = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
+        r.error = QString::fromLocal8Bit(strerror(errno));
+        return r;
+    }
+    int sockets[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0) {
+        ::close(file);
+        r.error = Unsafe(QString::fromLocal8Bit(strerror(errno)));
+        return r;
+    }
+    // The child gets the file as descriptor 3 and its end of the socket as 4.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, file, 3);
+    posix_spawn_file_actions_adddup2(&actions, sockets[1], 4);
+    const QByteArray program = QFile::encodeName(decoder);
+    char* argv[] = {const_cast<char*>(program.constData()), nullptr};
+    pid_t child = -1;
+    const int spawned = posix_spawn(&child, program.constData(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(file);
+    ::close(sockets[1]);
+    if (spawned != 0) {
+        ::close(sockets[0]);
+        r.error = Unsafe(QStringLiteral("the decoder could not be started (%1).").arg(QString::fromLocal8Bit(strerror(spawned))));
+        return r;
+    }
+    // Everything settles within 10 seconds; 30 near the size limit.
+    int seconds = qEnvironmentVariableIntValue("PUZZORA_DECODER_SECONDS");
+    if (seconds <= 0) seconds = 10;
+    auto due = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    WallMessage m{};
+    int fd = -1;
+    bool answered = false, overran = false, cancelled = false;
+    while (!answered) {
+        if (cancel && cancel->load()) {
+            cancelled = true;
+            break;
+        }
+        if (std::chrono::steady_clock::now() > due) {
+            overran = true;
+            break;
+        }
+        pollfd p{sockets[0], POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0) continue;
+        if (!Receive(sockets[0], m, fd)) break;   // the decoder has gone
+        if (m.kind == WallMessage::Size) {
+            if (qint64(m.width) * m.height > (qint64(1) << 28)) {
+                seconds = std::max(seconds, 30);
+                due = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+            }
+            continue;
+        }
+        answered = true;
+    }
+    if (!answered) ::kill(child, SIGKILL);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    ::close(sockets[0]);
+    if (cancelled) {
+        if (fd >= 0) ::close(fd);
+        return {};
+    }
+    if (!answered) {
+        r.error = Ended(status, overran, seconds);
+    } else if (m.kind == WallMessage::Refused) {
+        r.error = QString::fromUtf8(m.text);
+    } else {
+        r.image = Mapped(fd, m);
+        if (r.image.isNull()) r.error = Unsafe(QStringLiteral("the decoder's answer was not a picture."));
+    }
+    if (fd >= 0) ::close(fd);   // the mapping keeps the memory
+    return r;
+}
+
+}  // namespace pz

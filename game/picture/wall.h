@@ -1,0 +1,37 @@
+#pragma once
+// Pictures are read behind a wall: every picture is decoded in a child
+// process ("puzzora-decoder") that holds only the open file, runs under a
+// memory and a time limit and a system-call filter (no file opening, no
+// network, no new processes), and hands back the upright sRGB pixels in
+// shared memory. A decoder that faults, overruns or is stopped costs the
+// player a message, never the game.
+#include <QSize>
+#include <QString>
+#include <atomic>
+
+#include "game/picture/picture.h"
+
+namespace pz {
+
+// ReadPicture's answer, from the child. A set cancel flag ends the child at
+// once.
+PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>* cancel = nullptr);
+
+// The decoder program: $PUZZORA_DECODER, else beside the executable, in its
+// installed place relative to it, or in $PUZZORA_CONTROL_DIR. Empty when
+// there is none.
+QString DecoderPath();
+
+// The memory a picture of this size may cost at the peak: 1.2 times its
+// 32-bit size and 300 MB (600 MB for HEIF, whose decoders keep more).
+qint64 PictureBudget(QSize size, bool heif);
+
+// How the decoder and the game talk over their socket: the picture's size
+// once known, then the picture (its memory passed alongside) or a refusal.
+struct WallMessage {
+    enum Kind : int { Size, Picture, Refused } kind;
+    int width = 0, height = 0, bytesPerLine = 0;
+    char text[1024] = {};
+};
+
+}  // namespace pz
