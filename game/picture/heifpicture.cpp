@@ -112,7 +112,7 @@ HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>&
     if (!r.error.isEmpty()) return r;
     // A grid may decode larger than its item says; libheif refuses anything
     // wider or taller than what was checked.
-    heif_context_set_maximum_image_size_limit(ctx.get(), std::max(w, h));
+    heif_context_set_maximum_image_size_limit(ctx.get(), std::max(w, h) * 2 + 256);
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;
     std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());

@@ -141,7 +141,8 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& 
             const std::function<QString(QSize)>& sizeError, QImage& out, Bands& bands, Colours& colours,
             QString& refusal) {
     if (setjmp(err.escape)) return false;
-    jpeg_create_decompress(&cinfo);
+    jpeg_create_decompress(&cinfo);   // clears all but the error manager and client_data
+    cinfo.progress = static_cast<jpeg_progress_mgr*>(cinfo.client_data);
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()), static_cast<unsigned long>(data.size()));
     jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xffff);   // the ICC profile
     jpeg_read_header(&cinfo, TRUE);
@@ -213,7 +214,7 @@ JpegPicture DecodeJpeg(const QByteArray& data, int orientation, const std::funct
     Progress progress{};
     progress.mgr.progress_monitor = Check;
     progress.cancel = cancel;
-    cinfo.progress = &progress.mgr;
+    cinfo.client_data = &progress.mgr;   // made cinfo.progress once cinfo is created
     QImage out;
     Bands bands;
     Colours colours;

@@ -12,6 +12,7 @@
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,7 +66,8 @@ QImage Mapped(int fd, const WallMessage& m) {
     if (fd < 0 || m.width <= 0 || m.height <= 0 || m.bytesPerLine < m.width * 4 || bytes <= 0) return {};
     struct stat st {};
     if (::fstat(fd, &st) != 0 || st.st_size < bytes) return {};
-    void* p = ::mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    // Mapped in at once: page by page it would cost a fault each.
+    void* p = ::mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, fd, 0);
     if (p == MAP_FAILED) return {};
     struct Mapping {
         void* at;

@@ -21,7 +21,7 @@ export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 # The game and its control library in a folder of their own; the working
 # bitmap and the best times go to the per-user data folder, never there.
-cp "$PUZZORA" "$LIB" "$WORK/"
+cp "$PUZZORA" "$LIB" "$(dirname "$PUZZORA")/puzzora-decoder" "$WORK/"   # the game as a copied folder
 GAME=$WORK/$(basename "$PUZZORA")
 
 openbox > "$WORK/openbox.log" 2>&1 &

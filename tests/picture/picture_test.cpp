@@ -355,7 +355,7 @@ TEST(Picture, TheWallHandsBackPicturesAndStopsDecodersThatMisbehave) {
         const char* probe;
         const char* message;
     } probes[] = {
-        {"crash", "the picture could not be read safely: the decoder stopped (Segmentation fault)"},
+        {"crash", "the picture could not be read safely: the decoder stopped (Killed)"},
         {"spin", "the picture could not be read safely: reading it took more than 2 seconds"},
         {"open", "the picture could not be read safely: the decoder tried something no picture reader needs"},
     };

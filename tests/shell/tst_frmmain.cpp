@@ -129,6 +129,16 @@ private slots:
         OpenWith(MakePicture("just.png", 33, 33));   // 33 x 33 is accepted, silently
         QCOMPARE(prompts_.messages.size(), 1);
         QCOMPARE(QString::fromStdString(m().ImageName), QString("just.png"));
+        // A decoder that dies or reaches for a file costs a message, not the puzzle.
+        const auto kept = m().Pieces;
+        for (const char* probe : {"crash", "open"}) {
+            prompts_ = test::RecordingPrompts();
+            qputenv("PUZZORA_DECODER_PROBE", probe);
+            OpenWith(MakePicture("fine.png", 400, 300));
+            qunsetenv("PUZZORA_DECODER_PROBE");
+            QVERIFY(prompts_.messages.size() == 1 && prompts_.messages[0].contains("could not be read safely"));
+            QVERIFY(Loaded() && m().Pieces == kept && QString::fromStdString(m().ImageName) == "just.png");
+        }
     }
 
     // A file that takes its time (a pipe nobody writes yet): the window
