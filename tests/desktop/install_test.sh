@@ -37,7 +37,7 @@ P=$WORK/prefix
 
 # 1. The installed tree.
 cmake --install "$BUILD" --prefix "$P" > "$WORK/install.log"
-for f in bin/puzzora "$LIBDIR/libSizeward6.so" share/man/man6/puzzora.6.gz share/puzzora/samples/Meadow.png \
+for f in bin/puzzora "$LIBDIR/libSizeward6.so" "$LIBDIR/../puzzora-decoder" share/man/man6/puzzora.6.gz share/puzzora/samples/Meadow.png \
          share/puzzora/samples/Tiles.png "share/applications/$ID.desktop" "share/metainfo/$ID.metainfo.xml" \
          share/mime/packages/puzzora-state.xml "share/icons/hicolor/scalable/apps/$ID.svg" \
          share/doc/puzzora/copyright share/doc/puzzora/changelog.gz; do
@@ -49,7 +49,7 @@ for n in 16 24 32 48 64 128 256; do
   [ "$(png_size "$P/share/icons/hicolor/${n}x$n/apps/$ID.png")" = "${n}x$n" ] || fail "no ${n}x$n icon"
 done
 # Nothing of the build machine's folders compiled into the game.
-for b in "$P/bin/puzzora" "$P/$LIBDIR/libSizeward6.so"; do
+for b in "$P/bin/puzzora" "$P/$LIBDIR/libSizeward6.so" "$P/$LIBDIR/../puzzora-decoder"; do
   objcopy -O binary --only-section=.rodata "$b" "$WORK/rodata"
   ! grep -q -a -e "$(realpath "$BUILD")" -e "$(realpath "$SOURCE")" "$WORK/rodata" || fail "$b names a build path"
   ! readelf -d "$b" | grep -q -e RPATH -e RUNPATH || fail "$b has an RPATH: $(readelf -d "$b" | grep PATH)"
