@@ -5,9 +5,11 @@
 #include <QFile>
 #include <QCoreApplication>
 #include <QImage>
+#include <QImageWriter>
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <tuple>
 #include <iostream>
 #include <string>
 
@@ -101,10 +103,37 @@ void Pictures(const std::string& dir) {
     }
 }
 
+// Small files that claim or cost far more than they hold: a progressive JPEG
+// that says 65000 x 65000, one of 150 scans, GIF screens over and near the
+// limits, a 16-bit PNG header near the pixel limit.
+void Bombs(const std::string& dir) {
+    QBuffer jpeg;
+    jpeg.open(QIODevice::WriteOnly);
+    QImageWriter w(&jpeg, "jpeg");
+    w.setProgressiveScanWrite(true);
+    w.write(QImage(24, 16, QImage::Format_RGB32));
+    QByteArray huge = jpeg.data();
+    const qsizetype sof = huge.indexOf("\xff\xc2");
+    if (sof > 0) huge.replace(sof + 5, 4, QByteArray("\xfd\xe8\xfd\xe8", 4));
+    QByteArray scans = jpeg.data().chopped(2);
+    const qsizetype last = scans.lastIndexOf("\xff\xda");
+    const QByteArray scan = scans.mid(last);
+    for (int i = 0; i < 150; ++i) scans += scan;
+    Save(dir + "/picture/bomb-size.jpg", huge.toStdString());
+    Save(dir + "/picture/bomb-scans.jpg", (scans + "\xff\xd9").toStdString());
+    for (auto [name, w, h] : {std::tuple{"bomb-screen.gif", 16383, 16383}, {"bomb-wide.gif", 65535, 4095}}) {
+        std::string g = "GIF89a";
+        g += char(w & 0xff), g += char(w >> 8), g += char(h & 0xff), g += char(h >> 8);
+        g += std::string("\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 26);
+        Save(dir + "/picture/" + name, g);
+    }
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);   // finds the image-format plugins
     const std::string dir = argc > 1 ? argv[1] : "fuzz/corpus";
     Pictures(dir);
+    Bombs(dir);
     Save(dir + "/statefile/small.psf", State(2, 2, 0));
     Save(dir + "/statefile/joined.psf", State(4, 3, 3));
     Save(dir + "/statefile/large-group.psf", State(10, 6, 55));

@@ -269,8 +269,8 @@ std::optional<Opening> frmMain::ReadAside(const QString& file, Opener open) {
     tmrPuzzle_.stop();   // the puzzle on screen waits as it is
     // Every command waits but Close and Exit, which cancel the read.
     std::vector<std::pair<QAction*, bool>> commands;
-    for (QAction* a : findChildren<QAction*>())
-        if (a != mnuFileClose && a != mnuFileExit) commands.emplace_back(a, a->isEnabled());
+    for (QAction* a : findChildren<QAction*>())   // the menus themselves stay open to reach them
+        if (a != mnuFileClose && a != mnuFileExit && !a->menu<QMenu*>()) commands.emplace_back(a, a->isEnabled());
     for (auto& [a, on] : commands) a->setEnabled(false);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     qApp->installEventFilter(this);

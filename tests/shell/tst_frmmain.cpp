@@ -157,6 +157,7 @@ private slots:
             QTest::qWait(50);
             sawAlive = w_->Reading() && w_->backBuffer().Image().size() != was &&
                        w_->picPuzzle()->Notice().contains("slow.png") && !w_->mnuFileOptions->isEnabled() &&
+                       w_->mnuFile->menuAction()->isEnabled() && w_->mnuFileExit->isEnabled() &&
                        QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
             QTest::keyClick(w_.get(), Qt::Key_Escape);
         });
