@@ -135,7 +135,13 @@ int main(int argc, char** argv) {
     // What the decoders load from files comes in before the files are shut
     // off: the reader for this kind of picture, libheif's decoders, and the
     // threads' count.
-    {
+    // Qt's readers (and their plugins, about twenty files) only for what
+    // libjpeg and libheif do not read.
+    const QByteArray head = picture.peek(64);
+    const bool jpeg = head.startsWith("\xff\xd8\xff");
+    const bool heif = head.size() >= 12 && heif_check_filetype(reinterpret_cast<const uint8_t*>(head.constData()),
+                                                                int(head.size())) == heif_filetype_yes_supported;
+    if (!jpeg && !heif) {
         QImageReader warm(&picture);
         warm.setDecideFormatFromContent(true);
         warm.canRead();
