@@ -3,6 +3,7 @@
 // keeps nothing else, limits its own memory and time, and shuts itself off
 // from files, the network and new processes before it reads a byte. The
 // pixels go back in shared memory (a memfd) the game maps.
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
@@ -136,13 +137,16 @@ int main(int argc, char** argv) {
     // off: the reader for this kind of picture, libheif's decoders, and the
     // threads' count.
     // Qt's readers (and their plugins, about twenty files) only for what
-    // libjpeg and libheif do not read.
+    // libjpeg and libheif do not read; loaded against no data, so that
+    // nothing of the picture is read before the filter is on.
     const QByteArray head = picture.peek(64);
     const bool jpeg = head.startsWith("\xff\xd8\xff");
     const bool heif = head.size() >= 12 && heif_check_filetype(reinterpret_cast<const uint8_t*>(head.constData()),
                                                                 int(head.size())) == heif_filetype_yes_supported;
     if (!jpeg && !heif) {
-        QImageReader warm(&picture);
+        QBuffer nothing;
+        nothing.open(QIODevice::ReadOnly);
+        QImageReader warm(&nothing);
         warm.setDecideFormatFromContent(true);
         warm.canRead();
     }
