@@ -143,7 +143,8 @@ int main(int argc, char** argv) {
     const bool jpeg = head.startsWith("\xff\xd8\xff");
     const bool heif = head.size() >= 12 && heif_check_filetype(reinterpret_cast<const uint8_t*>(head.constData()),
                                                                 int(head.size())) == heif_filetype_yes_supported;
-    if (!jpeg && !heif) {
+    const bool asked = argc > 1 && std::strcmp(argv[1], "--probe") == 0;
+    if (asked || (!jpeg && !heif)) {
         QBuffer nothing;
         nothing.open(QIODevice::ReadOnly);
         QImageReader warm(&nothing);
@@ -161,9 +162,18 @@ int main(int argc, char** argv) {
     // for a file.
     const QByteArray probe = qgetenv("PUZZORA_DECODER_PROBE");
     if (probe == "crash") std::raise(SIGKILL);
-    if (probe == "spin") for (volatile unsigned long i = 0;; i = i + 1) {}
+    volatile bool forever = probe == "spin";
+    while (forever) {
+    }
     if (probe == "open") ::open("/etc/hostname", O_RDONLY);
 
+    // Asked only whether the file holds a picture the game reads.
+    if (asked) {
+        WallMessage m{};
+        m.kind = IsPicture(picture) ? WallMessage::Size : WallMessage::Refused;
+        Send(m);
+        ::_exit(0);
+    }
     SetPictureAllocator(SharedPicture);
     SetPictureSizeHook(SizeKnown);
     PictureResult r = DecodePicture(picture);

@@ -2,7 +2,6 @@
 
 #include <libheif/heif.h>
 
-#include <QFile>
 #include <algorithm>
 #include <future>
 #include <memory>
@@ -74,11 +73,11 @@ bool MaybeHeif(const QByteArray& head) {
            heif_filetype_no;
 }
 
-bool IsHeifFile(const QString& path) {
+bool IsHeifData(const QByteArray& data) {
     std::unique_ptr<heif_context, ContextFree> ctx(heif_context_alloc());
-    if (!ctx) return false;
-    const QByteArray name = QFile::encodeName(path);
-    if (heif_context_read_from_file(ctx.get(), name.constData(), nullptr).code != heif_error_Ok) return false;
+    if (!ctx || heif_context_read_from_memory_without_copy(ctx.get(), data.constData(), size_t(data.size()), nullptr)
+                        .code != heif_error_Ok)
+        return false;
     heif_image_handle* raw = nullptr;
     const heif_error err = heif_context_get_primary_image_handle(ctx.get(), &raw);
     std::unique_ptr<heif_image_handle, HandleFree> handle(raw);

@@ -30,9 +30,9 @@ struct HeifResult {
 // refuses it with a reason. Damage the decoder only warns of is refused.
 HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>& sizeError);
 
-// Whether a file holds a HEIF picture libheif can read: its boxes and its
+// Whether data holds a HEIF picture libheif can read: its boxes and its
 // primary image are read, nothing is decoded.
-bool IsHeifFile(const QString& path);
+bool IsHeifData(const QByteArray& data);
 
 // The file patterns and MIME types of the HEIF kinds this build can decode.
 QStringList HeifPatterns();

@@ -245,11 +245,10 @@ PictureResult ReadPicture(const QString& path, const std::atomic<bool>* cancel) 
     return r;
 }
 
-bool IsPictureFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    if (MaybeHeif(f.peek(64)) && IsHeifFile(path)) return true;
-    QImageReader reader(&f);
+bool IsPicture(QIODevice& dev) {
+    if (MaybeHeif(dev.peek(64)) && IsHeifData(Whole(dev))) return true;
+    dev.seek(0);
+    QImageReader reader(&dev);
     reader.setDecideFormatFromContent(true);
     return reader.canRead();
 }

@@ -43,9 +43,10 @@ PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels = kMaxPicturePixels
 using PictureSizeHook = void (*)(QSize size, bool heif);
 void SetPictureSizeHook(PictureSizeHook hook);
 
-// Whether the file holds a picture ReadPicture would try: its header reads
-// as a kind the game reads (HEIF by reading its boxes, whatever its brand).
-bool IsPictureFile(const QString& path);
+// Whether the file on dev holds a picture ReadPicture would try: its header
+// reads as a kind the game reads (HEIF by reading its boxes, whatever its
+// brand). The game asks behind the wall (IsPictureBehindWall).
+bool IsPicture(QIODevice& dev);
 
 // The open dialog's picture patterns ("*.bmp;*.jpg;*.gif" first, then every
 // other kind this build reads) and the MIME types of the same kinds,

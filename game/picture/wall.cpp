@@ -100,23 +100,34 @@ QString DecoderPath() {
     return {};
 }
 
-PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>* cancel) {
-    PictureResult r;
+namespace {
+
+// What the decoder answered about one file, or how it ended without.
+struct Answer {
+    QString failure;   // it could not even be asked
+    bool answered = false, overran = false, cancelled = false;
+    WallMessage m{};
+    int fd = -1;   // the picture's memory, with a picture
+    int status = 0, seconds = 10;
+};
+
+Answer Ask(const QString& path, const char* mode, const std::atomic<bool>* cancel) {
+    Answer a;
     const QString decoder = DecoderPath();
     if (decoder.isEmpty()) {
-        r.error = Unsafe(QStringLiteral("the decoder program puzzora-decoder is not installed."));
-        return r;
+        a.failure = Unsafe(QStringLiteral("the decoder program puzzora-decoder is not installed."));
+        return a;
     }
     const int file = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (file < 0) {
-        r.error = QString::fromLocal8Bit(strerror(errno));
-        return r;
+        a.failure = QString::fromLocal8Bit(strerror(errno));
+        return a;
     }
     int sockets[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0) {
         ::close(file);
-        r.error = Unsafe(QString::fromLocal8Bit(strerror(errno)));
-        return r;
+        a.failure = Unsafe(QString::fromLocal8Bit(strerror(errno)));
+        return a;
     }
     // The child gets the file as descriptor 3 and its end of the socket as 4.
     posix_spawn_file_actions_t actions;
@@ -124,7 +135,7 @@ PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>
     posix_spawn_file_actions_adddup2(&actions, file, 3);
     posix_spawn_file_actions_adddup2(&actions, sockets[1], 4);
     const QByteArray program = QFile::encodeName(decoder);
-    char* argv[] = {const_cast<char*>(program.constData()), nullptr};
+    char* argv[] = {const_cast<char*>(program.constData()), const_cast<char*>(mode), nullptr};
     pid_t child = -1;
     const int spawned = posix_spawn(&child, program.constData(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -132,56 +143,64 @@ PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>
     ::close(sockets[1]);
     if (spawned != 0) {
         ::close(sockets[0]);
-        r.error = Unsafe(QStringLiteral("the decoder could not be started (%1).").arg(QString::fromLocal8Bit(strerror(spawned))));
-        return r;
+        a.failure = Unsafe(QStringLiteral("the decoder could not be started (%1).").arg(QString::fromLocal8Bit(strerror(spawned))));
+        return a;
     }
     // Everything settles within 10 seconds; 30 near the size limit.
-    int seconds = qEnvironmentVariableIntValue("PUZZORA_DECODER_SECONDS");
-    if (seconds <= 0) seconds = 10;
-    auto due = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    WallMessage m{};
-    int fd = -1;
-    bool answered = false, overran = false, cancelled = false;
-    while (!answered) {
+    if (const int s = qEnvironmentVariableIntValue("PUZZORA_DECODER_SECONDS"); s > 0) a.seconds = s;
+    auto due = std::chrono::steady_clock::now() + std::chrono::seconds(a.seconds);
+    while (!a.answered) {
         if (cancel && cancel->load()) {
-            cancelled = true;
+            a.cancelled = true;
             break;
         }
         if (std::chrono::steady_clock::now() > due) {
-            overran = true;
+            a.overran = true;
             break;
         }
         pollfd p{sockets[0], POLLIN, 0};
         if (::poll(&p, 1, 50) <= 0) continue;
-        if (!Receive(sockets[0], m, fd)) break;   // the decoder has gone
-        if (m.kind == WallMessage::Size) {
-            if (qint64(m.width) * m.height > (qint64(1) << 28)) {
-                seconds = std::max(seconds, 30);
-                due = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        if (!Receive(sockets[0], a.m, a.fd)) break;   // the decoder has gone
+        if (a.m.kind == WallMessage::Size && mode[0] == '\0') {
+            if (qint64(a.m.width) * a.m.height > (qint64(1) << 28)) {
+                a.seconds = std::max(a.seconds, 30);
+                due = std::chrono::steady_clock::now() + std::chrono::seconds(a.seconds);
             }
             continue;
         }
-        answered = true;
+        a.answered = true;
     }
-    if (!answered) ::kill(child, SIGKILL);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    if (!a.answered) ::kill(child, SIGKILL);
+    while (::waitpid(child, &a.status, 0) < 0 && errno == EINTR) {
     }
     ::close(sockets[0]);
-    if (cancelled) {
-        if (fd >= 0) ::close(fd);
-        return {};
-    }
-    if (!answered) {
-        r.error = Ended(status, overran, seconds);
-    } else if (m.kind == WallMessage::Refused) {
-        r.error = QString::fromUtf8(m.text);
+    return a;
+}
+
+}  // namespace
+
+PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>* cancel) {
+    PictureResult r;
+    Answer a = Ask(path, "", cancel);
+    if (!a.failure.isEmpty()) {
+        r.error = a.failure;
+    } else if (a.cancelled) {
+    } else if (!a.answered) {
+        r.error = Ended(a.status, a.overran, a.seconds);
+    } else if (a.m.kind == WallMessage::Refused) {
+        r.error = QString::fromUtf8(a.m.text);
     } else {
-        r.image = Mapped(fd, m);
+        r.image = Mapped(a.fd, a.m);
         if (r.image.isNull()) r.error = Unsafe(QStringLiteral("the decoder's answer was not a picture."));
     }
-    if (fd >= 0) ::close(fd);   // the mapping keeps the memory
+    if (a.fd >= 0) ::close(a.fd);   // the mapping keeps the memory
     return r;
+}
+
+bool IsPictureBehindWall(const QString& path) {
+    const Answer a = Ask(path, "--probe", nullptr);
+    if (a.fd >= 0) ::close(a.fd);
+    return a.answered && a.m.kind == WallMessage::Size;
 }
 
 }  // namespace pz

@@ -17,6 +17,10 @@ namespace pz {
 // once.
 PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>* cancel = nullptr);
 
+// Whether the file holds a picture the game reads, its header read by the
+// decoder behind the same wall (the command line, drops).
+bool IsPictureBehindWall(const QString& path);
+
 // The decoder program: $PUZZORA_DECODER, else beside the executable, in its
 // installed place relative to it, or in $PUZZORA_CONTROL_DIR. Empty when
 // there is none.

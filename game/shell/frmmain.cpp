@@ -13,6 +13,7 @@
 #include "game/persist/statefilereader.h"
 #include "game/persist/workingimage.h"
 #include "game/picture/picture.h"
+#include "game/picture/wall.h"
 #include "game/shell/startup.h"
 
 namespace pz {
@@ -51,7 +52,7 @@ void frmMain::Form_Load(const QStringList& arguments) {
     // A picture is opened as File > Open opens it; anything else is taken
     // for a state file, with its message when it is none. A file that is
     // there and is neither is named as what it is.
-    if (!given.isEmpty() && !IsStateFileName(given) && IsPictureFile(given)) {
+    if (!given.isEmpty() && !IsStateFileName(given) && IsPictureBehindWall(given)) {
         OpenChosenFile(given);
     } else if (!given.isEmpty() && !IsStateFileName(given) && QFileInfo(given).isFile() && !ReadStateFile(given).ok) {
         TellError(QStringLiteral("The file \"%1\" is neither a picture nor a puzzle state file.")

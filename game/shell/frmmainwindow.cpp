@@ -15,6 +15,7 @@
 
 #include "game/dialogs/frmabout.h"
 #include "game/picture/picture.h"
+#include "game/picture/wall.h"
 #include "game/shell/frmmain.h"
 #include "platform/winmsg/qtwindowsystem.h"
 
@@ -180,7 +181,7 @@ QString DroppedFile(const QMimeData* data) {
     const QUrl url = data->urls().constFirst();
     if (!url.isLocalFile()) return {};
     const QString path = url.toLocalFile();
-    return QFileInfo(path).isFile() && (IsStateFileName(path) || IsPictureFile(path)) ? path : QString();
+    return QFileInfo(path).isFile() && (IsStateFileName(path) || IsPictureBehindWall(path)) ? path : QString();
 }
 }  // namespace
 
