@@ -162,8 +162,8 @@ int main(int argc, char** argv) {
     // for a file.
     const QByteArray probe = qgetenv("PUZZORA_DECODER_PROBE");
     if (probe == "crash") std::raise(SIGKILL);
-    volatile bool forever = probe == "spin";
-    while (forever) {
+    volatile bool spinning = probe == "spin";
+    while (spinning) {
     }
     if (probe == "open") ::open("/etc/hostname", O_RDONLY);
 
