@@ -134,11 +134,10 @@ int main(int argc, char** argv) {
     QFile picture;
     if (!picture.open(kPicture, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return 2;
     // What the decoders load from files comes in before the files are shut
-    // off: the reader for this kind of picture, libheif's decoders, and the
-    // threads' count.
-    // Qt's readers (and their plugins, about twenty files) only for what
-    // libjpeg and libheif do not read; loaded against no data, so that
-    // nothing of the picture is read before the filter is on.
+    // off: Qt's readers with their plugins (about twenty files; only for what
+    // libjpeg and libheif do not read, and loaded against no data, so that
+    // nothing of the picture is parsed before the filter is on), libheif's
+    // decoders, the time zone.
     const QByteArray head = picture.peek(64);
     const bool jpeg = head.startsWith("\xff\xd8\xff");
     const bool heif = head.size() >= 12 && heif_check_filetype(reinterpret_cast<const uint8_t*>(head.constData()),
