@@ -93,7 +93,11 @@ QString DecoderPath() {
     QStringList places;
     if (const QString given = qEnvironmentVariable("PUZZORA_DECODER"); !given.isEmpty()) places << given;
     const QString exeDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
-    if (!exeDir.isEmpty()) places << QDir(exeDir).filePath(name) << QDir(exeDir).filePath(QStringLiteral(PUZZORA_BIN_TO_DECODER) + '/' + name);
+    // Beside the game, in its installed place, or a folder up (the build
+    // folder, seen from its tests and benchmarks).
+    if (!exeDir.isEmpty())
+        places << QDir(exeDir).filePath(name) << QDir(exeDir).filePath(QStringLiteral(PUZZORA_BIN_TO_DECODER) + '/' + name)
+               << QDir(exeDir).filePath(QStringLiteral("../") + name);
     if (const QString dir = qEnvironmentVariable("PUZZORA_CONTROL_DIR"); !dir.isEmpty()) places << QDir(dir).filePath(name);
     for (const QString& p : places)
         if (QFileInfo(p).isExecutable() && QFileInfo(p).isFile()) return QFileInfo(p).absoluteFilePath();
@@ -179,7 +183,23 @@ Answer Ask(const QString& path, const char* mode, const std::atomic<bool>* cance
 
 }  // namespace
 
+namespace {
+
+// A game without its decoder program (a copied executable) still plays: it
+// decodes in its own process, and says so once.
+bool NoWall() {
+    static const bool none = [] {
+        const bool missing = DecoderPath().isEmpty();
+        if (missing) qWarning("puzzora: puzzora-decoder not found; pictures are decoded in the game's own process.");
+        return missing;
+    }();
+    return none;
+}
+
+}  // namespace
+
 PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>* cancel) {
+    if (NoWall()) return ReadPicture(path, cancel);
     PictureResult r;
     Answer a = Ask(path, "", cancel);
     if (!a.failure.isEmpty()) {
@@ -198,6 +218,10 @@ PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>
 }
 
 bool IsPictureBehindWall(const QString& path) {
+    if (NoWall()) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) && IsPicture(f);
+    }
     const Answer a = Ask(path, "--probe", nullptr);
     if (a.fd >= 0) ::close(a.fd);
     return a.answered && a.m.kind == WallMessage::Size;

@@ -14,7 +14,8 @@
 namespace pz {
 
 // ReadPicture's answer, from the child. A set cancel flag ends the child at
-// once.
+// once. Without the decoder program (an executable copied alone) the picture
+// is decoded in this process, and standard error says so once.
 PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>* cancel = nullptr);
 
 // Whether the file holds a picture the game reads, its header read by the
@@ -22,7 +23,8 @@ PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>
 bool IsPictureBehindWall(const QString& path);
 
 // The decoder program: $PUZZORA_DECODER, else beside the executable, in its
-// installed place relative to it, or in $PUZZORA_CONTROL_DIR. Empty when
+// installed place relative to it, a folder above it, or in
+// $PUZZORA_CONTROL_DIR. Empty when
 // there is none.
 QString DecoderPath();
 
