@@ -74,7 +74,7 @@ void Send(const WallMessage& m, int fd = -1) {
 // the game told (it waits longer for a picture near the size limit).
 void SizeKnown(QSize size, bool heif) {
 #ifndef __SANITIZE_ADDRESS__   // AddressSanitizer reserves terabytes of address space
-    const rlim_t limit = rlim_t(baseline + PictureBudget(size, heif));
+    const rlim_t limit = rlim_t(baseline + PictureBudget(qint64(size.width()) * size.height(), heif));
     const rlimit as{limit, limit};
     ::setrlimit(RLIMIT_AS, &as);
 #endif

@@ -13,6 +13,7 @@
 
 #include "game/picture/containers.h"
 #include "game/picture/newpicture.h"
+#include "game/picture/picture.h"
 #include "game/picture/srgb.h"
 
 namespace pz {
@@ -84,9 +85,11 @@ void Check(j_common_ptr c) {
 }
 
 // What libjpeg may take beside the picture itself (a progressive file's
-// coefficients): a fifth of the picture and 300 MB, so that a picture costs
-// at most 1.2 times its own size and 300 MB.
-long MemoryBeside(QSize picture) { return long(qint64(picture.width()) * picture.height() * 4 / 5 + (300 << 20)); }
+// coefficients): the picture's budget less the picture.
+long MemoryBeside(QSize picture) {
+    const qint64 pixels = qint64(picture.width()) * picture.height();
+    return long(PictureBudget(pixels, false) - pixels * 4);
+}
 
 // CMYK as Qt's reader shows it, for files without a profile: inverted
 // (Adobe's) inks times the inverted black. In place: a pixel is 4 bytes

@@ -115,9 +115,6 @@ QSize GifScreen(QIODevice& dev) {
     return QSize(qFromLittleEndian<quint16>(h.constData() + 6), qFromLittleEndian<quint16>(h.constData() + 8));
 }
 
-// A picture may cost 1.2 times its own size and 300 MB at the peak.
-qint64 Budget(qint64 pixels) { return pixels * 4 * 6 / 5 + (qint64(300) << 20); }
-
 // The most Qt's reading and the steps after it hold at once: what Qt
 // decodes, beside its turned copy or beside its opaque 32-bit copy when that
 // differs; that copy beside its upright one when the file says it was
@@ -128,14 +125,14 @@ QString MemoryError(QImageReader& reader, QSize size, bool turned) {
     const qint64 bytes = decoded == QImage::Format_Invalid ? 4 : std::max(1, QImage::toPixelFormat(decoded).bitsPerPixel() / 8);
     const bool copied = decoded != QImage::Format_RGB32;
     const qint64 peak = pixels * std::max({bytes * (turned ? 2 : 1), bytes + (copied ? 4 : 0), qint64(turned ? 8 : 4)});
-    if (size.isEmpty() || peak <= Budget(pixels)) return {};
+    if (size.isEmpty() || peak <= PictureBudget(pixels, false)) return {};
     return QStringLiteral("a picture of %1 x %2 pixels%3 would need %4 MB to read, more than the game gives one "
                           "picture (%5 MB).")
         .arg(size.width())
         .arg(size.height())
         .arg(bytes > 4 ? QStringLiteral(" at 16 bits a channel") : QString())
         .arg(peak >> 20)
-        .arg(Budget(pixels) >> 20);
+        .arg(PictureBudget(pixels, false) >> 20);
 }
 
 PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels, const std::atomic<bool>* cancel) {
@@ -151,8 +148,11 @@ PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels, const std::atomic<b
     // A GIF is decoded at the size of its screen, whatever its first frame says.
     const QSize size = format == "gif" ? GifScreen(dev) : reader.size();
     r.error = SizeError(size, maxPixels);
-    const bool turned = reader.transformation() != QImageIOHandler::TransformationNone || ContainerOrientation(dev) >= 2;
-    if (r.error.isEmpty()) r.error = MemoryError(reader, size, turned);
+    // Qt turns what its own readers know to be turned; PNG and WebP keep their
+    // EXIF block where only we look.
+    const bool turnedByQt = reader.transformation() != QImageIOHandler::TransformationNone;
+    const int tag = turnedByQt ? 0 : ContainerOrientation(dev);
+    if (r.error.isEmpty()) r.error = MemoryError(reader, size, turnedByQt || tag >= 2);
     if (!r.error.isEmpty()) return r;
     if (sizeHook) sizeHook(size, false);
     QImage img = reader.read();
@@ -166,10 +166,8 @@ PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels, const std::atomic<b
     }
     r.error = SizeError(img.size(), maxPixels);
     if (!r.error.isEmpty() || Cancelled(cancel)) return r;
-    // Qt turns what its own readers know to be turned; PNG and WebP keep their
-    // EXIF block where only we look. Qt's own colour spaces are left alone:
-    // they take matrix profiles only, and make one of PNG's gamma alone.
-    const int tag = reader.transformation() == QImageIOHandler::TransformationNone ? ContainerOrientation(dev) : 0;
+    // Qt's own colour spaces are left alone: they take matrix profiles only,
+    // and make one of PNG's gamma alone.
     const std::unique_ptr<SrgbConversion> toSrgb = SrgbConversion::FromIcc(ContainerIccProfile(dev));
     img.setColorSpace(QColorSpace());   // sRGB once made so, like every picture the game reads
     img = Opaque(std::move(img));
@@ -183,7 +181,7 @@ PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels, const std::atomic<b
 PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels, const std::atomic<bool>* cancel) {
     // Large photos are fine; the default limit of 128 MB is not. What Qt
     // decodes may take the whole budget of the largest picture.
-    QImageReader::setAllocationLimit(int(std::max<qint64>(Budget(maxPixels) >> 20, 1)));
+    QImageReader::setAllocationLimit(int(std::max<qint64>(PictureBudget(maxPixels, false) >> 20, 1)));
     PictureResult r;
     const QByteArray head = dev.peek(64);
     if (head.isEmpty()) {
@@ -196,7 +194,8 @@ PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels, const std::atomic<
         r.error = QStringLiteral("the file is %1 MB, far more than a picture the game can take.").arg(dev.size() >> 20);
         return r;
     }
-    auto sizeError = [maxPixels, heif = MaybeHeif(head)](QSize size) {
+    const bool maybeHeif = MaybeHeif(head);
+    auto sizeError = [maxPixels, heif = maybeHeif](QSize size) {
         QString refusal = SizeError(size, maxPixels);
         if (refusal.isEmpty() && sizeHook) sizeHook(size, heif);
         return refusal;
@@ -214,7 +213,7 @@ PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels, const std::atomic<
     }
     // HEIF of any brand is known by libheif reading it; a file that only
     // looked like one goes to Qt's readers.
-    if (MaybeHeif(head)) {
+    if (maybeHeif) {
         const QByteArray data = Whole(dev);
         HeifResult heif = ReadHeif(data, sizeError);
         if (!heif.notHeif) {

@@ -18,6 +18,12 @@ struct PictureResult {
 inline constexpr int kMaxPictureSide = 32767;
 inline constexpr qint64 kMaxPicturePixels = qint64(1) << 29;
 
+// The memory a picture of this many pixels may cost at the peak: 1.2 times
+// its 32-bit size and 300 MB (600 MB for HEIF, whose decoders keep more).
+inline qint64 PictureBudget(qint64 pixels, bool heif) {
+    return pixels * 4 * 6 / 5 + (qint64(heif ? 600 : 300) << 20);
+}
+
 // Transparent parts of a picture are shown over white, the paper a puzzle
 // is printed on; half-transparent ones are blended with it.
 inline constexpr QRgb kTransparentBackground = 0xffffffff;

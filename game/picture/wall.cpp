@@ -84,10 +84,6 @@ QImage Mapped(int fd, const WallMessage& m) {
 
 }  // namespace
 
-qint64 PictureBudget(QSize size, bool heif) {
-    return qint64(size.width()) * size.height() * 4 * 6 / 5 + (qint64(heif ? 600 : 300) << 20);
-}
-
 QString DecoderPath() {
     const QString name = QStringLiteral("puzzora-decoder");
     QStringList places;

@@ -28,10 +28,6 @@ bool IsPictureBehindWall(const QString& path);
 // there is none.
 QString DecoderPath();
 
-// The memory a picture of this size may cost at the peak: 1.2 times its
-// 32-bit size and 300 MB (600 MB for HEIF, whose decoders keep more).
-qint64 PictureBudget(QSize size, bool heif);
-
 // How the decoder and the game talk over their socket: the picture's size
 // once known, then the picture (its memory passed alongside) or a refusal.
 struct WallMessage {
