@@ -16,12 +16,9 @@
 
 namespace pz {
 
-QString PuzzleSession::PictureRefusal(const QImage& picture) {
-    return IsTooSmallPicture(picture.width(), picture.height()) ? QStringLiteral("Image must be at least 33 x 32 pixels") : QString();
-}
-
 PuzzleSession::Made PuzzleSession::FromPicture(QImage picture, const Settings& settings, PlaySize size) {
-    if (QString why = PictureRefusal(picture); !why.isEmpty()) return {nullptr, why};
+    if (IsTooSmallPicture(picture.width(), picture.height()))
+        return {nullptr, QStringLiteral("Image must be at least 33 x 32 pixels")};
     std::unique_ptr<PuzzleSession> session(new PuzzleSession);
     Grid& g = session->grid_;
     PuzzleModel& m = session->m_;

@@ -41,8 +41,6 @@ public:
         QString refusal;
     };
 
-    // Why a decoded picture cannot be cut at all (too small), else empty.
-    static QString PictureRefusal(const QImage& picture);
     // A new cut of settings.NumberOfPieces pieces from a decoded picture, its
     // pieces not yet scattered. Nothing of the grid or cut is kept on
     // refusal: the picture is too small, the count has no grid, or the play
