@@ -3,6 +3,8 @@
 #include "game/picture/newpicture.h"
 
 #include <algorithm>
+#include <climits>
+#include <map>
 
 namespace pz {
 
@@ -79,6 +81,100 @@ QByteArray TiffProfile(QIODevice& dev) {
         if (Read16(e, le) == 34675 && Read16(e + 2, le) == 7 && Read32(e + 4, le) > 4)
             return ReadAt(dev, Read32(e + 8, le), Read32(e + 4, le));
     return {};
+}
+
+// Big-endian fields read in turn from [at, end) of a box; ok turns false,
+// and stays so, once a field runs past the end.
+struct Fields {
+    const QByteArray& d;
+    qsizetype at, end;
+    bool ok = true;
+    quint64 Take(int bytes) {
+        if (at + bytes > end) ok = false;
+        if (!ok) return 0;
+        quint64 v = 0;
+        for (int i = 0; i < bytes; ++i) v = v << 8 | uchar(d[at++]);
+        return v;
+    }
+};
+
+// Calls f(type, body, end) for each box in [from, to) until it returns true.
+template <typename F>
+void ForBoxes(const QByteArray& d, qsizetype from, qsizetype to, F f) {
+    while (from + 8 <= to) {
+        Fields h{d, from, to};
+        quint64 size = h.Take(4);
+        const QByteArray type = d.mid(from + 4, 4);
+        h.Take(4);
+        if (size == 1) size = h.Take(8);
+        else if (size == 0) size = quint64(to - from);
+        if (!h.ok || size < quint64(h.at - from) || size > quint64(to - from)) return;
+        if (f(type, h.at, from + qsizetype(size))) return;
+        from += qsizetype(size);
+    }
+}
+
+// A full box's version, its flags skipped.
+int Version(Fields& f) {
+    const int v = int(f.Take(1));
+    f.Take(3);
+    return v;
+}
+
+// Where the item's first extent lies in the file, from iloc (and idat for
+// data inside the meta box); -1 when it is not said.
+qsizetype ItemData(const QByteArray& d, qsizetype iloc, qsizetype end, qsizetype idat, quint64 item) {
+    Fields f{d, iloc, end};
+    const int v = Version(f);
+    const int sizes = int(f.Take(1)), more = int(f.Take(1));
+    const int offsetSize = sizes >> 4, lengthSize = sizes & 15, baseSize = more >> 4, indexSize = v ? more & 15 : 0;
+    const quint64 count = f.Take(v < 2 ? 2 : 4);
+    for (quint64 i = 0; i < count && f.ok; ++i) {
+        const quint64 id = f.Take(v < 2 ? 2 : 4);
+        const int method = v ? int(f.Take(2) & 15) : 0;
+        f.Take(2);
+        const quint64 base = f.Take(baseSize), extents = f.Take(2);
+        qsizetype first = -1;
+        for (quint64 e = 0; e < extents && f.ok; ++e) {
+            f.Take(indexSize);
+            const quint64 offset = base + f.Take(offsetSize);
+            f.Take(lengthSize);
+            if (e == 0 && offset < quint64(d.size())) first = qsizetype(offset);
+        }
+        if (id == item && f.ok && first >= 0) return method == 0 ? first : method == 1 && idat >= 0 ? idat + first : -1;
+    }
+    return -1;
+}
+
+// The items the primary item names in its dimg reference.
+QList<quint64> Derived(const QByteArray& d, qsizetype iref, qsizetype end, quint64 item) {
+    Fields f{d, iref, end};
+    const int idSize = Version(f) == 0 ? 2 : 4;
+    QList<quint64> ids;
+    ForBoxes(d, f.at, end, [&](const QByteArray& type, qsizetype body, qsizetype to) {
+        Fields r{d, body, to};
+        if (type != "dimg" || r.Take(idSize) != item) return false;
+        const quint64 n = r.Take(2);
+        for (quint64 i = 0; i < n && r.ok; ++i) ids << r.Take(idSize);
+        return true;
+    });
+    return ids;
+}
+
+// Whether the item's type (in iinf) is a grid.
+bool IsGrid(const QByteArray& d, qsizetype iinf, qsizetype end, quint64 item) {
+    Fields f{d, iinf, end};
+    f.Take(Version(f) == 0 ? 2 : 4);
+    bool grid = false;
+    ForBoxes(d, f.at, end, [&](const QByteArray& type, qsizetype body, qsizetype to) {
+        Fields e{d, body, to};
+        const int v = Version(e);
+        if (type != "infe" || v < 2 || e.Take(v == 2 ? 2 : 4) != item) return false;
+        e.Take(2);
+        grid = e.ok && d.mid(e.at, 4) == "grid";
+        return true;
+    });
+    return grid;
 }
 
 }  // namespace
@@ -165,6 +261,51 @@ QImage Oriented(const QImage& picture, int orientation) {
     if (out.isNull()) return out;
     PlaceRows(out, orientation, reinterpret_cast<const uint32_t*>(picture.constBits()), 0, h, w, h);
     return out;
+}
+
+HeifGrid ReadHeifGrid(const QByteArray& file) {
+    HeifGrid g;
+    qsizetype meta = -1, metaEnd = -1;
+    ForBoxes(file, 0, file.size(), [&](const QByteArray& type, qsizetype body, qsizetype end) {
+        if (type == "meta") meta = body + 4, metaEnd = end;
+        return type == "meta";
+    });
+    std::map<QByteArray, std::pair<qsizetype, qsizetype>> boxes;
+    if (meta >= 0)
+        ForBoxes(file, meta, metaEnd, [&](const QByteArray& type, qsizetype body, qsizetype end) {
+            boxes.try_emplace(type, body, end);
+            return false;
+        });
+    auto box = [&](const char* type) { return boxes.count(type) ? boxes[type] : std::pair<qsizetype, qsizetype>(-1, -1); };
+    const auto [pitm, pitmEnd] = box("pitm");
+    const auto [iinf, iinfEnd] = box("iinf");
+    if (pitm < 0 || iinf < 0) return g;
+    Fields p{file, pitm, pitmEnd};
+    const quint64 primary = p.Take(Version(p) == 0 ? 2 : 4);
+    if (!p.ok || !IsGrid(file, iinf, iinfEnd, primary)) return g;
+    const auto [iloc, ilocEnd] = box("iloc");
+    const qsizetype at = iloc < 0 ? -1 : ItemData(file, iloc, ilocEnd, box("idat").first, primary);
+    if (at < 0) return g;
+    // The grid: version, flags (bit 0: 32-bit sizes), rows and columns less
+    // one, the size of the picture the tiles make.
+    Fields grid{file, at, file.size()};
+    grid.Take(1);
+    const int fieldSize = grid.Take(1) & 1 ? 4 : 2;
+    g.rows = int(grid.Take(1)) + 1;
+    g.columns = int(grid.Take(1)) + 1;
+    const quint64 w = grid.Take(fieldSize), h = grid.Take(fieldSize);
+    if (!grid.ok) return g;
+    g.output = QSize(int(std::min<quint64>(w, INT_MAX)), int(std::min<quint64>(h, INT_MAX)));
+    const auto [iref, irefEnd] = box("iref");
+    QList<quint64> tiles = iref < 0 ? QList<quint64>() : Derived(file, iref, irefEnd, primary);
+    g.references = int(tiles.size());
+    std::sort(tiles.begin(), tiles.end());
+    for (qsizetype i = 0, run = 0; i < tiles.size(); ++i) {
+        run = i > 0 && tiles[i] == tiles[i - 1] ? run + 1 : 1;
+        g.mostRepeated = std::max(g.mostRepeated, int(run));
+    }
+    g.grid = true;
+    return g;
 }
 
 }  // namespace pz

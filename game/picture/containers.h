@@ -21,6 +21,19 @@ int ContainerOrientation(QIODevice& dev);
 // these. Leaves dev's position where it was.
 QByteArray ContainerIccProfile(QIODevice& dev);
 
+// What the primary image of a HEIF file says of itself when it is a grid
+// (a picture put together from tiles), read from the file's boxes before
+// libheif makes anything of it. grid is false when the primary image is no
+// grid or its boxes cannot be read, which libheif then tells of.
+struct HeifGrid {
+    bool grid = false;
+    int rows = 0, columns = 0;
+    QSize output;           // the size of the picture the tiles make
+    int references = 0;     // the tiles it names
+    int mostRepeated = 0;   // the most times it names one tile
+};
+HeifGrid ReadHeifGrid(const QByteArray& file);
+
 // Copies rows [r0, r0 + count) of a w x h stored picture (RGB32 pixels, w
 // to a row, from rows) to their places in the upright picture out, as the
 // tag defines them.

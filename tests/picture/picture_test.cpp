@@ -14,6 +14,7 @@
 
 #include "game/picture/picture.h"
 #include "game/picture/wall.h"
+#include "heifgrid.h"
 #include "testutil.h"
 
 using namespace pz;
@@ -306,11 +307,30 @@ TEST(Picture, HostileFilesAreRefusedBeforeTheyCost) {
         return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk(ihdr) + chunk(QByteArray("IDAT\x78\x9c\x03\0\0\0\0\x01", 12)) +
                chunk("IEND");
     };
+    // HEIF grids of 64 x 64 tiles: four that tile the picture open as it.
+    QList<QByteArray> quarters;
+    for (const QPoint at : {QPoint(0, 0), QPoint(64, 0), QPoint(0, 64), QPoint(64, 64)}) {
+        const QString tile = dir.filePath("tile.png"), heic = dir.filePath("tile.heic");
+        ASSERT_TRUE(Blocks({128, 128}).copy(QRect(at, QSize(64, 64))).save(tile) &&
+                    RunTool("heif-enc", {"-q", "95", tile, "-o", heic}));
+        quarters << test::ReadFile(heic);
+    }
+    auto grid = [&](int rows, int columns, QSize output, QSize claimed, int tiles, int references) {
+        return test::GridHeif(quarters, {rows, columns, output, claimed, QSize(64, 64), tiles, references});
+    };
+    ASSERT_TRUE(test::WriteFile(dir.filePath("grid.heic"), grid(2, 2, {128, 128}, {128, 128}, 4, 4)));
+    const PictureResult tiled = ReadPictureBehindWall(dir.filePath("grid.heic"));
+    EXPECT_LE(MaxDiff(tiled.image, Blocks({128, 128}), true), 40) << tiled.error.toStdString();
     const struct {
         const char* name;
         QByteArray bytes;
         const char* message;
     } bombs[] = {
+        {"grid-larger.heic", grid(2, 2, {32767, 32767}, {960, 640}, 4, 4), "32767 x 32767 pixels; at most 32767 pixels either way and 536"},
+        {"grid-missing.heic", grid(64, 64, {4096, 4096}, {4096, 4096}, 4, 4), "its grid of 64 x 64 tiles names 4)"},
+        {"grid-repeated.heic", grid(64, 64, {4096, 4096}, {4096, 4096}, 1, 4096), "64 x 64 tiles names one tile 4096 times"},
+        {"grid-many.heic", grid(65, 64, {4096, 4160}, {4096, 4160}, 4160, 4160), "65 x 64 tiles; at most 4096 tiles"},
+        {"grid-amplified.heic", grid(255, 256, {16384, 16320}, {16384, 16320}, 1, 65280), "255 x 256 tiles; at most 4096"},
         {"huge.jpg", sized(test::ReadFile(small), 65000, 65000), "65000 x 65000 pixels; at most 32767 pixels either way"},
         {"coefficients.jpg", sized(test::ReadFile(small), 30000, 17000), "needs more memory to decode than the game gives one picture"},
         {"scans.jpg", scans(test::ReadFile(small), 5000), "more than 100 scans"},
