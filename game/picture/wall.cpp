@@ -109,7 +109,13 @@ struct Answer {
     WallMessage m{};
     int fd = -1;   // the picture's memory, with a picture
     int status = 0, seconds = 10;
+    qint64 peak = -1;   // the decoder's peak resident size, where known
 };
+
+QByteArray ProcStatus(pid_t child) {
+    QFile f(QStringLiteral("/proc/%1/status").arg(child));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 Answer Ask(const QString& path, const char* mode, const std::atomic<bool>* cancel) {
     Answer a;
@@ -170,6 +176,9 @@ Answer Ask(const QString& path, const char* mode, const std::atomic<bool>* cance
         }
         a.answered = true;
     }
+    if (a.answered) a.peak = a.m.peak;
+    // One stopped here: its peak so far, read before it goes.
+    if (!a.answered) a.peak = PeakResident(ProcStatus(child));
     if (!a.answered) ::kill(child, SIGKILL);
     while (::waitpid(child, &a.status, 0) < 0 && errno == EINTR) {
     }
@@ -194,10 +203,12 @@ bool NoWall() {
 
 }  // namespace
 
-PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>* cancel) {
+PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>* cancel, qint64* peak) {
+    if (peak) *peak = -1;
     if (NoWall()) return ReadPicture(path, cancel);
     PictureResult r;
     Answer a = Ask(path, "", cancel);
+    if (peak) *peak = a.peak;
     if (!a.failure.isEmpty()) {
         r.error = a.failure;
     } else if (a.cancelled) {
