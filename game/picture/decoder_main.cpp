@@ -136,24 +136,16 @@ void Refuse(const QString& why) {
     Send(m);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    ::close_range(kSocket + 1, ~0U, 0);
-    mallopt(M_ARENA_MAX, 1);   // one heap: the address space is what is used
-    QCoreApplication app(argc, argv);
-    QFile picture;
-    if (!picture.open(kPicture, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return 2;
-    // What the decoders load from files comes in before the files are shut
-    // off: Qt's readers with their plugins (about twenty files; only for what
-    // libjpeg and libheif do not read, and loaded against no data, so that
-    // nothing of the picture is parsed before the filter is on), libheif's
-    // decoders, the time zone.
+// What the decoders load from files comes in before the files are shut
+// off: Qt's readers with their plugins (about twenty files; only for what
+// libjpeg and libheif do not read, and loaded against no data, so that
+// nothing of the picture is parsed before the filter is on), libheif's
+// decoders, the time zone, and this process's status.
+void LoadBeforeShutOff(QFile& picture, bool asked) {
     const QByteArray head = picture.peek(64);
     const bool jpeg = head.startsWith("\xff\xd8\xff");
     const bool heif = head.size() >= 12 && heif_check_filetype(reinterpret_cast<const uint8_t*>(head.constData()),
                                                                 int(head.size())) == heif_filetype_yes_supported;
-    const bool asked = argc > 1 && std::strcmp(argv[1], "--probe") == 0;
     if (asked || (!jpeg && !heif)) {
         QBuffer nothing;
         nothing.open(QIODevice::ReadOnly);
@@ -165,21 +157,61 @@ int main(int argc, char** argv) {
     heif_context_free(heif_context_alloc());
     tzset();   // Little CMS dates the profiles it makes: the zone is read now
     status = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
-    baseline = AddressSpace() + (qint64(64) << 20);   // and room for threads' stacks
-    const rlimit cpu{30, 31};
-    ::setrlimit(RLIMIT_CPU, &cpu);
-    if (!ShutOff()) return 3;
-    // Only for the game's tests: a decoder that crashes, overruns or reaches
-    // for a file.
+}
+
+// Only for the game's tests: a decoder that crashes, overruns or reaches
+// for a file.
+void Misbehave() {
     const QByteArray probe = qgetenv("PUZZORA_DECODER_PROBE");
     if (probe == "crash") std::raise(SIGKILL);
     volatile bool spinning = probe == "spin";
     while (spinning) {
     }
     if (probe == "open") ::open("/etc/hostname", O_RDONLY);
+}
 
-    // Asked only whether the file holds a picture the game reads.
-    if (asked) {
+// The decoded picture to the game, in shared memory: pictures the decoders
+// made here are there already; one made elsewhere (a format Qt decodes
+// straight to ours) is copied once.
+void HandBack(QImage image) {
+    auto at = Shared().find(image.constBits());
+    if (at == Shared().end()) {
+        QImage shared = SharedPicture(image.size());
+        if (shared.isNull()) {
+            Refuse(QStringLiteral("there is not enough memory for the picture."));
+            return;
+        }
+        for (int y = 0; y < image.height(); ++y)
+            std::memcpy(shared.scanLine(y), image.constScanLine(y), size_t(image.width()) * 4);
+        at = Shared().find(shared.constBits());
+        image = shared;
+    }
+    WallMessage m{};
+    m.kind = WallMessage::Picture;
+    m.width = image.width();
+    m.height = image.height();
+    m.bytesPerLine = int(image.bytesPerLine());
+    Send(m, at->second);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::close_range(kSocket + 1, ~0U, 0);
+    mallopt(M_ARENA_MAX, 1);   // one heap: the address space is what is used
+    QCoreApplication app(argc, argv);
+    QFile picture;
+    if (!picture.open(kPicture, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return 2;
+    const bool asked = argc > 1 && std::strcmp(argv[1], "--probe") == 0;
+    LoadBeforeShutOff(picture, asked);
+    baseline = AddressSpace() + (qint64(64) << 20);   // and room for threads' stacks
+    const rlimit cpu{30, 31};
+    ::setrlimit(RLIMIT_CPU, &cpu);
+    if (!ShutOff()) return 3;
+    Misbehave();
+    // Out without the exit handlers: nothing is left to tidy, and a
+    // sanitizer's leak check would reach for files.
+    if (asked) {   // only whether the file holds a picture the game reads
         WallMessage m{};
         m.kind = IsPicture(picture) ? WallMessage::Size : WallMessage::Refused;
         Send(m);
@@ -188,31 +220,7 @@ int main(int argc, char** argv) {
     SetPictureAllocator(SharedPicture);
     SetPictureSizeHook(SizeKnown);
     PictureResult r = DecodePicture(picture);
-    // Out without the exit handlers: nothing is left to tidy, and a
-    // sanitizer's leak check would reach for files.
-    if (r.image.isNull()) {
-        Refuse(r.error.isEmpty() ? QStringLiteral("the picture could not be decoded.") : r.error);
-        ::_exit(0);
-    }
-    // Pictures the decoders made here are in shared memory already; one
-    // made elsewhere (a format Qt decodes straight to ours) is copied once.
-    auto at = Shared().find(r.image.constBits());
-    if (at == Shared().end()) {
-        QImage shared = SharedPicture(r.image.size());
-        if (shared.isNull()) {
-            Refuse(QStringLiteral("there is not enough memory for the picture."));
-            ::_exit(0);
-        }
-        for (int y = 0; y < r.image.height(); ++y)
-            std::memcpy(shared.scanLine(y), r.image.constScanLine(y), size_t(r.image.width()) * 4);
-        at = Shared().find(shared.constBits());
-        r.image = shared;
-    }
-    WallMessage m{};
-    m.kind = WallMessage::Picture;
-    m.width = r.image.width();
-    m.height = r.image.height();
-    m.bytesPerLine = int(r.image.bytesPerLine());
-    Send(m, at->second);
+    if (r.image.isNull()) Refuse(r.error.isEmpty() ? QStringLiteral("the picture could not be decoded.") : r.error);
+    else HandBack(std::move(r.image));
     ::_exit(0);
 }

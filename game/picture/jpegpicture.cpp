@@ -139,11 +139,10 @@ QByteArray IccProfile(jpeg_decompress_struct& cinfo) {
     return out;
 }
 
-// Everything that outlives a longjmp out of libjpeg is owned by the caller.
-bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& data, int tag,
-            const std::function<QString(QSize)>& sizeError, QImage& out, Bands& bands, Colours& colours,
-            QString& refusal) {
-    if (setjmp(err.escape)) return false;
+// The header read and the colours it says the picture has; libjpeg asked
+// for rows of RGB32 (or CMYK, made RGB32 in place). Called under Decode's
+// setjmp: nothing here with a destructor lives across a libjpeg call.
+void ReadHeader(jpeg_decompress_struct& cinfo, const QByteArray& data, Colours& colours) {
     jpeg_create_decompress(&cinfo);   // clears all but the error manager and client_data
     cinfo.progress = static_cast<jpeg_progress_mgr*>(cinfo.client_data);
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()), static_cast<unsigned long>(data.size()));
@@ -157,26 +156,14 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& 
     // CMYK at four bytes a pixel is made RGB32 in place; anything else comes
     // in RGB32's own byte order, opaque.
     cinfo.out_color_space = colours.cmyk ? JCS_CMYK : JCS_EXT_BGRX;
-    // The size as it will be decoded, checked before libjpeg allocates
-    // anything of that size.
-    jpeg_calc_output_dimensions(&cinfo);
+}
+
+// Bands of rows, decoded straight to their places in out unless turned:
+// libjpeg hands several rows a call faster than one. A band is turned and
+// given its colours on the second core while the next is decoded. Called
+// under Decode's setjmp, like ReadHeader.
+void ReadRows(jpeg_decompress_struct& cinfo, int tag, QImage& out, Bands& bands, Colours& colours) {
     const int w = int(cinfo.output_width), h = int(cinfo.output_height);
-    const QSize upright = tag >= 5 ? QSize(h, w) : QSize(w, h);
-    refusal = sizeError(upright);
-    if (!refusal.isEmpty()) return false;
-    cinfo.mem->max_memory_to_use = MemoryBeside(upright);
-    jpeg_start_decompress(&cinfo);
-    NewPicture target = MakeNewPicture(upright);
-    out = std::move(target.image);
-    bands.mapping = std::move(target.mapping);
-    if (out.isNull()) {
-        refusal = QStringLiteral("there is not enough memory for a picture of %1 x %2 pixels.")
-                      .arg(upright.width())
-                      .arg(upright.height());
-        return false;
-    }
-    // Bands of rows, decoded straight to their places unless turned: libjpeg
-    // hands several rows a call faster than one.
     const bool turned = tag > 1;
     for (auto& b : bands.buffer) b.resize(turned ? size_t(w) * Bands::kRows : 0);
     JSAMPROW rows[Bands::kRows];
@@ -201,6 +188,33 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& 
         });
     }
     bands.Wait();
+}
+
+// Everything that outlives a longjmp out of libjpeg is owned by the caller.
+bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, const QByteArray& data, int tag,
+            const std::function<QString(QSize)>& sizeError, QImage& out, Bands& bands, Colours& colours,
+            QString& refusal) {
+    if (setjmp(err.escape)) return false;
+    ReadHeader(cinfo, data, colours);
+    // The size as it will be decoded, checked before libjpeg allocates
+    // anything of that size.
+    jpeg_calc_output_dimensions(&cinfo);
+    const int w = int(cinfo.output_width), h = int(cinfo.output_height);
+    const QSize upright = tag >= 5 ? QSize(h, w) : QSize(w, h);
+    refusal = sizeError(upright);
+    if (!refusal.isEmpty()) return false;
+    cinfo.mem->max_memory_to_use = MemoryBeside(upright);
+    jpeg_start_decompress(&cinfo);
+    NewPicture target = MakeNewPicture(upright);
+    out = std::move(target.image);
+    bands.mapping = std::move(target.mapping);
+    if (out.isNull()) {
+        refusal = QStringLiteral("there is not enough memory for a picture of %1 x %2 pixels.")
+                      .arg(upright.width())
+                      .arg(upright.height());
+        return false;
+    }
+    ReadRows(cinfo, tag, out, bands, colours);
     jpeg_finish_decompress(&cinfo);
     return true;
 }

@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QtEndian>
+#include <functional>
 #include <future>
 #include <memory>
 
@@ -176,6 +177,22 @@ PictureResult DecodeWithQt(QIODevice& dev, qint64 maxPixels, const std::atomic<b
     return r;
 }
 
+// A HEIF picture (AVIF too) into r; false when libheif finds the file is
+// none after all.
+bool DecodeHeif(QIODevice& dev, const std::function<QString(QSize)>& sizeError, const std::atomic<bool>* cancel,
+                PictureResult& r) {
+    const QByteArray data = Whole(dev);
+    HeifResult heif = ReadHeif(data, sizeError);
+    if (heif.notHeif) return false;
+    if (heif.image.isNull() || Cancelled(cancel)) {
+        r.error = Cancelled(cancel) ? QString() : heif.error;
+        return true;
+    }
+    r.image = Opaque(std::move(heif.image));
+    ToSrgb(r.image, heif.toSrgb.get());
+    return true;
+}
+
 }  // namespace
 
 PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels, const std::atomic<bool>* cancel) {
@@ -214,17 +231,7 @@ PictureResult DecodePicture(QIODevice& dev, qint64 maxPixels, const std::atomic<
     // HEIF of any brand is known by libheif reading it; a file that only
     // looked like one goes to Qt's readers.
     if (maybeHeif) {
-        const QByteArray data = Whole(dev);
-        HeifResult heif = ReadHeif(data, sizeError);
-        if (!heif.notHeif) {
-            if (heif.image.isNull() || Cancelled(cancel)) {
-                r.error = Cancelled(cancel) ? QString() : heif.error;
-                return r;
-            }
-            r.image = Opaque(std::move(heif.image));
-            ToSrgb(r.image, heif.toSrgb.get());
-            return r;
-        }
+        if (DecodeHeif(dev, sizeError, cancel, r)) return r;
         dev.seek(0);
     }
     return DecodeWithQt(dev, maxPixels, cancel);

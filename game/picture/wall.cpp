@@ -117,23 +117,24 @@ QByteArray ProcStatus(pid_t child) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-Answer Ask(const QString& path, const char* mode, const std::atomic<bool>* cancel) {
-    Answer a;
+// The decoder started on the file in this mode (empty, or "--probe"), its
+// socket in socket; -1 with a's failure set when it could not be.
+pid_t Spawn(const QString& path, const char* mode, int& socket, Answer& a) {
     const QString decoder = DecoderPath();
     if (decoder.isEmpty()) {
         a.failure = Unsafe(QStringLiteral("the decoder program puzzora-decoder is not installed."));
-        return a;
+        return -1;
     }
     const int file = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (file < 0) {
         a.failure = QString::fromLocal8Bit(strerror(errno));
-        return a;
+        return -1;
     }
     int sockets[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0) {
         ::close(file);
         a.failure = Unsafe(QString::fromLocal8Bit(strerror(errno)));
-        return a;
+        return -1;
     }
     // The child gets the file as descriptor 3 and its end of the socket as 4.
     posix_spawn_file_actions_t actions;
@@ -150,8 +151,15 @@ Answer Ask(const QString& path, const char* mode, const std::atomic<bool>* cance
     if (spawned != 0) {
         ::close(sockets[0]);
         a.failure = Unsafe(QStringLiteral("the decoder could not be started (%1).").arg(QString::fromLocal8Bit(strerror(spawned))));
-        return a;
+        return -1;
     }
+    socket = sockets[0];
+    return child;
+}
+
+// The decoder's answer into a, waited for until it comes, the decoder goes,
+// the time is up or the read is cancelled.
+void Await(int socket, bool decoding, const std::atomic<bool>* cancel, Answer& a) {
     // Everything settles within 10 seconds; 30 near the size limit.
     if (const int s = qEnvironmentVariableIntValue("PUZZORA_DECODER_SECONDS"); s > 0) a.seconds = s;
     auto due = std::chrono::steady_clock::now() + std::chrono::seconds(a.seconds);
@@ -164,10 +172,10 @@ Answer Ask(const QString& path, const char* mode, const std::atomic<bool>* cance
             a.overran = true;
             break;
         }
-        pollfd p{sockets[0], POLLIN, 0};
+        pollfd p{socket, POLLIN, 0};
         if (::poll(&p, 1, 50) <= 0) continue;
-        if (!Receive(sockets[0], a.m, a.fd)) break;   // the decoder has gone
-        if (a.m.kind == WallMessage::Size && mode[0] == '\0') {
+        if (!Receive(socket, a.m, a.fd)) break;   // the decoder has gone
+        if (a.m.kind == WallMessage::Size && decoding) {
             if (qint64(a.m.width) * a.m.height > (qint64(1) << 28)) {
                 a.seconds = std::max(a.seconds, 30);
                 due = std::chrono::steady_clock::now() + std::chrono::seconds(a.seconds);
@@ -176,13 +184,21 @@ Answer Ask(const QString& path, const char* mode, const std::atomic<bool>* cance
         }
         a.answered = true;
     }
+}
+
+Answer Ask(const QString& path, const char* mode, const std::atomic<bool>* cancel) {
+    Answer a;
+    int socket = -1;
+    const pid_t child = Spawn(path, mode, socket, a);
+    if (child < 0) return a;
+    Await(socket, mode[0] == '\0', cancel, a);
     if (a.answered) a.peak = a.m.peak;
     // One stopped here: its peak so far, read before it goes.
     if (!a.answered) a.peak = PeakResident(ProcStatus(child));
     if (!a.answered) ::kill(child, SIGKILL);
     while (::waitpid(child, &a.status, 0) < 0 && errno == EINTR) {
     }
-    ::close(sockets[0]);
+    ::close(socket);
     return a;
 }
 
