@@ -48,7 +48,11 @@ frmAbout::frmAbout(Services services, QWidget* parent) : QDialog(parent), svc_(s
     cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmdSysInfo, &QPushButton::clicked, this, [this] { cmdSysInfo_Click(); });
+    LayOut(icon);
+    resize(440, 260);
+}
 
+void frmAbout::LayOut(QLabel* icon) {
     auto* head = new QHBoxLayout;
     head->addWidget(icon, 0, Qt::AlignTop);
     auto* titles = new QVBoxLayout;
@@ -72,7 +76,6 @@ frmAbout::frmAbout(Services services, QWidget* parent) : QDialog(parent), svc_(s
     layout->addWidget(lblDescription);
     layout->addStretch();
     layout->addLayout(bottom);
-    resize(440, 260);
 }
 
 void frmAbout::lblWebSiteURL_Click() {

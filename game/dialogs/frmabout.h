@@ -39,6 +39,8 @@ public:
 
 private:
     void StartSysInfo();
+    // The title and icon above the description, the links and buttons below.
+    void LayOut(QLabel* icon);
     Services svc_;
 };
 

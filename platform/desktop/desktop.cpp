@@ -360,73 +360,93 @@ bool SameFile(const QString& href, const QString& ours) {
 
 // Copies an XBEL document token by token, adding the entry: our record in
 // the file's bookmark when it has one, a bookmark of its own otherwise.
+struct XbelCopy {
+    QXmlStreamReader& r;
+    QXmlStreamWriter& w;
+    const RecentEntry& e;
+    int depth = 0, targetDepth = -1, skipDepth = 0;
+    bool found = false, recorded = false, inOurMetadata = false, bad = false;
+
+    // An opening tag; true when it is written here (or skipped), not copied.
+    bool Start() {
+        ++depth;
+        if (depth == 1 && (r.name() != QLatin1String("xbel") || !r.namespaceUri().isEmpty())) bad = true;
+        const bool bookmark = depth == 2 && r.name() == QLatin1String("bookmark") && r.namespaceUri().isEmpty();
+        if (bookmark && !found && SameFile(r.attributes().value(QLatin1String("href")).toString(), e.href)) {
+            found = true;
+            targetDepth = depth;
+            w.writeStartElement(QStringLiteral("bookmark"));
+            for (const QXmlStreamAttribute& a : r.attributes()) {
+                const bool touched =
+                    a.qualifiedName() == QLatin1String("modified") || a.qualifiedName() == QLatin1String("visited");
+                w.writeAttribute(a.qualifiedName().toString(), touched ? e.now : a.value().toString());
+            }
+            return true;
+        }
+        if (targetDepth > 0 && r.name() == QLatin1String("metadata") &&
+            r.attributes().value(QLatin1String("owner")) == QLatin1String("http://freedesktop.org"))
+            inOurMetadata = true;
+        if (targetDepth > 0 && !recorded && r.namespaceUri() == kBookmarkNs && r.name() == QLatin1String("application") &&
+            r.attributes().value(QLatin1String("name")) == e.appName) {
+            // Our own record: refreshed, counted once more.
+            WriteApplication(w, e, r.attributes().value(QLatin1String("count")).toInt() + 1);
+            recorded = true;
+            skipDepth = depth;
+            return true;
+        }
+        return false;
+    }
+
+    // A closing tag, before it is copied: our record goes in before the
+    // bookmark's applications, metadata or the bookmark itself close.
+    void End() {
+        const int closing = depth--;
+        if (targetDepth > 0 && !recorded) {
+            if (r.namespaceUri() == kBookmarkNs && r.name() == QLatin1String("applications")) {
+                w.writeCharacters(QStringLiteral("  "));
+                WriteApplication(w, e, 1);
+                w.writeCharacters(QStringLiteral("\n        "));
+                recorded = true;
+            } else if (inOurMetadata && r.name() == QLatin1String("metadata")) {
+                WriteApplications(w, e, QStringLiteral("        "));
+                recorded = true;
+            } else if (closing == targetDepth) {
+                w.writeCharacters(QStringLiteral("  "));
+                w.writeStartElement(QStringLiteral("info"));
+                WriteMetadata(w, e, true);
+                w.writeEndElement();
+                w.writeCharacters(QStringLiteral("\n  "));
+                recorded = true;
+            }
+        }
+        if (r.name() == QLatin1String("metadata")) inOurMetadata = false;
+        if (closing == targetDepth) targetDepth = -1;
+        if (closing == 1 && !found) WriteBookmark(w, e);
+    }
+};
+
 bool AddToXbel(const QByteArray& in, QByteArray* out, const RecentEntry& e) {
     QXmlStreamReader r(in);
     QXmlStreamWriter w(out);
-    int depth = 0, targetDepth = -1, skipDepth = 0;
-    bool found = false, recorded = false, inOurMetadata = false;
+    XbelCopy copy{r, w, e};
     while (!r.atEnd()) {
         const QXmlStreamReader::TokenType t = r.readNext();
         if (t == QXmlStreamReader::Invalid) break;
-        if (skipDepth > 0) {   // inside the record being replaced
-            if (t == QXmlStreamReader::StartElement) ++depth;
-            if (t == QXmlStreamReader::EndElement && depth-- == skipDepth) skipDepth = 0;
+        if (copy.skipDepth > 0) {   // inside the record being replaced
+            if (t == QXmlStreamReader::StartElement) ++copy.depth;
+            if (t == QXmlStreamReader::EndElement && copy.depth-- == copy.skipDepth) copy.skipDepth = 0;
             continue;
         }
         if (t == QXmlStreamReader::StartElement) {
-            ++depth;
-            if (depth == 1 && (r.name() != QLatin1String("xbel") || !r.namespaceUri().isEmpty())) return false;
-            const bool bookmark = depth == 2 && r.name() == QLatin1String("bookmark") && r.namespaceUri().isEmpty();
-            if (bookmark && !found && SameFile(r.attributes().value(QLatin1String("href")).toString(), e.href)) {
-                found = true;
-                targetDepth = depth;
-                w.writeStartElement(QStringLiteral("bookmark"));
-                for (const QXmlStreamAttribute& a : r.attributes()) {
-                    const bool touched = a.qualifiedName() == QLatin1String("modified") ||
-                                         a.qualifiedName() == QLatin1String("visited");
-                    w.writeAttribute(a.qualifiedName().toString(), touched ? e.now : a.value().toString());
-                }
-                continue;
-            }
-            if (targetDepth > 0 && r.name() == QLatin1String("metadata") &&
-                r.attributes().value(QLatin1String("owner")) == QLatin1String("http://freedesktop.org"))
-                inOurMetadata = true;
-            if (targetDepth > 0 && !recorded && r.namespaceUri() == kBookmarkNs &&
-                r.name() == QLatin1String("application") &&
-                r.attributes().value(QLatin1String("name")) == e.appName) {
-                // Our own record: refreshed, counted once more.
-                WriteApplication(w, e, r.attributes().value(QLatin1String("count")).toInt() + 1);
-                recorded = true;
-                skipDepth = depth;
-                continue;
-            }
+            const bool written = copy.Start();
+            if (copy.bad) return false;
+            if (written) continue;
         } else if (t == QXmlStreamReader::EndElement) {
-            const int closing = depth--;
-            if (targetDepth > 0 && !recorded) {
-                if (r.namespaceUri() == kBookmarkNs && r.name() == QLatin1String("applications")) {
-                    w.writeCharacters(QStringLiteral("  "));
-                    WriteApplication(w, e, 1);
-                    w.writeCharacters(QStringLiteral("\n        "));
-                    recorded = true;
-                } else if (inOurMetadata && r.name() == QLatin1String("metadata")) {
-                    WriteApplications(w, e, QStringLiteral("        "));
-                    recorded = true;
-                } else if (closing == targetDepth) {
-                    w.writeCharacters(QStringLiteral("  "));
-                    w.writeStartElement(QStringLiteral("info"));
-                    WriteMetadata(w, e, true);
-                    w.writeEndElement();
-                    w.writeCharacters(QStringLiteral("\n  "));
-                    recorded = true;
-                }
-            }
-            if (r.name() == QLatin1String("metadata")) inOurMetadata = false;
-            if (closing == targetDepth) targetDepth = -1;
-            if (closing == 1 && !found) WriteBookmark(w, e);
+            copy.End();
         }
         w.writeCurrentToken(r);
     }
-    return !r.hasError() && found == recorded;
+    return !r.hasError() && copy.found == copy.recorded;
 }
 }  // namespace
 
