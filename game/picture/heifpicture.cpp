@@ -198,15 +198,18 @@ QString GridError(const HeifGrid& g) {
 
 HeifResult ReadHeif(const QByteArray& data, const std::function<QString(QSize)>& sizeError) {
     HeifResult r;
+    // A grid's tiles are counted before libheif reads the file: reading
+    // thousands of items costs it time of its own.
+    const HeifGrid grid = ReadHeifGrid(data);
+    r.error = GridError(grid);
+    if (!r.error.isEmpty()) return r;
     Heif heif;
     if (!OpenPrimary(data, heif, r)) return r;
     const QSize claimed(heif_image_handle_get_width(heif.handle.get()), heif_image_handle_get_height(heif.handle.get()));
     // A grid decodes to the size its tiles make, whatever its item says:
     // that size is the one checked.
-    const HeifGrid grid = ReadHeifGrid(data);
     const QSize size = grid.grid ? grid.output : claimed;
-    r.error = GridError(grid);
-    if (r.error.isEmpty()) r.error = sizeError(size);
+    r.error = sizeError(size);
     if (!r.error.isEmpty()) return r;
     // Nor does libheif make anything much larger: no tile, no other item.
     heif_context_set_maximum_image_size_limit(heif.ctx.get(), std::max(size.width(), size.height()) * 2 + 256);
