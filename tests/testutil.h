@@ -12,10 +12,12 @@
 #include "game/interaction/scatter.h"
 #include "game/model/cutting.h"
 #include "game/model/grid.h"
+#include "game/model/invariants.h"
 #include "game/render/compose.h"
 #include "game/render/draglayer.h"
 #include "game/render/preview.h"
 #include "game/render/puzzlecut.h"
+#include "game/session/puzzlesession.h"
 
 namespace pz::test {
 
@@ -67,7 +69,7 @@ struct CutPuzzle {
 inline CutPuzzle MakeCut(int cols, int rows, int imageW, int imageH, float scaleW, float scaleH,
                          const QImage* picture = nullptr, double ratio = 1.0) {
     CutPuzzle c;
-    c.m.PixelRatio = ratio;
+    c.m.View.PixelRatio = ratio;
     c.g.NumberOfPieces = int16_t(cols * rows);
     c.g.NumColumns = int16_t(cols);
     c.g.NumRows = int16_t(rows);
@@ -101,12 +103,15 @@ inline void LockHome(PuzzleModel& m, int16_t p) {
     ++m.InPlaceCount;
 }
 
-// Counts what locking pieces home asks of the window.
-struct CountingHost : PlacingHost {
-    int stops = 0, entries = 0, saves = 0;
-    void StopTimer() override { ++stops; }
-    void BestTimeEntry() override { ++entries; }
-    void SaveBestTimes() override { ++saves; }
+// What is wrong with the puzzle (the rule broken, in words), or nothing.
+inline std::string Broken(const Grid& g, const PuzzleModel& m) {
+    const std::optional<InvariantFailure> f = CheckInvariants(g, m);
+    return f ? f->message : std::string();
+}
+
+// Lays a session's pieces out directly, as no operation would.
+struct SessionAccess {
+    static PuzzleModel& Model(PuzzleSession& s) { return s.m_; }
 };
 
 }  // namespace pz::test

@@ -35,12 +35,12 @@ void ReOrderGroups(PuzzleModel& m) {
 }
 
 void SetPieceGroup(PuzzleModel& m, int16_t n) {
-    m.OldGroup = m.SelectedGroup;
+    const int16_t old = m.SelectedGroup;
     const int16_t ng = m.Pieces[n].Group;
     GroupInfo& target = m.Groups[ng];
-    const int count = m.Groups[m.OldGroup].PieceCount;
+    const int count = m.Groups[old].PieceCount;
     for (int j = 1; j <= count; ++j) {
-        const int16_t q = m.Groups[m.OldGroup].PieceList[j];
+        const int16_t q = m.Groups[old].PieceList[j];
         target.PieceCount = Add16(target.PieceCount, 1);
         target.PieceList.resize(size_t(target.PieceCount) + 1);
         target.PieceList[target.PieceCount] = q;
@@ -51,7 +51,7 @@ void SetPieceGroup(PuzzleModel& m, int16_t n) {
         m.Pieces[q].Group = ng;
     }
     SetGroupEdges(m, ng);
-    RemoveGroup(m, m.OldGroup);
+    RemoveGroup(m, old);
     ReOrderGroups(m);
 }
 

@@ -36,25 +36,25 @@ void DragGroupTo(PuzzleModel& m, double x, double y, double scaleWidth, double s
 }
 
 void DragPreviewTo(PuzzleModel& m, double x, double y, double scaleWidth, double scaleHeight) {
-    const int32_t half = m.PreviewWidthInt / 2;
+    const int32_t half = m.View.PreviewWidthInt / 2;
     const float fx = float(x), fy = float(y);
     if (fx - half > 0 && fx + half < float(scaleWidth)) {
         const int32_t left = CLng(fx - half);
-        m.PreviewCaptionRect.Left = m.PreviewRect.Left = left;
-        m.PreviewCaptionRect.Right = m.PreviewRect.Right = left + m.PreviewWidthInt;
+        m.View.PreviewCaptionRect.Left = m.View.PreviewRect.Left = left;
+        m.View.PreviewCaptionRect.Right = m.View.PreviewRect.Right = left + m.View.PreviewWidthInt;
     }
     const CaptionMetrics c = CaptionMetricsOf(m);
-    if (fy - c.grab > 0 && fy + c.grab + c.gap + m.PreviewHeight < float(scaleHeight)) {
+    if (fy - c.grab > 0 && fy + c.grab + c.gap + m.View.PreviewHeight < float(scaleHeight)) {
         const int32_t top = CLng(fy - c.grab);
-        m.PreviewCaptionRect.Top = top;
-        m.PreviewCaptionRect.Bottom = top + c.height;
-        m.PreviewRect.Top = top + c.height + c.gap;
-        m.PreviewRect.Bottom = m.PreviewRect.Top + m.PreviewHeight;
+        m.View.PreviewCaptionRect.Top = top;
+        m.View.PreviewCaptionRect.Bottom = top + c.height;
+        m.View.PreviewRect.Top = top + c.height + c.gap;
+        m.View.PreviewRect.Bottom = m.View.PreviewRect.Top + m.View.PreviewHeight;
     }
 }
 
 bool OnPreviewCaption(const PuzzleModel& m, double x, double y) {
-    const RectL& c = m.PreviewCaptionRect;
+    const RectL& c = m.View.PreviewCaptionRect;
     return c.Left < x && x < c.Right && c.Top < y && y < c.Bottom;
 }
 
@@ -65,16 +65,15 @@ bool IsAtHome(const PuzzleModel& m, int piece) {
 }
 
 void JoinPass(const Grid& g, PuzzleModel& m, double scaleWidth, double scaleHeight) {
-    m.DraggedPieceCount = m.Groups[m.SelectedGroup].PieceCount;
-    m.DraggedPieces.assign(m.Groups[m.SelectedGroup].PieceList.begin(),
-                           m.Groups[m.SelectedGroup].PieceList.begin() + m.DraggedPieceCount + 1);
+    // The pieces dropped, as they were before anything joined them.
+    const GroupInfo& dropped = m.Groups[m.SelectedGroup];
+    const std::vector<int16_t> pieces(dropped.PieceList.begin() + 1, dropped.PieceList.begin() + 1 + dropped.PieceCount);
     const int n = g.NumberOfPieces, cols = g.NumColumns;
     const int W = m.PieceWidth, H = m.PieceHeight;
     const double tol = JoinToleranceOf(m);
     auto near = [tol](long a, long b) { return std::abs(double(a) - double(b)) < tol; };
 
-    for (int i = 1; i <= m.DraggedPieceCount; ++i) {
-        const int16_t p = m.DraggedPieces[i];
+    for (const int16_t p : pieces) {
         for (int side = 0; side < 4; ++side) {
             PieceInfo& pc = m.Pieces[p];
             int nb = 0;
@@ -111,7 +110,7 @@ void JoinPass(const Grid& g, PuzzleModel& m, double scaleWidth, double scaleHeig
     }
 }
 
-void SetGroupInPlace(const Grid& g, PuzzleModel& m, int16_t group, bool timePuzzle, PlacingHost& host) {
+Locked SetGroupInPlace(const Grid& g, PuzzleModel& m, int16_t group) {
     GroupInfo& grp = m.Groups[group];
     const int count = grp.PieceCount;
     for (int i = 1; i <= count; ++i) {
@@ -128,14 +127,14 @@ void SetGroupInPlace(const Grid& g, PuzzleModel& m, int16_t group, bool timePuzz
     grp.PieceCount = 0;
     grp.PieceList.assign(1, 0);
     RemoveGroup(m, group);
+    m.SelectedPiece = 0;
+    Locked locked;
     if (m.InPlaceCount == g.NumberOfPieces) {
         m.PuzzleComplete = true;
-        host.StopTimer();
-        if (timePuzzle) host.BestTimeEntry();
-        m.ElapsedSeconds = 0;
+        locked = {true, m.File.ElapsedSeconds};
+        m.File.ElapsedSeconds = 0;
     }
-    host.SaveBestTimes();
-    m.SelectedPiece = 0;
+    return locked;
 }
 
 }  // namespace pz

@@ -8,6 +8,12 @@ namespace pz {
 // 1; it scales with the ratio (JoinToleranceOf).
 constexpr int JoinTolerance = 5;
 
+// The drag in progress: the group of the selected piece, or the preview by
+// its caption bar.
+struct Drag {
+    bool Group = false, Preview = false;
+};
+
 // Moves the selected piece's group so that the piece's image is centred on
 // (x, y); each axis stays put while moving along it would put the group's
 // images on or past an edge of the play area.
@@ -28,23 +34,18 @@ bool IsAtHome(const PuzzleModel& m, int piece);
 // are left alone.
 void JoinPass(const Grid& g, PuzzleModel& m, double scaleWidth, double scaleHeight);
 
-// What locking needs of the game around it.
-class PlacingHost {
-public:
-    virtual ~PlacingHost() = default;
-    virtual void StopTimer() = 0;
-    // The puzzle is complete and timed: offer the result to the best times.
-    virtual void BestTimeEntry() = 0;
-    // Rewrite the best-times file (after every lock).
-    virtual void SaveBestTimes() = 0;
+// What locking a group home did: whether it completed the puzzle and, if
+// so, the time the puzzle took (its clock is back at 0 by then). The game
+// around it does the rest: stops the timer, offers a timed result to the
+// best times, and rewrites them after every lock.
+struct Locked {
+    bool completed = false;
+    int32_t seconds = 0;
 };
 
 // Locks a group at home: its pieces go to their home positions and into the
 // at-home list, the group leaves the stacking order. Completes the puzzle
-// when it was the last one, offering a timed result to the best times.
-void SetGroupInPlace(const Grid& g, PuzzleModel& m, int16_t group, bool timePuzzle, PlacingHost& host);
-
-// Kept for the Hint command; it has nothing to do.
-inline void MoveGroupToPlace(PuzzleModel&, int16_t) {}
+// when it was the last one.
+Locked SetGroupInPlace(const Grid& g, PuzzleModel& m, int16_t group);
 
 }  // namespace pz

@@ -66,7 +66,7 @@ void ComputeCutGeometry(const Grid& g, PuzzleModel& m, float scaleWidth, float s
 
 void ScalePiecesPosition(PuzzleModel& m, float scaleWidth, float scaleHeight) {
     const int16_t newH = CInt(scaleHeight), newW = CInt(scaleWidth);
-    const int32_t prevW = CLng(m.PreviousWidth), prevH = CLng(m.PreviousHeight);
+    const int32_t prevW = CLng(m.View.PreviousWidth), prevH = CLng(m.View.PreviousHeight);
     const int16_t W = m.PieceWidth, H = m.PieceHeight;
     for (int i = 1; i <= m.GroupCount; ++i) {
         const GroupInfo& grp = m.Groups[m.GroupOrder[i]];

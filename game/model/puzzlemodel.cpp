@@ -12,7 +12,7 @@ void PuzzleModel::ShrinkLists() {
 void ClearSettings(const Grid& g, PuzzleModel& m) {
     const int n = g.NumberOfPieces;
     m.GroupCount = n;
-    m.ElapsedSeconds = 0;
+    m.File.ElapsedSeconds = 0;
     m.GroupOrder.assign(n > 0 ? n + 1 : 1, 0);
     m.GroupOrderSize = n;
     m.InPlaceCount = 0;

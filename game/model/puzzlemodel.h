@@ -1,6 +1,6 @@
 #pragma once
-// The puzzle: piece and group records, the geometry of the cut and the drag
-// state. Lists keep the 1-based convention of the game: index 0 is never
+// The puzzle: piece and group records and the geometry of the cut, with
+// what its file and its play area say of it. Lists keep the 1-based convention of the game: index 0 is never
 // used and the live entries are 1..count.
 #include <cstdint>
 #include <string>
@@ -44,6 +44,30 @@ struct GroupInfo {
     bool operator==(const GroupInfo&) const = default;
 };
 
+// What belongs to the puzzle's file rather than to its pieces: the names it
+// is known by and the time worked on it. ImageFileName is the full path
+// (the state file stores it padded).
+struct PuzzleFile {
+    std::string ImageFileName;
+    std::string ImageName;
+    std::string StateFileName;
+    // Seconds the puzzle has been worked on: saved with it, reset with it.
+    int32_t ElapsedSeconds = 0;
+};
+
+// What belongs to the play area the puzzle is shown in.
+struct PlayView {
+    // The preview's placement.
+    int32_t PreviewWidth = 0, PreviewHeight = 0;
+    int16_t PreviewWidthInt = 0;
+    RectL PreviewRect, PreviewCaptionRect;
+    // Play-area size at the last handled resize; < 0 until the first one.
+    double PreviousWidth = -1, PreviousHeight = -1;
+    // Screen pixels per layout pixel of the play area at the last cut; the
+    // play area's sizes are in screen pixels (see scale.h).
+    double PixelRatio = 1.0;
+};
+
 struct PuzzleModel {
     // Geometry of the cut.
     int16_t ImageWidth = 0, ImageHeight = 0;
@@ -61,30 +85,12 @@ struct PuzzleModel {
     int16_t GroupOrderSize = 0;
     std::vector<int16_t> PiecesInPlace{0};
     int16_t InPlaceCount = 0;
-    int16_t SelectedPiece = 0, SelectedGroup = 0, OldGroup = 0;
-    bool DraggingGroup = false, DraggingPreview = false;
-    std::vector<int16_t> DraggedPieces{0};
-    int16_t DraggedPieceCount = 0;
+    // The piece and group the rules act on: picked, dropped, joined.
+    int16_t SelectedPiece = 0, SelectedGroup = 0;
     bool PuzzleComplete = false;
-    // Seconds the puzzle has been worked on: saved with it, reset with it.
-    int32_t ElapsedSeconds = 0;
 
-    // Files. ImageFileName is the full path (the state file stores it padded).
-    std::string ImageFileName;
-    std::string ImageName;
-    std::string StateFileName;
-
-    // Preview placement.
-    int32_t PreviewWidth = 0, PreviewHeight = 0;
-    int16_t PreviewWidthInt = 0;
-    RectL PreviewRect, PreviewCaptionRect;
-
-    // Play-area size at the last handled resize; < 0 until the first one.
-    double PreviousWidth = -1, PreviousHeight = -1;
-
-    // Screen pixels per layout pixel of the play area at the last cut; the
-    // play area's sizes are in screen pixels (see scale.h).
-    double PixelRatio = 1.0;
+    PuzzleFile File;
+    PlayView View;
 
     // Back to "no puzzle": every list holds only index 0.
     void ShrinkLists();

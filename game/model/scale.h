@@ -10,11 +10,11 @@
 namespace pz {
 
 // n pixels of a screen at scale 1, at the play area's pixel ratio.
-inline int Scaled(const PuzzleModel& m, int n) { return int(std::lround(n * m.PixelRatio)); }
+inline int Scaled(const PuzzleModel& m, int n) { return int(std::lround(n * m.View.PixelRatio)); }
 
 // Pieces closer than this on both axes join, and a group this close to home
 // locks (strictly less: 4 pixels off joins at scale 1, 5 does not).
-inline double JoinToleranceOf(const PuzzleModel& m) { return 5.0 * m.PixelRatio; }
+inline double JoinToleranceOf(const PuzzleModel& m) { return 5.0 * m.View.PixelRatio; }
 
 // Thickness of the piece outlines and of the home frame.
 inline int OutlineWidth(const PuzzleModel& m) { return std::max(1, Scaled(m, 1)); }

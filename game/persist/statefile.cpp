@@ -111,10 +111,10 @@ void Range(long v, long lo, long hi, const std::string& what) {
 }  // namespace
 
 std::string WriteState(const Grid& g, const PuzzleModel& m) {
-    if (m.ImageFileName.size() > kRecordSize)
+    if (m.File.ImageFileName.size() > kRecordSize)
         throw StateFileError{"the picture's path is longer than the 128 bytes a state file can hold"};
     Writer w;
-    std::string path = m.ImageFileName;
+    std::string path = m.File.ImageFileName;
     path.append(kRecordSize - path.size(), ' ');
     w.bytes() += path;
     w.Record(I16(g.NumberOfPieces));
@@ -130,7 +130,7 @@ std::string WriteState(const Grid& g, const PuzzleModel& m) {
     w.Record(I16(m.GroupCount));
     for (int i = 1; i <= m.GroupCount; ++i) w.Record(I16(m.GroupOrder[i]));
     std::string last;
-    Put32(last, m.ElapsedSeconds);
+    Put32(last, m.File.ElapsedSeconds);
     w.bytes() += last;   // the last record is not padded
     return w.bytes();
 }
@@ -248,8 +248,8 @@ LoadedState ReadState(const std::string& bytes) {
     m.GroupCount = r.Int("the count of loose groups");
     Range(m.GroupCount, 0, std::min<int>(n, m.GroupOrderSize), "the count of loose groups");
     ReadList(r, m.GroupOrder, m.GroupCount, n, "the stacking order", "a group in the stacking order");
-    m.ElapsedSeconds = Reader::Get32(r.Record(4, "the elapsed time"));
-    Range(m.ElapsedSeconds, 0, 2147483647L, "the elapsed time");
+    m.File.ElapsedSeconds = Reader::Get32(r.Record(4, "the elapsed time"));
+    Range(m.File.ElapsedSeconds, 0, 2147483647L, "the elapsed time");
     m.PuzzleComplete = k == n;
 
     if (auto f = CheckInvariants(s.grid, m, false)) Bad("its pieces and groups do not agree: " + f->message);

@@ -89,8 +89,8 @@ void ComposeArea(const Settings& s, const Grid& g, const PuzzleModel& m, const P
         if (size_t(p) < images.PieceImages.size()) copy(m.Pieces[p].X, m.Pieces[p].Y, images.PieceImages[p], true);
     }
     if (s.ViewPreview) {
-        copy(m.PreviewRect.Left, m.PreviewRect.Top, images.PreviewImage, false);
-        copy(m.PreviewCaptionRect.Left, m.PreviewCaptionRect.Top, cache.CaptionBar(), false);
+        copy(m.View.PreviewRect.Left, m.View.PreviewRect.Top, images.PreviewImage, false);
+        copy(m.View.PreviewCaptionRect.Left, m.View.PreviewCaptionRect.Top, cache.CaptionBar(), false);
     }
     for (int i = 1; i <= m.GroupCount; ++i) {
         const int grp = m.GroupOrder[i];

@@ -62,8 +62,8 @@ void Damage::AddGroup(const PuzzleModel& m, int group) {
 }
 
 void Damage::AddPreview(const PuzzleModel& m) {
-    const RectL& c = m.PreviewCaptionRect;
-    const RectL& p = m.PreviewRect;
+    const RectL& c = m.View.PreviewCaptionRect;
+    const RectL& p = m.View.PreviewRect;
     Add(Rect{std::min(c.Left, p.Left), std::min(c.Top, p.Top), std::max(c.Right, p.Right),
              std::max(c.Bottom, p.Bottom)});
 }
@@ -78,7 +78,7 @@ void Damage::AddChanges(const PuzzleModel& before, const PuzzleModel& after) {
             AddPiece(after, int(p));
         }
     }
-    if (!(before.PreviewRect == after.PreviewRect) || !(before.PreviewCaptionRect == after.PreviewCaptionRect)) {
+    if (!(before.View.PreviewRect == after.View.PreviewRect) || !(before.View.PreviewCaptionRect == after.View.PreviewCaptionRect)) {
         AddPreview(before);
         AddPreview(after);
     }

@@ -25,7 +25,7 @@ PuzzleImages CutPuzzleImages(const Settings& s, const Grid& g, PuzzleModel& m, c
 }
 
 Surface MakePreviewImage(const QImage& picture, const PuzzleModel& m) {
-    return Surface::FromImage(picture, m.PreviewWidth, m.PreviewHeight);
+    return Surface::FromImage(picture, m.View.PreviewWidth, m.View.PreviewHeight);
 }
 
 }  // namespace pz

@@ -9,8 +9,8 @@ namespace pz {
 void DrawCache::Prepare(const Settings& s, const PuzzleModel& m, const PuzzleImages& images) {
     for (const Surface& s : images.PieceImages) s.PrepareRuns();
     if (!s.ViewPreview) return;
-    const int w = m.PreviewCaptionRect.Right - m.PreviewCaptionRect.Left;
-    const int h = m.PreviewCaptionRect.Bottom - m.PreviewCaptionRect.Top;
+    const int w = m.View.PreviewCaptionRect.Right - m.View.PreviewCaptionRect.Left;
+    const int h = m.View.PreviewCaptionRect.Bottom - m.View.PreviewCaptionRect.Top;
     const CaptionMetrics k = CaptionMetricsOf(m);
     if (captionBar_.Width() == w && captionBar_.Height() == h && captionBack_ == s.PreviewCaptionBack.ColorFill &&
         captionText_ == s.PreviewCaptionText.Color && captionPixels_ == k.textPixels && captionOffset_ == k.textOffset)

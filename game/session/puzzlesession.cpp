@@ -9,7 +9,6 @@
 #include "game/interaction/scatter.h"
 #include "game/model/cutting.h"
 #include "game/model/grid.h"
-#include "game/render/compose.h"
 #include "game/render/preview.h"
 #include "game/render/puzzlecut.h"
 #include "platform/desktop/wholefile.h"
@@ -32,9 +31,9 @@ PuzzleSession::Made PuzzleSession::FromPicture(QImage picture, const Settings& s
     g.NumColumns = grid.columns;
     g.NumRows = grid.rows;
     InitPieceRecords(g, m);
-    m.PreviousWidth = size.width;   // the new cut belongs to this play area
-    m.PreviousHeight = size.height;
-    m.PixelRatio = size.ratio;
+    m.View.PreviousWidth = size.width;   // the new cut belongs to this play area
+    m.View.PreviousHeight = size.height;
+    m.View.PixelRatio = size.ratio;
     try {
         session->images_ = CutPuzzleImages(settings, g, m, picture, size.width, size.height);
     } catch (const std::exception& e) {
@@ -53,12 +52,12 @@ PuzzleSession::Made PuzzleSession::FromState(LoadedState state, QImage picture, 
     PuzzleModel& m = session->m_ = std::move(state.model);
     m.ImageWidth = int16_t(picture.width());
     m.ImageHeight = int16_t(picture.height());
-    m.ImageFileName = state.ImageFileName;
-    m.ImageName = QFileInfo(QString::fromStdString(state.ImageFileName)).fileName().toStdString();
-    m.StateFileName = stateFileName;
-    m.PreviousWidth = size.width;   // the positions are those of this play area
-    m.PreviousHeight = size.height;
-    m.PixelRatio = size.ratio;
+    m.File.ImageFileName = state.ImageFileName;
+    m.File.ImageName = QFileInfo(QString::fromStdString(state.ImageFileName)).fileName().toStdString();
+    m.File.StateFileName = stateFileName;
+    m.View.PreviousWidth = size.width;   // the positions are those of this play area
+    m.View.PreviousHeight = size.height;
+    m.View.PixelRatio = size.ratio;
     try {
         session->images_ = CutPuzzleImages(settings, session->grid_, m, picture, size.width, size.height);
         ScalePiecesPosition(m, size.width, size.height);
@@ -72,8 +71,15 @@ PuzzleSession::Made PuzzleSession::FromState(LoadedState state, QImage picture, 
 
 std::string PuzzleSession::StateNaming(const std::string& picturePath) const {
     PuzzleModel named = m_;
-    named.ImageFileName = picturePath;
+    named.File.ImageFileName = picturePath;
     return WriteState(grid_, named);
+}
+
+void PuzzleSession::Rename(const std::string& imageFileName, const std::string& imageName,
+                           const std::string& stateFileName) {
+    m_.File.ImageFileName = imageFileName;
+    m_.File.ImageName = imageName;
+    m_.File.StateFileName = stateFileName;
 }
 
 Redraw PuzzleSession::Scramble(PlaySize size, Random& rnd) {
@@ -82,25 +88,36 @@ Redraw PuzzleSession::Scramble(PlaySize size, Random& rnd) {
     return {Redraw::Whole};
 }
 
-Redraw PuzzleSession::Hint(const Settings& settings, Random& rnd, PlacingHost& host) {
+void PuzzleSession::Lock(int16_t group, Outcome& done) {
+    const Locked locked = SetGroupInPlace(grid_, m_, group);
+    ++done.locks;
+    if (locked.completed) {
+        done.completed = true;
+        done.seconds = locked.seconds;
+    }
+}
+
+Outcome PuzzleSession::Hint(Random& rnd) {
     if (m_.GroupCount < 1) return {};
     const int16_t grp = ChooseHintGroup(m_, rnd);
     EndDrag();
-    MoveGroupToPlace(m_, grp);
-    SetGroupInPlace(grid_, m_, grp, settings.TimePuzzle, host);
-    return {Redraw::Whole};
+    // The group is moved home by the lock itself; no step of its own.
+    Outcome done{Redraw::Whole};
+    Lock(grp, done);
+    return done;
 }
 
-Redraw PuzzleSession::Solve(const Settings& settings, PlacingHost& host) {
+Outcome PuzzleSession::Solve() {
     EndDrag();
     const std::vector<int16_t> order(m_.GroupOrder.begin() + 1, m_.GroupOrder.begin() + 1 + m_.GroupCount);
-    for (int16_t grp : order) SetGroupInPlace(grid_, m_, grp, settings.TimePuzzle, host);
-    return {Redraw::Whole};
+    Outcome done{Redraw::Whole};
+    for (int16_t grp : order) Lock(grp, done);
+    return done;
 }
 
 bool PuzzleSession::Recut(const Settings& settings, PlaySize size) {
     PuzzleModel next = m_;
-    next.PixelRatio = size.ratio;
+    next.View.PixelRatio = size.ratio;
     PuzzleImages imgs;
     try {
         imgs = CutPuzzleImages(settings, grid_, next, picture_, size.width, size.height);
@@ -112,52 +129,49 @@ bool PuzzleSession::Recut(const Settings& settings, PlaySize size) {
     AlignAllGroups(next, size.width, size.height);
     m_ = std::move(next);
     images_ = std::move(imgs);
-    m_.PreviousWidth = size.width;
-    m_.PreviousHeight = size.height;
-    dragLayer_.Release();   // a frame of the old size; the next whole frame makes it again
+    m_.View.PreviousWidth = size.width;
+    m_.View.PreviousHeight = size.height;
     return true;
 }
 
 int16_t PuzzleSession::DraggedGroup() const { return m_.Pieces[m_.SelectedPiece].Group; }
 
-bool PuzzleSession::Dragging() const {
-    if (m_.DraggingPreview) return true;
-    return m_.DraggingGroup && m_.SelectedPiece >= 1 && m_.SelectedPiece <= grid_.NumberOfPieces &&
-           size_t(m_.SelectedPiece) < m_.Pieces.size() && DraggedGroup() > 0;
+bool PuzzleSession::Dragging() const { return drag_.Preview || LiftedGroup() > 0; }
+
+int16_t PuzzleSession::LiftedGroup() const {
+    const bool picked = drag_.Group && m_.SelectedPiece >= 1 && m_.SelectedPiece <= grid_.NumberOfPieces &&
+                        size_t(m_.SelectedPiece) < m_.Pieces.size();
+    return picked ? DraggedGroup() : 0;
 }
 
 bool PuzzleSession::EndDrag() {
     const bool was = Dragging();
-    m_.DraggingGroup = false;
-    m_.DraggingPreview = false;
-    dragLayer_.End();
+    drag_ = Drag();
     return was;
 }
 
-bool PuzzleSession::Press(const Settings& settings, const Surface& frame, double x, double y) {
-    if (m_.DraggingGroup) return false;
-    if (!m_.DraggingPreview) {
+Redraw PuzzleSession::Press(const Settings& settings, double x, double y) {
+    if (drag_.Group) return {};
+    if (!drag_.Preview) {
         if (const int p = FindPieceAt(grid_, m_, x, y)) {
             m_.SelectedPiece = int16_t(p);
             ReOrderGroups(m_);
-            m_.DraggingGroup = true;
-            dragLayer_.Begin(settings, grid_, m_, images_, drawCache_, frame, m_.Pieces[p].Group);
-            return true;
+            drag_.Group = true;
+            Redraw lift{Redraw::Lift};
+            lift.group = m_.Pieces[p].Group;
+            return lift;
         }
+        // A hidden preview cannot be grabbed.
+        if (settings.ViewPreview && OnPreviewCaption(m_, x, y)) drag_.Preview = true;
     }
-    // A hidden preview cannot be grabbed.
-    if (!m_.DraggingPreview && settings.ViewPreview && OnPreviewCaption(m_, x, y)) {
-        m_.DraggingPreview = true;
-        return true;
-    }
-    return false;
+    return {};
 }
 
 Redraw PuzzleSession::Move(double x, double y, PlaySize size) {
     Redraw r;
     if (!Dragging()) return r;
     // Only what the dragged group or the preview left and entered is drawn.
-    if (m_.DraggingGroup) {
+    if (drag_.Group) {
         const int16_t grp = DraggedGroup();
         r.damage.AddGroup(m_, grp);
         DragGroupTo(m_, x, y, size.width, size.height);
@@ -172,10 +186,10 @@ Redraw PuzzleSession::Move(double x, double y, PlaySize size) {
     return r;
 }
 
-Redraw PuzzleSession::Release(const Settings& settings, PlacingHost& host, PlaySize size) {
+Outcome PuzzleSession::Release(PlaySize size) {
     // Only a release that ends a drag places or joins anything: the
     // selection of an earlier drag may name a group merged away since.
-    if (!Dragging() || m_.DraggingPreview) {
+    if (!Dragging() || drag_.Preview) {
         EndDrag();
         return {};
     }
@@ -183,36 +197,19 @@ Redraw PuzzleSession::Release(const Settings& settings, PlacingHost& host, PlayS
     // The press lifted the group without drawing it; it shows on top now,
     // with whatever the drop moved, joined or locked.
     const PuzzleModel before = m_;
-    Redraw r{Redraw::Parts};
-    r.damage.AddGroup(m_, m_.SelectedGroup);
+    Outcome done{Redraw::Parts};
+    done.redraw.damage.AddGroup(m_, m_.SelectedGroup);
     if (IsAtHome(m_, m_.SelectedPiece))
-        SetGroupInPlace(grid_, m_, m_.SelectedGroup, settings.TimePuzzle, host);
+        Lock(m_.SelectedGroup, done);
     else
         JoinPass(grid_, m_, size.width, size.height);
-    m_.DraggingGroup = false;
-    dragLayer_.End();
-    if (m_.PuzzleComplete) return {Redraw::Whole};   // the home frame goes
-    r.damage.AddChanges(before, m_);
-    return r;
-}
-
-void PuzzleSession::ComposeFrame(const Settings& settings, Surface& bb, BandWorker* worker) {
-    pz::ComposeFrame(settings, grid_, m_, images_, drawCache_, bb, worker);
-    // A frame made again in the middle of a drag (a resize) is what the rest
-    // of the drag is drawn over.
-    if (m_.DraggingGroup && Dragging())
-        dragLayer_.Begin(settings, grid_, m_, images_, drawCache_, bb, DraggedGroup());
-    else
-        dragLayer_.End();
-}
-
-std::vector<Rect> PuzzleSession::Compose(const Settings& settings, Surface& bb, const Redraw& redraw) {
-    const std::vector<Rect> rects = redraw.damage.Rects(bb.Width(), bb.Height());
-    if (redraw.kind == Redraw::DragStep)
-        dragLayer_.Compose(settings, grid_, m_, images_, drawCache_, bb, rects);
-    else
-        ComposeRects(settings, grid_, m_, images_, drawCache_, bb, rects);
-    return rects;
+    drag_ = Drag();
+    if (m_.PuzzleComplete) {
+        done.redraw = Redraw(Redraw::Whole);   // the home frame goes
+        return done;
+    }
+    done.redraw.damage.AddChanges(before, m_);
+    return done;
 }
 
 QString PuzzleSession::SaveTo(const QString& path) const {

@@ -1,7 +1,7 @@
 #pragma once
 // The puzzle in progress, apart from any window: its grid and records, the
 // decoded picture and the images cut from it, and the drag under way. The
-// window keeps at most one, asks it to change, and draws what it says.
+// window keeps at most one, asks it to change, and acts on what it answers.
 #include <QImage>
 #include <QString>
 #include <memory>
@@ -11,9 +11,7 @@
 #include "game/model/puzzlemodel.h"
 #include "game/model/settings.h"
 #include "game/persist/statefile.h"
-#include "game/render/bandworker.h"
-#include "game/render/damage.h"
-#include "game/render/draglayer.h"
+#include "game/render/playframe.h"
 #include "game/render/puzzleimages.h"
 
 namespace pz {
@@ -25,13 +23,21 @@ struct PlaySize {
     double ratio = 1.0;
 };
 
-// What a change asks to be drawn again.
-struct Redraw {
-    enum Kind { Nothing, Parts, DragStep, Whole };
-    Redraw(Kind k = Nothing) : kind(k) {}
-    Kind kind;
-    Damage damage;   // for Parts and DragStep
+// What an operation did, for the game around it to act on: what to draw
+// again, how many groups it locked home and whether the last of them
+// completed the puzzle (and in what time). Nothing above the session is
+// called while an operation runs.
+struct Outcome {
+    Outcome(Redraw r = {}) : redraw(std::move(r)) {}
+    Redraw redraw;
+    int16_t locks = 0;
+    bool completed = false;
+    int32_t seconds = 0;   // completed: the time it took; the clock is at 0 again
 };
+
+namespace test {
+struct SessionAccess;
+}
 
 class PuzzleSession {
 public:
@@ -54,35 +60,37 @@ public:
 
     // Scatters every piece as a one-piece group, the time back at 0.
     Redraw Scramble(PlaySize size, Random& rnd);
-    // Places one loose group home; each lock is told to host.
-    Redraw Hint(const Settings& settings, Random& rnd, PlacingHost& host);
+    // Places one loose group home.
+    Outcome Hint(Random& rnd);
     // Places every loose group home, bottom to top.
-    Redraw Solve(const Settings& settings, PlacingHost& host);
+    Outcome Solve();
     // Cuts again for a new play area, rescaling the positions; false, with
     // nothing changed, when it is too small to cut.
     bool Recut(const Settings& settings, PlaySize size);
 
     // The play area's mouse, in screen pixels. A press picks the top piece
-    // under it (and raises its group) or the preview's caption bar; true
-    // when it picked either.
-    bool Press(const Settings& settings, const Surface& frame, double x, double y);
+    // under it (and raises its group: a Lift) or the preview's caption bar.
+    Redraw Press(const Settings& settings, double x, double y);
     Redraw Move(double x, double y, PlaySize size);
     // The end of a drag: the group dropped locks home, or joins what it meets.
-    Redraw Release(const Settings& settings, PlacingHost& host, PlaySize size);
+    Outcome Release(PlaySize size);
     // Whether a group or the preview is being dragged.
     bool Dragging() const;
+    // The group being dragged, 0 when none is.
+    int16_t LiftedGroup() const;
     // Ends any drag where it stands; true when one was under way.
     bool EndDrag();
 
-    // The whole frame into the back buffer; a drag under way goes on over it.
-    void ComposeFrame(const Settings& settings, Surface& backBuffer, BandWorker* worker);
-    // Only what a change asked for; the rectangles drawn, to be shown.
-    std::vector<Rect> Compose(const Settings& settings, Surface& backBuffer, const Redraw& redraw);
+    // What the frame is drawn of.
+    Scene scene() const { return {grid_, m_, images_}; }
 
     // The preview put back at its start, drawn again from the picture.
     void InitPreview(const Settings& settings, float playWidth);
     void ResetOutlineColors(int32_t fill) { pz::ResetOutlineColors(images_.Lines, fill); }
-    void Tick() { ++m_.ElapsedSeconds; }
+    void Tick() { ++m_.File.ElapsedSeconds; }
+    // The names the puzzle is known by (those of the puzzle it replaces, or
+    // the picture just opened); the time stays.
+    void Rename(const std::string& imageFileName, const std::string& imageName, const std::string& stateFileName);
     // The state file's bytes; throws StateFileError.
     std::string State() const { return WriteState(grid_, m_); }
     // The same with another picture path in it (the kept puzzle's copy).
@@ -92,21 +100,21 @@ public:
     QString SaveTo(const QString& path) const;
 
     const Grid& grid() const { return grid_; }
-    PuzzleModel& model() { return m_; }
     const PuzzleModel& model() const { return m_; }
     const PuzzleImages& images() const { return images_; }
-    DrawCache& drawCache() { return drawCache_; }
     const QImage& Picture() const { return picture_; }
 
 private:
+    friend struct test::SessionAccess;   // tests lay pieces out directly
     PuzzleSession() = default;
     int16_t DraggedGroup() const;
+    // Locks a group home and adds it to what the operation did.
+    void Lock(int16_t group, Outcome& done);
 
     Grid grid_;
     PuzzleModel m_;
     PuzzleImages images_;
-    DrawCache drawCache_;
-    DragLayer dragLayer_;   // the frame without the dragged group
+    Drag drag_;
     QImage picture_;        // the decoded picture, kept for re-cuts
 };
 

@@ -90,7 +90,7 @@ bool frmMain::LoadPuzzleState() {
     // changes only when the new one is complete.
     std::optional<Opening> opened = ReadAside(file, OpenStateFile);
     if (!opened) return false;
-    const QString picturePath = QString::fromStdString(opened->session->model().ImageFileName);
+    const QString picturePath = QString::fromStdString(opened->session->model().File.ImageFileName);
     if (!PrepareWorkingCopy(picturePath)) return false;
 
     tmrPuzzle_.stop();
@@ -109,14 +109,12 @@ void frmMain::ChangeBestTimes(const BestTimesChange& change) {
     if (!failure.isEmpty()) TellError(failure);
 }
 
-void frmMain::BestTimeEntry() {
-    // The puzzle just finished, kept whatever the prompt below lets happen.
-    const auto finished = session_;
-    const int n = finished->grid().NumberOfPieces;
-    const int32_t e = finished->model().ElapsedSeconds;
+void frmMain::BestTimeEntry(int32_t seconds) {
+    const int n = session_->grid().NumberOfPieces;
+    const std::string picture = session_->model().File.ImageName;
     // Another game may have entered results since this one started.
     LoadBestTimes();
-    if (!EntersBestTimes(bestTimes(), n, e)) return;   // also a result never timed
+    if (!EntersBestTimes(bestTimes(), n, seconds)) return;   // also a result never timed
     picPuzzle_Paint();   // let the player see the finished picture first
     picPuzzle_->repaint();
     const std::string name = svc_.prompts
@@ -125,9 +123,8 @@ void frmMain::BestTimeEntry() {
                                  .toStdString();
     // Entered into the table as the file holds it once the name is in,
     // where it may no longer be good enough.
-    const std::string picture = finished->model().ImageName;
     ChangeBestTimes([&](BestTimesTable& t) {
-        if (EntersBestTimes(t, n, e)) InsertBestTime(t, n, e, name, picture);
+        if (EntersBestTimes(t, n, seconds)) InsertBestTime(t, n, seconds, name, picture);
     });
 }
 
@@ -149,37 +146,39 @@ void frmMain::mnuViewBestTimes_Click() {
 
 void frmMain::mnuFileHint_Click() {
     if (!session_) return;
-    const auto keep = session_;
-    const int16_t inPlace = keep->model().InPlaceCount;
     picPuzzle_->unsetCursor();   // the session ends any drag itself
-    Show(keep->Hint(settings_, svc_.random, *this));
-    Played(*keep, inPlace);
+    Played(session_->Hint(svc_.random));
 }
 
 void frmMain::mnuFileSolve_Click() {
     if (!session_) return;
-    const auto keep = session_;
-    const int16_t inPlace = keep->model().InPlaceCount;
     picPuzzle_->unsetCursor();
-    Show(keep->Solve(settings_, *this));
-    Played(*keep, inPlace);
+    Played(session_->Solve());
 }
 
-void frmMain::Played(const PuzzleSession& played, int16_t inPlaceBefore) {
-    if (session_.get() != &played) return;   // replaced while a prompt was up
+void frmMain::Played(const Outcome& done) {
+    const uint64_t playing = taken_;
+    for (int i = 1; i < done.locks; ++i) SaveBestTimes();
+    if (done.completed) {
+        tmrPuzzle_.stop();
+        if (settings_.TimePuzzle) BestTimeEntry(done.seconds);   // lets events in
+    }
+    if (done.locks > 0) SaveBestTimes();
+    Show(done.redraw);
+    if (!session_ || taken_ != playing) return;   // replaced while a prompt was up
     moved_ = dirty_ = true;
-    if (played.model().PuzzleComplete) {
+    if (done.completed) {
         // Nothing is left to resume of a finished puzzle.
         if (keptOurs_) kept_.Remove();
         keptOurs_ = false;
         return;
     }
-    if (played.model().InPlaceCount != inPlaceBefore || keepAfterDrag_) KeepPuzzle(false);
+    if (done.locks > 0 || keepAfterDrag_) KeepPuzzle(false);
 }
 
 void frmMain::KeepPuzzle(bool wait) {
     if (session_ && moved_ && dirty_ && !session_->model().PuzzleComplete) {
-        const QString picture = KeptPuzzle::PicturePathFor(QString::fromStdString(session_->model().ImageName));
+        const QString picture = KeptPuzzle::PicturePathFor(QString::fromStdString(session_->model().File.ImageName));
         try {
             if (!picture.isEmpty()) {
                 kept_.Keep(QByteArray::fromStdString(session_->StateNaming(picture.toStdString())),
@@ -202,7 +201,8 @@ void frmMain::KeepTimer_Timer() {
 
 void frmMain::picPuzzle_MouseDown(int button, double x, double y) {
     if (!session_ || button != 1) return;
-    if (session_->Press(settings_, backBuffer_, x, y)) picPuzzle_->setCursor(Qt::SizeAllCursor);
+    Show(session_->Press(settings_, x, y));
+    if (session_->Dragging()) picPuzzle_->setCursor(Qt::SizeAllCursor);
 }
 
 void frmMain::EndDragForCommand() {
@@ -222,11 +222,10 @@ void frmMain::picPuzzle_MouseUp(int button, double, double) {
     if (button != 1) return;
     picPuzzle_->unsetCursor();
     if (!session_) return;
-    const auto keep = session_;
-    const bool dragged = keep->Dragging();
-    const int16_t inPlace = keep->model().InPlaceCount;
-    Show(keep->Release(settings_, *this, PlayNow()));
-    if (dragged) Played(*keep, inPlace);
+    const bool dragged = session_->Dragging();
+    const Outcome done = session_->Release(PlayNow());
+    if (dragged) Played(done);
+    else Show(done.redraw);
 }
 
 QString frmMain::SamplesFolder() const { return PictureStartFolder(); }
@@ -259,7 +258,8 @@ bool frmMain::OpenPicture(const QString& path) {
     TakeOver(std::move(opened->session));
     tmrPuzzle_.start();
     StartWorkingCopy(path);
-    session_->model().ImageFileName = path.toStdString();
+    const PuzzleFile& names = session_->model().File;
+    session_->Rename(path.toStdString(), names.ImageName, names.StateFileName);
     mnuFileScramble_Click();
     return true;
 }
@@ -310,10 +310,8 @@ void frmMain::FitToPlayArea(Opening& opened) {
 
 void frmMain::KeepNames(PuzzleSession& next) const {
     if (!session_) return;
-    PuzzleModel& m = next.model();
-    m.ImageFileName = session_->model().ImageFileName;
-    m.ImageName = session_->model().ImageName;
-    m.StateFileName = session_->model().StateFileName;
+    const PuzzleFile& names = session_->model().File;
+    next.Rename(names.ImageFileName, names.ImageName, names.StateFileName);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e) {
@@ -383,6 +381,8 @@ void frmMain::TakeOver(std::unique_ptr<PuzzleSession> next) {
     picPuzzle_->unsetCursor();   // a drag goes with the puzzle it was in
     KeepPuzzle(false);           // the puzzle it replaces, if it was played
     session_ = std::move(next);
+    ++taken_;
+    frame_.EndDrag();
     moved_ = dirty_ = keepAfterDrag_ = keptOurs_ = false;
     EnableCommands();
 }
@@ -397,12 +397,12 @@ void frmMain::ResetOutlineColors() {
 
 void frmMain::StoreInitDir() {
     // The picture's folder, also for a state file: its picture may be anywhere.
-    PuzzleModel& m = session_->model();
-    const QFileInfo fi(QString::fromStdString(m.ImageFileName));
+    const PuzzleFile& names = session_->model().File;
+    const QFileInfo fi(QString::fromStdString(names.ImageFileName));
     QString dir = fi.absolutePath();
     if (!dir.endsWith('/')) dir += '/';
     settings_.InitDir = dir.toStdString();
-    m.ImageName = fi.fileName().toStdString();
+    session_->Rename(names.ImageFileName, fi.fileName().toStdString(), names.StateFileName);
     SaveSetting(svc_.store, settings_, Setting::InitDir);
 }
 
@@ -430,6 +430,8 @@ void frmMain::mnuFileClose_Click() {
     tmrPuzzle_.stop();
     picPuzzle_->unsetCursor();
     session_.reset();   // its time, images, records, picture and drag go with it
+    ++taken_;
+    frame_.EndDrag();
     bitmapWriter_.Wait();
     const QString work = WorkingBitmapPath();
     if (QFile::exists(work)) QFile::remove(work);

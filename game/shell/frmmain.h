@@ -36,7 +36,7 @@ struct MainServices {
 // taken for a picture.
 bool IsStateFileName(const QString& name);
 
-class frmMain : public QMainWindow, private PlacingHost, public OptionsHost {
+class frmMain : public QMainWindow, public OptionsHost {
     Q_OBJECT
 public:
     // settings are the program's, read from the store at start-up.
@@ -92,7 +92,7 @@ public:
     // is made to what the file holds at that moment, which the table then
     // shows.
     void LoadBestTimes() { bestTimesFile_.Reload(); }
-    void SaveBestTimes() override { ChangeBestTimes({}); }
+    void SaveBestTimes() { ChangeBestTimes({}); }
     void ChangeBestTimes(const BestTimesChange& change);
     const BestTimesTable& bestTimes() const { return bestTimesFile_.Table(); }
 
@@ -117,7 +117,8 @@ public:
     // What tests and the other parts look at.
     Settings& settings() { return settings_; }
     PuzzleSession* session() const { return session_.get(); }
-    const Surface& backBuffer() const { return backBuffer_; }
+    const Surface& backBuffer() const { return frame_.Buffer(); }
+    const PlayFrame& frame() const { return frame_; }
     PlayArea* picPuzzle() const { return picPuzzle_; }
     QTimer& tmrPuzzle() { return tmrPuzzle_; }
     QToolBar* Toolbar1() const { return toolbar_; }
@@ -139,10 +140,14 @@ protected:
     void dropEvent(QDropEvent* e) override;
 
 private:
-    void StopTimer() override { tmrPuzzle_.stop(); }
-    // After the player changed the puzzle: keeps it when a group locked
-    // home, forgets it once complete.
-    void Played(const PuzzleSession& played, int16_t inPlaceBefore);
+    // After the player changed the puzzle: what the locks of an operation
+    // call for, in their order (the best times rewritten after each; at the
+    // last, the timer stopped and a timed result offered first), then the
+    // change drawn; the puzzle is kept when a group locked home, and
+    // forgotten once complete.
+    void Played(const Outcome& done);
+    // The player's name for a new best time of the puzzle just completed.
+    void BestTimeEntry(int32_t seconds);
     // A command chosen in the middle of a drag ends it first.
     void EndDragForCommand();
     // The one place a new puzzle replaces the one on screen.
@@ -150,7 +155,6 @@ private:
     // Draws what a change asked for.
     void Show(const Redraw& redraw);
     PlaySize PlayNow() const { return {ScaleWidth(), ScaleHeight(), picPuzzle_->Ratio()}; }
-    void BestTimeEntry() override;
     void BuildMenus();
     void BuildToolbar();
     void Form_Unload();
@@ -182,14 +186,10 @@ private:
 
     Settings& settings_;
     MainServices svc_;
-    // The puzzle on screen, none when closed. Shared only so that an
-    // operation under way keeps it while a prompt it shows lets events in.
-    std::shared_ptr<PuzzleSession> session_;
-    Surface backBuffer_;
-    // The back buffer's pixels as the screen's own opaque format, so that
-    // presenting is a plain copy rather than a conversion.
-    QImage frameView_;
-    BandWorker bandWorker_;   // composes half of each large frame
+    // The puzzle on screen, none when closed.
+    std::unique_ptr<PuzzleSession> session_;
+    uint64_t taken_ = 0;   // puzzles taken over (or closed) so far
+    PlayFrame frame_;
     BitmapWriter bitmapWriter_;
     QTimer tmrPuzzle_;
     PlayArea* picPuzzle_ = nullptr;

@@ -34,34 +34,17 @@ frmMain::frmMain(Settings& settings, MainServices services, QWidget* parent)
     picPuzzle_ = new PlayArea(this);
     picPuzzle_->setObjectName(QStringLiteral("picPuzzle"));
     picPuzzle_->frame = [this]() -> const QImage* {
-        return session_ && !backBuffer_.IsNull() ? &frameView_ : nullptr;
+        return session_ && !frame_.IsNull() ? &frame_.View() : nullptr;
     };
     picPuzzle_->background = [this] {
         const uint32_t c = uint32_t(settings_.Background.ColorFill);
         return QColor((c >> 16) & 0xff, (c >> 8) & 0xff, c & 0xff);
     };
     picPuzzle_->onResize = [this] { Form_Resize(); };
-    auto button = [](QMouseEvent* e) {
-        switch (e->button()) {
-            case Qt::LeftButton: return 1;
-            case Qt::RightButton: return 2;
-            case Qt::MiddleButton: return 4;
-            default: return 0;
-        }
-    };
     // The game plays in screen pixels.
-    picPuzzle_->onPress = [this, button](QMouseEvent* e) {
-        const QPointF d = picPuzzle_->ToDevice(e->position());
-        picPuzzle_MouseDown(button(e), d.x(), d.y());
-    };
-    picPuzzle_->onMove = [this](QMouseEvent* e) {
-        const QPointF d = picPuzzle_->ToDevice(e->position());
-        picPuzzle_MouseMove(d.x(), d.y());
-    };
-    picPuzzle_->onRelease = [this, button](QMouseEvent* e) {
-        const QPointF d = picPuzzle_->ToDevice(e->position());
-        picPuzzle_MouseUp(button(e), d.x(), d.y());
-    };
+    picPuzzle_->onPress = [this](int button, QPointF d) { picPuzzle_MouseDown(button, d.x(), d.y()); };
+    picPuzzle_->onMove = [this](int, QPointF d) { picPuzzle_MouseMove(d.x(), d.y()); };
+    picPuzzle_->onRelease = [this](int button, QPointF d) { picPuzzle_MouseUp(button, d.x(), d.y()); };
     setCentralWidget(picPuzzle_);
 
     tmrPuzzle_.setInterval(1000);
@@ -206,16 +189,7 @@ void frmMain::dropEvent(QDropEvent* e) {
 
 void frmMain::InitDirectDraw() { NewBackBuffer(); }
 
-void frmMain::NewBackBuffer() {
-    frameView_ = QImage();
-    backBuffer_ = Surface(int(ScaleWidth()), int(ScaleHeight()));
-    backBuffer_.SetDevicePixelRatio(picPuzzle_->Ratio());
-    // Every pixel of the back buffer is opaque: the same bytes read as RGB32.
-    const QImage& img = backBuffer_.Image();
-    if (!img.isNull())
-        frameView_ = QImage(img.constBits(), img.width(), img.height(), img.bytesPerLine(), QImage::Format_RGB32);
-    frameView_.setDevicePixelRatio(picPuzzle_->Ratio());
-}
+void frmMain::NewBackBuffer() { frame_.Resize(int(ScaleWidth()), int(ScaleHeight()), picPuzzle_->Ratio()); }
 
 void frmMain::EnableCommands(bool on) {
     mnuFileClose->setEnabled(on);
@@ -243,8 +217,7 @@ void frmMain::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     mnuFileClose_Click();
-    frameView_ = QImage();
-    backBuffer_ = Surface();
+    frame_.Release();
 }
 
 void frmMain::Form_Resize() {
@@ -258,18 +231,18 @@ void frmMain::Form_Resize() {
 }
 
 void frmMain::picPuzzle_Paint() {
-    if (isMinimized() || !session_ || backBuffer_.IsNull()) return;
-    session_->ComposeFrame(settings_, backBuffer_, &bandWorker_);
+    if (isMinimized() || !session_ || frame_.IsNull()) return;
+    frame_.Whole(settings_, session_->scene(), session_->LiftedGroup());
     picPuzzle_->update();
 }
 
 void frmMain::Show(const Redraw& redraw) {
     if (redraw.kind == Redraw::Whole) return picPuzzle_Paint();
-    if (redraw.kind == Redraw::Nothing || isMinimized() || !session_ || backBuffer_.IsNull()) return;
+    if (redraw.kind == Redraw::Nothing || isMinimized() || !session_ || frame_.IsNull()) return;
     std::vector<QRect> shown;
-    for (const Rect& r : session_->Compose(settings_, backBuffer_, redraw))
+    for (const Rect& r : frame_.Draw(settings_, session_->scene(), redraw))
         shown.emplace_back(r.Left, r.Top, r.Width(), r.Height());
-    picPuzzle_->Present(shown);
+    if (!shown.empty()) picPuzzle_->Present(shown);
 }
 
 }  // namespace pz

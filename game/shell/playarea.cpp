@@ -147,16 +147,22 @@ void PlayArea::resizeEvent(QResizeEvent*) {
     if (onResize) onResize();
 }
 
-void PlayArea::mousePressEvent(QMouseEvent* e) {
-    if (onPress) onPress(e);
+void PlayArea::Mouse(const std::function<void(int, QPointF)>& to, QMouseEvent* e) const {
+    if (!to) return;
+    int button = 0;
+    switch (e->button()) {
+        case Qt::LeftButton: button = 1; break;
+        case Qt::RightButton: button = 2; break;
+        case Qt::MiddleButton: button = 4; break;
+        default: break;
+    }
+    to(button, ToDevice(e->position()));
 }
 
-void PlayArea::mouseMoveEvent(QMouseEvent* e) {
-    if (onMove) onMove(e);
-}
+void PlayArea::mousePressEvent(QMouseEvent* e) { Mouse(onPress, e); }
 
-void PlayArea::mouseReleaseEvent(QMouseEvent* e) {
-    if (onRelease) onRelease(e);
-}
+void PlayArea::mouseMoveEvent(QMouseEvent* e) { Mouse(onMove, e); }
+
+void PlayArea::mouseReleaseEvent(QMouseEvent* e) { Mouse(onRelease, e); }
 
 }  // namespace pz

@@ -19,7 +19,10 @@ public:
     // What to show: the back buffer, or the background colour alone.
     std::function<const QImage*()> frame;
     std::function<QColor()> background;
-    std::function<void(QMouseEvent*)> onPress, onMove, onRelease;
+    // The mouse, in screen pixels of the play area: the point crosses from
+    // layout pixels here and nowhere else. The button is 1 for the left
+    // one, 2 the right, 4 the middle (0 for a move).
+    std::function<void(int button, QPointF device)> onPress, onMove, onRelease;
     // The size in screen pixels may have changed: a resize, or a frame about
     // to be shown that was made for another size or scale (a move to a
     // screen of another scale, a change while minimised).
@@ -66,6 +69,7 @@ private:
     QPointF InWindow() const;
     QPointF DeviceOrigin() const;
     QRect NoticeBox() const;
+    void Mouse(const std::function<void(int, QPointF)>& to, QMouseEvent* e) const;
     bool Fits(const QImage& img) const { return img.size() == DeviceSize() && img.devicePixelRatio() == Ratio(); }
 
     static constexpr qint64 kNever = std::numeric_limits<qint64>::min();

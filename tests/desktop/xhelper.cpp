@@ -52,7 +52,7 @@ std::unique_ptr<PuzzleSession> Cut(const QString& picture, int n, int w, int h) 
     Settings s;
     s.NumberOfPieces = int16_t(n);
     auto session = std::move(PuzzleSession::FromPicture(QImage(picture), s, {float(w), float(h), 1.0}).session);
-    if (session) session->model().ImageFileName = picture.toStdString();
+    if (session) test::SessionAccess::Model(*session).File.ImageFileName = picture.toStdString();
     return session;
 }
 
@@ -60,19 +60,18 @@ int State(const QString& picture, int w, int h, const QString& out, const QStrin
     const auto session = Cut(picture, 12, w, h);
     if (!session) return 1;
     const Grid& g = session->grid();
-    PuzzleModel& m = session->model();
+    PuzzleModel& m = test::SessionAccess::Model(*session);
     ClearSettings(g, m);
-    m.ElapsedSeconds = 100;
+    m.File.ElapsedSeconds = 100;
     const int W = m.PieceWidth, H = m.PieceHeight, MX = m.MarginX, MY = m.MarginY;
     const int cx = (2 * MX + W) / 2, cy = (2 * MY + H) / 2;
-    test::CountingHost host;
     // Loose pieces in three columns at the left, not touching each other.
     for (int p = 1; p <= 12; ++p) {
         m.Pieces[p].X = 2 + ((p - 1) % 3) * (W + 2 * MX + 6);
         m.Pieces[p].Y = 2 + ((p - 1) / 3) * (H + 2 * MY + 6);
     }
     if (mode == "finish")
-        for (int16_t p = 1; p < 12; ++p) SetGroupInPlace(g, m, p, true, host);
+        for (int16_t p = 1; p < 12; ++p) SetGroupInPlace(g, m, p);
     if (!WriteFile(out, WriteState(g, m))) return 1;
     // Prints a move the test makes, from a point on the piece's body to
     // where its image goes, and makes it with the game's own rules.
@@ -94,7 +93,7 @@ int State(const QString& picture, int w, int h, const QString& out, const QStrin
     JoinPass(g, m, w, h);
     move(5, m.Pieces[5].HomeX + 2, m.Pieces[5].HomeY - 1);
     if (!IsAtHome(m, 5)) return 2;
-    SetGroupInPlace(g, m, m.SelectedGroup, true, host);
+    SetGroupInPlace(g, m, m.SelectedGroup);
     return WriteFile(out + ".expected", WriteState(g, m)) ? 0 : 1;
 }
 
@@ -105,7 +104,7 @@ int Scatter(const QString& picture, int n, int w, int h, const QString& out) {
     if (!session) return 1;
     ClockRandom rnd(1);
     session->Scramble({float(w), float(h), 1.0}, rnd);
-    PuzzleModel& m = session->model();
+    PuzzleModel& m = test::SessionAccess::Model(*session);
     const int top = m.Groups[m.GroupOrder[m.GroupCount]].PieceList[1];
     m.Pieces[top].X = 1;
     m.Pieces[top].Y = 1;

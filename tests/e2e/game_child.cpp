@@ -56,8 +56,8 @@ int main(int argc, char** argv) {
     w.mnuFileOpen->trigger();
     for (long i = 0; save && w.session(); ++i) {
         // Every save differs from the one before: the time and a position.
-        w.session()->model().ElapsedSeconds = int32_t(i);
-        w.session()->model().Pieces[1].X = int32_t(10 + i % 100);
+        test::SessionAccess::Model(*w.session()).File.ElapsedSeconds = int32_t(i);
+        test::SessionAccess::Model(*w.session()).Pieces[1].X = int32_t(10 + i % 100);
         game.files_.answers.push_back(a[4]);
         w.mnuFileSavePuzzleState_Click();
         w.ChangeBestTimes([i](BestTimesTable& t) { t[1] = {"writer", 0, 0, int16_t(i % 60), 324, ""}; });
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     for (std::string command; std::getline(std::cin, command); Say("done")) {
         if (command.rfind("finish ", 0) == 0) {
             w.mnuFileScramble->trigger();
-            w.session()->model().ElapsedSeconds = std::stoi(command.substr(7));
+            test::SessionAccess::Model(*w.session()).File.ElapsedSeconds = std::stoi(command.substr(7));
             w.mnuFileSolve->trigger();
         } else if (command == "clear") {
             prompts.yesAnswers.push_back(true);

@@ -154,12 +154,12 @@ private slots:
         auto d = Options();
         QTest::mouseClick(d->cmdApply, Qt::LeftButton);
         QCOMPARE(store_.values.count("Preview Size"), 0u);
-        const int widthBefore = m().PreviewWidth;
+        const int widthBefore = m().View.PreviewWidth;
         QTest::mouseClick(d->optPreviewSizeLarge, Qt::LeftButton);
         QTest::mouseClick(d->cmdApply, Qt::LeftButton);
         QCOMPARE(QString::fromStdString(store_.values["Preview Size"]), QString("2"));
-        QCOMPARE(m().PreviewWidth, m().PuzzleWidth / 2);
-        QVERIFY(m().PreviewWidth > widthBefore);
+        QCOMPARE(m().View.PreviewWidth, m().PuzzleWidth / 2);
+        QVERIFY(m().View.PreviewWidth > widthBefore);
         store_.values.clear();
         QTest::mouseClick(d->cmdApply, Qt::LeftButton);
         QCOMPARE(store_.values.count("Preview Size"), 0u);

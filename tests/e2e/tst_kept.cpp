@@ -31,7 +31,7 @@ class TestKept : public QObject, public test::GameFixture {
         QImage frame;
         std::string picture;
     };
-    Seen Now() const { return {m().Pieces, m().GroupOrder, w_->backBuffer().Image(), m().ImageName}; }
+    Seen Now() const { return {m().Pieces, m().GroupOrder, w_->backBuffer().Image(), m().File.ImageName}; }
     static bool Same(const Seen& a, const Seen& b) {
         return a.pieces == b.pieces && a.order == b.order && a.frame == b.frame && a.picture == b.picture;
     }
@@ -72,7 +72,7 @@ private slots:
         // A file on the command line is opened whatever the setting says.
         Reset({{"Resume Last Puzzle", "True"}});
         const QString other = MakePicture("other.png", 300, 400);
-        QVERIFY(Start(900, 700, {other}) && Loaded() && m().ImageName == "other.png");
+        QVERIFY(Start(900, 700, {other}) && Loaded() && m().File.ImageName == "other.png");
     }
 
     void finishedOrUntouchedLeavesNothing() {

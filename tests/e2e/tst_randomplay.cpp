@@ -287,25 +287,25 @@ private:
         // The size kept for rescaling is the one the cut on screen was made for.
         PuzzleModel recut = m;
         try {
-            ComputeCutGeometry(g, recut, float(m.PreviousWidth), float(m.PreviousHeight));
+            ComputeCutGeometry(g, recut, float(m.View.PreviousWidth), float(m.View.PreviousHeight));
         } catch (const std::exception& e) {
             return QString("the kept play-area size %1x%2 cannot be cut: %3")
-                .arg(m.PreviousWidth)
-                .arg(m.PreviousHeight)
+                .arg(m.View.PreviousWidth)
+                .arg(m.View.PreviousHeight)
                 .arg(e.what());
         }
         if (recut.PieceWidth != m.PieceWidth || recut.PieceHeight != m.PieceHeight || !(recut.PuzzleRect == m.PuzzleRect))
-            return QString("the kept play-area size %1x%2 is not the cut's").arg(m.PreviousWidth).arg(m.PreviousHeight);
+            return QString("the kept play-area size %1x%2 is not the cut's").arg(m.View.PreviousWidth).arg(m.View.PreviousHeight);
         // The frame shown is the puzzle as it stands, in the colours in force
         // (a group lifted by a press shows at the next move or release).
-        if (!W().isMinimized() && !m.DraggingGroup && !game_.ShowsWholeFrame())
+        if (!W().isMinimized() && !W().session()->LiftedGroup() && !game_.ShowsWholeFrame())
             return "the frame shown is not the puzzle as it stands";
         if (!game_.WindowShowsFrame()) return "the window does not show the frame";
         // What a state file keeps comes back unchanged.
         try {
             const std::string bytes = WriteState(g, m);
             LoadedState back = ReadState(bytes);
-            back.model.ImageFileName = back.ImageFileName;
+            back.model.File.ImageFileName = back.ImageFileName;
             if (WriteState(back.grid, back.model) != bytes) return "a state file round trip changes the puzzle";
         } catch (const StateFileError& e) {
             return QString("the state file cannot be written or read: %1").arg(e.message.c_str());

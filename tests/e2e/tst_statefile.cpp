@@ -18,15 +18,17 @@ class TestStateFile : public QObject, test::GameFixture {
     void PlayABit() {
         OpenWith(MakePicture("pic.png", 480, 360));
         QVERIFY(Loaded());
-        PuzzleModel& m = w_->session()->model();
+        PuzzleModel& m = this->m();
         m.Pieces[1].X = 100, m.Pieces[1].Y = 100;
         m.Pieces[2].X = 100 + m.PieceWidth + 2, m.Pieces[2].Y = 101;
-        m.SelectedPiece = 2;   // as if picked and dropped there
-        m.DraggingGroup = true;
-        w_->picPuzzle_MouseUp(1, 0, 0);
+        m.SelectedPiece = 2;
+        ReOrderGroups(m);   // on top, to be picked and dropped where it is
+        const QPoint at = PointOn(2);
+        w_->picPuzzle_MouseDown(1, at.x(), at.y());
+        w_->picPuzzle_MouseUp(1, at.x(), at.y());
         QCOMPARE(m.Pieces[2].Group, m.Pieces[1].Group);
         w_->mnuFileHint->trigger();
-        m.ElapsedSeconds = 321;
+        m.File.ElapsedSeconds = 321;
     }
 
 private slots:
@@ -88,7 +90,7 @@ private slots:
         PlayABit();
         const QString path = dir_.filePath("keep.psf");
         QVERIFY(test::WriteFile(path, "precious"));
-        m().ImageFileName = "/" + std::string(200, 'x') + ".png";   // cannot be stored
+        m().File.ImageFileName = "/" + std::string(200, 'x') + ".png";   // cannot be stored
         files_.answers.push_back(path);
         w_->mnuFileSavePuzzleState->trigger();
         QCOMPARE(prompts_.messages.size(), 1);
@@ -128,7 +130,7 @@ private slots:
             QFile::remove(xbel);
             QDir::setCurrent(dir_.path());
             Start(1000, 760, args);
-            QVERIFY2(Loaded() && w_->mnuFileClose->isEnabled() && m().ElapsedSeconds == 321, qPrintable(args.join(' ')));
+            QVERIFY2(Loaded() && w_->mnuFileClose->isEnabled() && m().File.ElapsedSeconds == 321, qPrintable(args.join(' ')));
             const QByteArray recent = test::ReadFile(xbel);
             QVERIFY(recent.contains(QUrl::fromLocalFile(path).toEncoded()) && recent.contains(desktop::kStateMimeType));
         }

@@ -36,12 +36,12 @@ private slots:
         QCOMPARE(m().Pieces[2].X, 60 + W);
         // Right button does nothing.
         QTest::mousePress(area(), Qt::RightButton, {}, PointOn(1));
-        QVERIFY(!m().DraggingGroup);
+        QVERIFY(!w_->session()->Dragging());
     }
 
     void playToTheEndAndEnterTheBestTime() {
         prompts_.inputAnswers.push_back("Tester");
-        m().ElapsedSeconds = 0;
+        m().File.ElapsedSeconds = 0;
         w_->tmrPuzzle_Timer();
         w_->tmrPuzzle_Timer();   // two seconds of play
         int guard = 0;
@@ -52,7 +52,7 @@ private slots:
         }
         QVERIFY(m().PuzzleComplete);
         QVERIFY(!w_->tmrPuzzle().isActive());
-        QCOMPARE(m().ElapsedSeconds, 0);
+        QCOMPARE(m().File.ElapsedSeconds, 0);
         QCOMPARE(prompts_.inputPrompts, QStringList{"You have achieved a new best time, please enter you name."});
         // The time entered as the file keeps it: name, hours, minutes, seconds, pieces, picture.
         const QByteArray text = test::ReadFile(ProgramFile("besttimes.txt"));
@@ -60,7 +60,7 @@ private slots:
         // A press on the finished picture picks nothing.
         const RectL& r = m().PuzzleRect;
         QTest::mousePress(area(), Qt::LeftButton, {}, QPoint(r.Left + 20, r.Top + 20));
-        QVERIFY(!m().DraggingGroup);
+        QVERIFY(!w_->session()->Dragging());
         QTest::mouseRelease(area(), Qt::LeftButton, {}, QPoint(r.Left + 20, r.Top + 20));
         // Scrambled again, a finished game is not timed.
         w_->mnuFileScramble->trigger();

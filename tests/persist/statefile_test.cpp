@@ -14,7 +14,7 @@ test::CutPuzzle Game(int cols = 4, int rows = 3) {
     auto c = test::MakeCut(cols, rows, 100 * cols, 100 * rows, 1200, 900);
     test::FixedRandom rnd({0.3f, 0.8f, 0.1f, 0.6f, 0.95f, 0.45f, 0.7f});
     Scramble(c.g, c.m, 1200, 900, rnd);
-    c.m.ImageFileName = "/home/player/Pictures/Meadow.png";
+    c.m.File.ImageFileName = "/home/player/Pictures/Meadow.png";
     auto join = [&](int16_t moving, int16_t stay) {
         test::Join(c.m, moving, stay);
         AlignGroup(c.m, c.m.Pieces[stay].Group, 1200, 900);
@@ -23,9 +23,8 @@ test::CutPuzzle Game(int cols = 4, int rows = 3) {
     join(2, 1);
     c.m.Pieces[6].TopJoined = c.m.Pieces[2].BottomJoined = true;
     join(6, 2);
-    test::CountingHost host;
-    SetGroupInPlace(c.g, c.m, c.m.Pieces[cols * rows].Group, c.s.TimePuzzle, host);
-    c.m.ElapsedSeconds = 754;
+    SetGroupInPlace(c.g, c.m, c.m.Pieces[cols * rows].Group);
+    c.m.File.ElapsedSeconds = 754;
     return c;
 }
 
@@ -48,8 +47,8 @@ TEST(StateFile, RoundTripKeepsTheGame) {
     const int n = 12, k = c.m.InPlaceCount, g = c.m.GroupCount;
     EXPECT_EQ(bytes.size(), size_t(128) * (5 + 2 * n + k + 2 + g + 1 - 1) + 4);
     const LoadedState s = ReadState(bytes);
-    EXPECT_EQ(s.ImageFileName, c.m.ImageFileName);
-    EXPECT_EQ((std::array<int, 4>{s.grid.NumberOfPieces, s.grid.NumColumns, s.grid.NumRows, s.model.ElapsedSeconds}),
+    EXPECT_EQ(s.ImageFileName, c.m.File.ImageFileName);
+    EXPECT_EQ((std::array<int, 4>{s.grid.NumberOfPieces, s.grid.NumColumns, s.grid.NumRows, s.model.File.ElapsedSeconds}),
               (std::array<int, 4>{12, 4, 3, 754}));
     EXPECT_EQ(s.model.Pieces, c.m.Pieces);
     EXPECT_EQ(s.model.Groups, c.m.Groups);
@@ -57,7 +56,7 @@ TEST(StateFile, RoundTripKeepsTheGame) {
     EXPECT_FALSE(s.model.PuzzleComplete);
     // Written again, byte for byte the same: the lists and counts were read as written.
     PuzzleModel again = s.model;
-    again.ImageFileName = s.ImageFileName;
+    again.File.ImageFileName = s.ImageFileName;
     EXPECT_TRUE(WriteState(c.g, again) == bytes);
     // Extra bytes after the last record (an older, longer file) are ignored.
     EXPECT_EQ(ReadState(bytes + std::string(300, 'x')).model.Pieces, c.m.Pieces);
@@ -104,7 +103,7 @@ namespace {
 // A 10 x 10 game whose top rows form one loose group of the given size.
 test::CutPuzzle BigGroup(int size) {
     auto c = test::MakeCut(10, 10, 1000, 1000, 2000, 2000);
-    c.m.ImageFileName = "/p.png";
+    c.m.File.ImageFileName = "/p.png";
     for (int16_t p = 2; p <= size; ++p) {
         const int16_t left = (p - 1) % 10 != 0 ? int16_t(p - 1) : int16_t(p - 10);
         if (left == p - 1) {
@@ -132,7 +131,7 @@ TEST(StateFile, FiftyTwoPiecesFitTheRecordFiftyThreeUseTheLongForm) {
     EXPECT_EQ(Get16s(b, g1, {4, 14}), (std::vector<int>{1, 53}));
     LoadedState s = ReadState(b);
     EXPECT_EQ(s.model.Groups, c.m.Groups);   // the list rebuilt from the pieces
-    s.model.ImageFileName = s.ImageFileName;
+    s.model.File.ImageFileName = s.ImageFileName;
     EXPECT_TRUE(WriteState(c.g, s.model) == b);
 
     c = BigGroup(100);
@@ -190,24 +189,23 @@ TEST(StateFile, HostileNumbersAreRefused) {
 
 TEST(StateFile, PathsMustFitTheirRecord) {
     auto c = Game();
-    c.m.ImageFileName = "/" + std::string(127, 'a');
+    c.m.File.ImageFileName = "/" + std::string(127, 'a');
     EXPECT_NO_THROW(WriteState(c.g, c.m));
-    c.m.ImageFileName = "/" + std::string(128, 'a');
+    c.m.File.ImageFileName = "/" + std::string(128, 'a');
     EXPECT_THROW(WriteState(c.g, c.m), StateFileError);
     // UTF-8 paths are counted in bytes and kept whole.
-    c.m.ImageFileName = "/Bilder/Märchenwald ∞.png";
+    c.m.File.ImageFileName = "/Bilder/Märchenwald ∞.png";
     EXPECT_EQ(ReadState(WriteState(c.g, c.m)).ImageFileName, "/Bilder/Märchenwald ∞.png");
     std::string longUtf8 = "/";
     while (longUtf8.size() + 3 <= 128) longUtf8 += "€";
-    c.m.ImageFileName = longUtf8 + "€";
+    c.m.File.ImageFileName = longUtf8 + "€";
     EXPECT_THROW(WriteState(c.g, c.m), StateFileError);
 }
 
 TEST(StateFile, AFinishedPuzzleLoadsComplete) {
     auto c = test::MakeCut(2, 2, 300, 300, 800, 600);
-    c.m.ImageFileName = "/x.png";
-    test::CountingHost host;
-    for (int16_t g = 1; g <= 4; ++g) SetGroupInPlace(c.g, c.m, g, c.s.TimePuzzle, host);
+    c.m.File.ImageFileName = "/x.png";
+    for (int16_t g = 1; g <= 4; ++g) SetGroupInPlace(c.g, c.m, g);
     const LoadedState s = ReadState(WriteState(c.g, c.m));
     EXPECT_TRUE(s.model.PuzzleComplete);
     EXPECT_EQ(s.model.GroupCount, 0);

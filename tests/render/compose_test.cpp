@@ -96,14 +96,14 @@ TEST(Compose, RimEdgesAreFullLinesAndJoinedEdgesAreBare) {
 TEST(Compose, DrawOrderHomePreviewLooseGroups) {
     Frame f;
     f.s.ViewPreview = true;
-    const RectL& pr = f.m.PreviewRect;
+    const RectL& pr = f.m.View.PreviewRect;
     // Piece 12 locked home, then moved under the preview; piece 7 loose on it.
     test::LockHome(f.m, 12);
     test::Place(f.m, 12, pr.Left - f.MX, pr.Top - f.MY);
     f.Compose();
     EXPECT_EQ(f.bb.Pixel(pr.Left + 5, pr.Top + 5), f.images.PreviewImage.Pixel(5, 5));
     // Caption bar: background colour at its far right, text near its left.
-    const RectL& c = f.m.PreviewCaptionRect;
+    const RectL& c = f.m.View.PreviewCaptionRect;
     EXPECT_EQ(c.Bottom - c.Top, 17);
     // The bar's colour, and one row of background between bar and image.
     EXPECT_EQ(f.At({{c.Right - 2, c.Top + 1}, {c.Right - 2, c.Bottom}}), (std::vector{0u, kBackground}));
@@ -142,8 +142,8 @@ TEST(Compose, TwoBandsGiveTheFrameOfOne) {
     for (int i = 0; i < 5; ++i) test::Place(f.m, i + 1, 20 + i * 130, ys[i]);
     f.m.Pieces[6].Y = f.m.Pieces[1].Y + 2;   // lies over piece 1, covering its outline
     f.m.Pieces[6].X = f.m.Pieces[1].X + 7;
-    f.m.PreviewCaptionRect = RectL{640, seam - 8, 780, seam + 9};
-    f.m.PreviewRect = RectL{640, seam + 10, 780, seam + 10 + f.m.PreviewHeight};
+    f.m.View.PreviewCaptionRect = RectL{640, seam - 8, 780, seam + 9};
+    f.m.View.PreviewRect = RectL{640, seam + 10, 780, seam + 10 + f.m.View.PreviewHeight};
     Surface one(800, 600), two(800, 600);
     one.Fill(0x123456);
     two.Fill(0x654321);
@@ -170,7 +170,6 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
     // preview left and entered), drops what they moved, joined, locked or
     // lifted; now and then the preview moves in the middle of a drag. After
     // every step the buffer equals a whole frame.
-    test::CountingHost host;
     for (const double ratio : {1.0, 1.5, 2.0}) {
         const int sw = int(480 * ratio), sh = int(360 * ratio);
         auto c = test::MakeCut(6, 5, int(400 * ratio), int(300 * ratio), float(sw), float(sh), nullptr, ratio);
@@ -232,7 +231,7 @@ TEST(Compose, DrawingOnlyWhatChangedGivesTheWholeFrame) {
                 c.m.SelectedGroup = g;
                 d.AddGroup(c.m, g);
                 if (IsAtHome(c.m, s))
-                    SetGroupInPlace(c.g, c.m, g, c.s.TimePuzzle, host);
+                    SetGroupInPlace(c.g, c.m, g);
                 else
                     JoinPass(c.g, c.m, sw, sh);
                 if (c.m.PuzzleComplete) break;

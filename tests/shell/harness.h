@@ -85,7 +85,7 @@ struct GameFixture {
 
     QWidget* area() const { return w_->picPuzzle(); }
     bool Loaded() const { return w_->session() != nullptr; }
-    PuzzleModel& m() const { return w_->session()->model(); }
+    PuzzleModel& m() const { return SessionAccess::Model(*w_->session()); }
     const Grid& grid() const { return w_->session()->grid(); }
 
     // True when the frame shown is a whole frame composed afresh now.
@@ -141,7 +141,7 @@ struct GameFixture {
         if (from.x() < 0) return 0;
         QTest::mousePress(area(), Qt::LeftButton, {}, from);
         const int s = m().SelectedPiece;
-        if (!m().DraggingGroup) return 0;
+        if (!w_->session()->LiftedGroup()) return 0;
         const int cx = (2 * m().MarginX + m().PieceWidth) / 2, cy = (2 * m().MarginY + m().PieceHeight) / 2;
         const int dx = m().Pieces[p].X - m().Pieces[s].X, dy = m().Pieces[p].Y - m().Pieces[s].Y;
         const QPoint to(x - dx + cx, y - dy + cy);

@@ -64,7 +64,7 @@ private slots:
         // InitDir is stored with its trailing separator; the next dialog starts there.
         QCOMPARE(QString::fromStdString(s_.InitDir), dir_.path() + "/");
         QCOMPARE(QString::fromStdString(store_.values["InitDir"]), dir_.path() + "/");
-        QCOMPARE(QString::fromStdString(m().ImageName), QString("landscape.png"));
+        QCOMPARE(QString::fromStdString(m().File.ImageName), QString("landscape.png"));
 
         // The frame, as big as the play area, reaches the screen.
         QVERIFY(ShowsWholeFrame() && WindowShowsFrame());
@@ -79,7 +79,7 @@ private slots:
     void closeReleasesAndDisables() {
         OpenWith(MakePicture("a.png", 400, 300));
         QVERIFY(Loaded());
-        m().ElapsedSeconds = 12;
+        m().File.ElapsedSeconds = 12;
         w_->mnuFileClose->trigger();
         QVERIFY(!Loaded() && !w_->tmrPuzzle().isActive());
         QVERIFY(!QFile::exists(WorkingBitmapPath()));
@@ -123,12 +123,12 @@ private slots:
             QCOMPARE(prompts_.titles[0], QString("Error:"));
             QVERIFY(Loaded() && w_->tmrPuzzle().isActive());
             QCOMPARE(m().Pieces, before.Pieces);
-            QCOMPARE(QString::fromStdString(m().ImageName), QString("good.png"));
+            QCOMPARE(QString::fromStdString(m().File.ImageName), QString("good.png"));
             QCOMPARE(QImage(WorkingBitmapPath()).size(), QSize(400, 300));
         }
         OpenWith(MakePicture("just.png", 33, 33));   // 33 x 33 is accepted, silently
         QCOMPARE(prompts_.messages.size(), 1);
-        QCOMPARE(QString::fromStdString(m().ImageName), QString("just.png"));
+        QCOMPARE(QString::fromStdString(m().File.ImageName), QString("just.png"));
         // A decoder that dies or reaches for a file costs a message, not the puzzle.
         const auto kept = m().Pieces;
         for (const char* probe : {"crash", "open"}) {
@@ -137,7 +137,7 @@ private slots:
             OpenWith(MakePicture("fine.png", 400, 300));
             qunsetenv("PUZZORA_DECODER_PROBE");
             QVERIFY(prompts_.messages.size() == 1 && prompts_.messages[0].contains("could not be read safely"));
-            QVERIFY(Loaded() && m().Pieces == kept && QString::fromStdString(m().ImageName) == "just.png");
+            QVERIFY(Loaded() && m().Pieces == kept && QString::fromStdString(m().File.ImageName) == "just.png");
         }
     }
 
@@ -166,7 +166,7 @@ private slots:
         QVERIFY(!w_->Reading() && w_->picPuzzle()->Notice().isEmpty() && !QApplication::overrideCursor());
         QVERIFY(prompts_.messages.isEmpty() && w_->mnuFileOptions->isEnabled() && w_->tmrPuzzle().isActive());
         QVERIFY(w_->session() == shown && w_->session()->State() != before);   // cut again for the wider window
-        QCOMPARE(QString::fromStdString(m().ImageName), QString("good.png"));
+        QCOMPARE(QString::fromStdString(m().File.ImageName), QString("good.png"));
         QVERIFY(WindowShowsFrame());
         // The abandoned read ends once the pipe has a writer, and drops what it made.
         const int writer = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
@@ -188,7 +188,7 @@ private slots:
         QCOMPARE(prompts_.messages.size(), 1);
         QVERIFY(prompts_.messages[0].contains("other.png") && prompts_.messages[0].contains("WholeImageTemp.bmp"));
         QCOMPARE(m().Pieces, before);
-        QCOMPARE(QString::fromStdString(m().ImageName), QString("good.png"));
+        QCOMPARE(QString::fromStdString(m().File.ImageName), QString("good.png"));
         SetCacheDirectory(QString());
     }
 
@@ -203,14 +203,14 @@ private slots:
         QVERIFY(w_->mnuViewPreview->isChecked());
 
         OpenWith(MakePicture("p.png", 600, 400));
-        const RectL cap = m().PreviewCaptionRect;   // at the top right
+        const RectL cap = m().View.PreviewCaptionRect;   // at the top right
         QCOMPARE(QPoint(cap.Right, cap.Top), QPoint(w_->picPuzzle()->width() - 4, 4));
-        QCOMPARE(m().PreviewWidth, m().PuzzleWidth / 3);
+        QCOMPARE(m().View.PreviewWidth, m().PuzzleWidth / 3);
         const QImage cutPreview = w_->session()->images().PreviewImage.Image();
         w_->mnuViewPreview->trigger();   // off
-        m().PreviewCaptionRect.Left -= 100;   // dragged away
+        m().View.PreviewCaptionRect.Left -= 100;   // dragged away
         w_->mnuViewPreview->trigger();   // on again: back at the top right, the same picture
-        QCOMPARE(m().PreviewCaptionRect.Right, w_->picPuzzle()->width() - 4);
+        QCOMPARE(m().View.PreviewCaptionRect.Right, w_->picPuzzle()->width() - 4);
         QVERIFY(w_->session()->images().PreviewImage.Image() == cutPreview);
         QCOMPARE(QString::fromStdString(store_.values["View Preview"]), QString("True"));
     }

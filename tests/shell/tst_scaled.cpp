@@ -39,11 +39,11 @@ private slots:
 
         // The caption bar, its gap and its text, and the outlines scale.
         const PuzzleModel& m = w_->session()->model();
-        const RectL& c = m.PreviewCaptionRect;
+        const RectL& c = m.View.PreviewCaptionRect;
         QCOMPARE(c.Bottom - c.Top, int(std::lround(17 * scale_)));
         QCOMPARE(c.Top, int(std::lround(4 * scale_)));
-        QCOMPARE(m.PreviewRect.Top - c.Bottom, int(std::lround(scale_)));
-        const Surface& bar = w_->session()->drawCache().CaptionBar();
+        QCOMPARE(m.View.PreviewRect.Top - c.Bottom, int(std::lround(scale_)));
+        const Surface& bar = w_->frame().CaptionBar();
         int top = bar.Height(), bottom = -1;
         for (int y = 0; y < bar.Height(); ++y)
             for (int x = 0; x < bar.Width(); ++x)
@@ -71,7 +71,7 @@ private slots:
 
     void dragFollowsThePointerAndJoinsWithinTheScaledTolerance() {
         Open(400, 300);
-        PuzzleModel& m = w_->session()->model();
+        PuzzleModel& m = test::SessionAccess::Model(*w_->session());
         const int W = m.PieceWidth, MX = m.MarginX, MY = m.MarginY, H = m.PieceHeight;
         // The topmost piece with a left neighbour, picked on its body.
         int piece = 0;
@@ -88,7 +88,7 @@ private slots:
         for (const int off : {tol, tol - 1}) {
             const QPoint at = Layout(p.X + MX + W / 2, p.Y + MY + H / 2);
             QTest::mousePress(area, Qt::LeftButton, {}, at);
-            QVERIFY(m.DraggingGroup);
+            QVERIFY(w_->session()->LiftedGroup());
             QTest::mouseMove(area, at + QPoint(3, 3));
             const int x0 = p.X, y0 = p.Y;
             // Towards the middle, clear of the edges.
