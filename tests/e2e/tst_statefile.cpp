@@ -20,12 +20,7 @@ class TestStateFile : public QObject, test::GameFixture {
         QVERIFY(Loaded());
         PuzzleModel& m = this->m();
         m.Pieces[1].X = 100, m.Pieces[1].Y = 100;
-        m.Pieces[2].X = 100 + m.PieceWidth + 2, m.Pieces[2].Y = 101;
-        m.SelectedPiece = 2;
-        ReOrderGroups(m);   // on top, to be picked and dropped where it is
-        const QPoint at = PointOn(2);
-        w_->picPuzzle_MouseDown(1, at.x(), at.y());
-        w_->picPuzzle_MouseUp(1, at.x(), at.y());
+        QVERIFY(DragTo(2, 100 + m.PieceWidth + 2, 101));
         QCOMPARE(m.Pieces[2].Group, m.Pieces[1].Group);
         w_->mnuFileHint->trigger();
         m.File.ElapsedSeconds = 321;

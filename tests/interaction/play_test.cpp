@@ -88,20 +88,6 @@ TEST(Join, ReleasedGroupTouchingTwoGroupsMergesAllThree) {
     EXPECT_EQ(test::Broken(c.g, c.m), "");
 }
 
-TEST(Join, NeverAcrossTheEndOfARow) {
-    auto c = Spread();
-    const int W = c.m.PieceWidth;
-    // Piece 5 (first column) placed exactly right of piece 4 (last column),
-    // and exactly where 4's right neighbour would be.
-    test::Place(c.m, 4, 100, 100);
-    test::Place(c.m, 5, 100 + W, 100);
-    Release(c, 5);
-    EXPECT_NE(c.m.Pieces[5].Group, c.m.Pieces[4].Group);
-    Release(c, 4);
-    EXPECT_NE(c.m.Pieces[5].Group, c.m.Pieces[4].Group);
-    EXPECT_FALSE(c.m.Pieces[4].RightJoined || c.m.Pieces[5].LeftJoined);
-}
-
 TEST(Join, ClosingARingOnlySetsFlags) {
     auto c = Spread();
     const int W = c.m.PieceWidth, H = c.m.PieceHeight;
@@ -137,29 +123,6 @@ TEST(Join, NeighbourLockedHomeIsLeftAlone) {
     Release(c, 2);
     EXPECT_EQ((std::array{c.m.Pieces[1].Group, c.m.Pieces[2].Group}), (std::array<int16_t, 2>{0, 2}));
     EXPECT_FALSE(c.m.Pieces[2].LeftJoined);
-    EXPECT_EQ(test::Broken(c.g, c.m), "");
-}
-
-TEST(Placing, LockingMovesTheGroupHomeAndCompletesAtTheLast) {
-    auto c = Spread(test::MakeCut(2, 2, 300, 300, 800, 600));
-    c.m.File.ElapsedSeconds = 30;
-    c.m.Pieces[1].RightJoined = c.m.Pieces[2].LeftJoined = true;
-    test::Join(c.m, 2, 1);
-    const Locked first = SetGroupInPlace(c.g, c.m, 1);
-    EXPECT_EQ((std::array<int, 2>{c.m.Pieces[1].X, c.m.Pieces[2].Y}),
-              (std::array<int, 2>{c.m.Pieces[1].HomeX, c.m.Pieces[2].HomeY}));
-    EXPECT_EQ(c.m.PiecesInPlace, (std::vector<int16_t>{0, 1, 2}));
-    EXPECT_TRUE(c.m.Groups[1].InPlace);
-    EXPECT_FALSE(c.m.PuzzleComplete || first.completed);
-    EXPECT_EQ(c.m.File.ElapsedSeconds, 30);
-    EXPECT_EQ(test::Broken(c.g, c.m), "");
-    SetGroupInPlace(c.g, c.m, 3);
-    const Locked last = SetGroupInPlace(c.g, c.m, 4);
-    EXPECT_TRUE(c.m.PuzzleComplete);
-    EXPECT_EQ(c.m.GroupCount, 0);
-    // The time it took is told, and the clock cleared.
-    EXPECT_EQ((std::array{int(last.completed), last.seconds, c.m.File.ElapsedSeconds}), (std::array{1, 30, 0}));
-    EXPECT_EQ(c.m.SelectedPiece, 0);
     EXPECT_EQ(test::Broken(c.g, c.m), "");
 }
 
