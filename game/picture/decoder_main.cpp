@@ -40,17 +40,6 @@ std::map<const uchar*, int>& Shared() {
     return fds;
 }
 
-QImage SharedPicture(QSize size) {
-    const qsizetype bpl = qsizetype(size.width()) * 4;
-    const qint64 bytes = qint64(bpl) * size.height();
-    const int fd = memfd_create("picture", MFD_CLOEXEC);
-    if (fd < 0 || ::ftruncate(fd, bytes) != 0) return {};
-    void* p = ::mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (p == MAP_FAILED) return {};
-    Shared()[static_cast<const uchar*>(p)] = fd;
-    return QImage(static_cast<uchar*>(p), size.width(), size.height(), bpl, QImage::Format_RGB32);
-}
-
 // This process's status, opened before files are shut off: every message
 // says how much memory the decoder has held at most.
 int status = -1;
@@ -83,6 +72,28 @@ void Send(WallMessage m, int fd = -1) {
 
 // Once the size is known: the address space of the picture's budget, and
 // the game told (it waits longer for a picture near the size limit).
+// A picture's memory, shared with the game as soon as it is made so that
+// the game maps it in while it is filled; sealed at its size, so that no
+// one can shrink it under the game's mapping.
+QImage SharedPicture(QSize size) {
+    const qsizetype bpl = qsizetype(size.width()) * 4;
+    const qint64 bytes = qint64(bpl) * size.height();
+    const int fd = memfd_create("picture", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (fd < 0 || ::ftruncate(fd, bytes) != 0 ||
+        ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL) != 0)
+        return {};
+    void* p = ::mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (p == MAP_FAILED) return {};
+    Shared()[static_cast<const uchar*>(p)] = fd;
+    WallMessage m{};
+    m.kind = WallMessage::Memory;
+    m.width = size.width();
+    m.height = size.height();
+    m.bytesPerLine = int(bpl);
+    Send(m, fd);
+    return QImage(static_cast<uchar*>(p), size.width(), size.height(), bpl, QImage::Format_RGB32);
+}
+
 void SizeKnown(QSize size, bool heif) {
 #ifndef __SANITIZE_ADDRESS__   // AddressSanitizer reserves terabytes of address space
     const rlim_t limit = rlim_t(baseline + PictureBudget(qint64(size.width()) * size.height(), heif));
@@ -168,6 +179,17 @@ void Misbehave() {
     while (spinning) {
     }
     if (probe == "open") ::open("/etc/hostname", O_RDONLY);
+    if (probe == "shrink") {   // memory offered unsealed, then pulled from under the game
+        WallMessage m{};
+        m.kind = WallMessage::Memory;
+        m.width = m.height = 4096;
+        m.bytesPerLine = 4 * 4096;
+        const int fd = memfd_create("picture", MFD_CLOEXEC);
+        if (fd >= 0 && ::ftruncate(fd, qint64(64) << 20) == 0) Send(m, fd);
+        const timespec meanwhile{0, 20'000'000};   // the game has it mapped by now
+        ::nanosleep(&meanwhile, nullptr);
+        if (fd >= 0 && ::ftruncate(fd, 0) == 0) ::close(fd);
+    }
 }
 
 // The decoded picture to the game, in shared memory: pictures the decoders
@@ -198,13 +220,16 @@ void HandBack(QImage image) {
 
 int main(int argc, char** argv) {
     ::close_range(kSocket + 1, ~0U, 0);
-    mallopt(M_ARENA_MAX, 1);   // one heap: the address space is what is used
+    // Two heaps: libde265's threads allocate as they decode, and one heap
+    // for both costs a HEIC a twentieth of its time. The second holds 64 MB
+    // of address space, allowed for below.
+    mallopt(M_ARENA_MAX, 2);
     QCoreApplication app(argc, argv);
     QFile picture;
     if (!picture.open(kPicture, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return 2;
     const bool asked = argc > 1 && std::strcmp(argv[1], "--probe") == 0;
     LoadBeforeShutOff(picture, asked);
-    baseline = AddressSpace() + (qint64(64) << 20);   // and room for threads' stacks
+    baseline = AddressSpace() + (qint64(128) << 20);   // and room for threads' stacks and a heap
     const rlimit cpu{30, 31};
     ::setrlimit(RLIMIT_CPU, &cpu);
     if (!ShutOff()) return 3;

@@ -4,9 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -59,16 +62,19 @@ bool Receive(int socket, WallMessage& m, int& fd) {
     return true;
 }
 
-// The picture in the decoder's shared memory, mapped here: the pixels are
-// not copied on the way.
-QImage Mapped(int fd, const WallMessage& m) {
+// The bytes of a picture of m's size in fd's memory, when that memory holds
+// them; 0 when it does not, or when m is no picture the game would take.
+qint64 PictureBytes(int fd, const WallMessage& m) {
     const qint64 bytes = qint64(m.bytesPerLine) * m.height;
-    if (fd < 0 || m.width <= 0 || m.height <= 0 || m.bytesPerLine < m.width * 4 || bytes <= 0) return {};
+    if (fd < 0 || m.width <= 0 || m.height <= 0 || m.bytesPerLine != qint64(m.width) * 4 ||
+        qint64(m.width) * m.height > kMaxPicturePixels)
+        return 0;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || st.st_size < bytes) return {};
-    // Mapped in at once: page by page it would cost a fault each.
-    void* p = ::mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, fd, 0);
-    if (p == MAP_FAILED) return {};
+    return ::fstat(fd, &st) == 0 && st.st_size >= bytes ? bytes : 0;
+}
+
+// The mapped memory as the picture m: the pixels are not copied on the way.
+QImage PictureAt(void* p, size_t bytes, const WallMessage& m) {
     struct Mapping {
         void* at;
         size_t size;
@@ -79,8 +85,76 @@ QImage Mapped(int fd, const WallMessage& m) {
                       ::munmap(mapping->at, mapping->size);
                       delete mapping;
                   },
-                  new Mapping{p, size_t(bytes)});
+                  new Mapping{p, bytes});
 }
+
+// The picture in the decoder's shared memory, mapped here once it is done.
+QImage Mapped(int fd, const WallMessage& m) {
+    const qint64 bytes = PictureBytes(fd, m);
+    if (bytes <= 0) return {};
+    // Mapped in at once: page by page it would cost a fault each.
+    void* p = ::mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, fd, 0);
+    return p == MAP_FAILED ? QImage() : PictureAt(p, size_t(bytes), m);
+}
+
+// The memory of the picture the decoder is filling, mapped here as soon as
+// it is made and read through while the decoder works: the first look at
+// each page costs the game something of its own (much, on some virtual
+// machines), better paid before the picture is done than after.
+class EarlyMemory {
+public:
+    EarlyMemory() = default;
+    EarlyMemory(const EarlyMemory&) = delete;
+    EarlyMemory& operator=(const EarlyMemory&) = delete;
+    ~EarlyMemory() { Drop(); }
+
+    // Takes fd (closed here in any case): kept when it is sealed at a size
+    // fit for m, so that the decoder cannot pull it from under the mapping.
+    void Take(int fd, const WallMessage& m) {
+        Drop();
+        const qint64 bytes = PictureBytes(fd, m);
+        const int seals = fd < 0 ? 0 : ::fcntl(fd, F_GET_SEALS);
+        void* p = bytes > 0 && seals > 0 && (seals & F_SEAL_SHRINK)
+                      ? ::mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
+                      : MAP_FAILED;
+        if (p == MAP_FAILED) {
+            if (fd >= 0) ::close(fd);
+            return;
+        }
+        fd_ = fd, at_ = p, size_ = size_t(bytes), m_ = m;
+    }
+    bool Pending() const { return at_ && read_ < size_; }
+    // Looks at the next megabyte's pages.
+    void ReadSome() {
+        const size_t end = std::min(size_, read_ + (size_t(1) << 20));
+        const volatile uchar* bytes = static_cast<const uchar*>(at_);
+        for (; read_ < end; read_ += 4096) (void)bytes[read_];
+    }
+    // The picture m in fd's memory: from this mapping when that is the
+    // memory, else mapped anew.
+    QImage Picture(int fd, const WallMessage& m) {
+        struct stat mine {}, theirs {};
+        const bool same = at_ && fd >= 0 && ::fstat(fd_, &mine) == 0 && ::fstat(fd, &theirs) == 0 &&
+                          mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino && m.width == m_.width &&
+                          m.height == m_.height && m.bytesPerLine == m_.bytesPerLine;
+        if (!same) return Mapped(fd, m);
+        QImage picture = PictureAt(at_, size_, m);
+        at_ = nullptr;   // the picture unmaps it
+        Drop();
+        return picture;
+    }
+
+private:
+    void Drop() {
+        if (at_) ::munmap(at_, size_);
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1, at_ = nullptr, size_ = read_ = 0;
+    }
+    int fd_ = -1;
+    void* at_ = nullptr;
+    size_t size_ = 0, read_ = 0;
+    WallMessage m_{};
+};
 
 }  // namespace
 
@@ -110,6 +184,7 @@ struct Answer {
     int fd = -1;   // the picture's memory, with a picture
     int status = 0, seconds = 10;
     qint64 peak = -1;   // the decoder's peak resident size, where known
+    std::unique_ptr<EarlyMemory> memory = std::make_unique<EarlyMemory>();
 };
 
 QByteArray ProcStatus(pid_t child) {
@@ -173,8 +248,15 @@ void Await(int socket, bool decoding, const std::atomic<bool>* cancel, Answer& a
             break;
         }
         pollfd p{socket, POLLIN, 0};
-        if (::poll(&p, 1, 50) <= 0) continue;
+        if (::poll(&p, 1, a.memory->Pending() ? 0 : 50) <= 0) {
+            a.memory->ReadSome();
+            continue;
+        }
         if (!Receive(socket, a.m, a.fd)) break;   // the decoder has gone
+        if (a.m.kind == WallMessage::Memory) {
+            a.memory->Take(std::exchange(a.fd, -1), a.m);
+            continue;
+        }
         if (a.m.kind == WallMessage::Size && decoding) {
             if (qint64(a.m.width) * a.m.height > (qint64(1) << 28)) {
                 a.seconds = std::max(a.seconds, 30);
@@ -233,7 +315,7 @@ PictureResult ReadPictureBehindWall(const QString& path, const std::atomic<bool>
     } else if (a.m.kind == WallMessage::Refused) {
         r.error = QString::fromUtf8(a.m.text);
     } else {
-        r.image = Mapped(a.fd, a.m);
+        r.image = a.memory->Picture(a.fd, a.m);
         if (r.image.isNull()) r.error = Unsafe(QStringLiteral("the decoder's answer was not a picture."));
     }
     if (a.fd >= 0) ::close(a.fd);   // the mapping keeps the memory

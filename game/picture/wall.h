@@ -34,9 +34,11 @@ bool IsPictureBehindWall(const QString& path);
 QString DecoderPath();
 
 // How the decoder and the game talk over their socket: the picture's size
-// once known, then the picture (its memory passed alongside) or a refusal.
+// once known, the memory of each picture made (passed alongside, sealed at
+// its size) as it is made, then the picture (its memory passed again) or a
+// refusal.
 struct WallMessage {
-    enum Kind : int { Size, Picture, Refused } kind;
+    enum Kind : int { Size, Picture, Refused, Memory } kind;
     int width = 0, height = 0, bytesPerLine = 0;
     qint64 peak = -1;   // the decoder's peak resident size so far, in bytes
     char text[1024] = {};
