@@ -1,7 +1,8 @@
 #pragma once
 // The puzzle: piece and group records and the geometry of the cut, with
-// what its file and its play area say of it. Lists keep the 1-based convention of the game: index 0 is never
-// used and the live entries are 1..count.
+// what its file and its play area say of it. Lists keep the 1-based
+// convention of the game: index 0 is never used and the live entries are
+// 1..count.
 #include <cstdint>
 #include <string>
 #include <vector>
