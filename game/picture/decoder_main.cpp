@@ -70,8 +70,16 @@ void Send(WallMessage m, int fd = -1) {
     }
 }
 
-// Once the size is known: the address space of the picture's budget, and
-// the game told (it waits longer for a picture near the size limit).
+// A message of this kind about a picture of this size.
+WallMessage About(WallMessage::Kind kind, QSize size, qsizetype bytesPerLine = 0) {
+    WallMessage m{};
+    m.kind = kind;
+    m.width = size.width();
+    m.height = size.height();
+    m.bytesPerLine = int(bytesPerLine);
+    return m;
+}
+
 // A picture's memory, shared with the game as soon as it is made so that
 // the game maps it in while it is filled; sealed at its size, so that no
 // one can shrink it under the game's mapping.
@@ -79,32 +87,28 @@ QImage SharedPicture(QSize size) {
     const qsizetype bpl = qsizetype(size.width()) * 4;
     const qint64 bytes = qint64(bpl) * size.height();
     const int fd = memfd_create("picture", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    if (fd < 0 || ::ftruncate(fd, bytes) != 0 ||
-        ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL) != 0)
+    if (fd < 0) return {};
+    void* p = ::ftruncate(fd, bytes) == 0 && ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL) == 0
+                  ? ::mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
+                  : MAP_FAILED;
+    if (p == MAP_FAILED) {
+        ::close(fd);
         return {};
-    void* p = ::mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (p == MAP_FAILED) return {};
+    }
     Shared()[static_cast<const uchar*>(p)] = fd;
-    WallMessage m{};
-    m.kind = WallMessage::Memory;
-    m.width = size.width();
-    m.height = size.height();
-    m.bytesPerLine = int(bpl);
-    Send(m, fd);
+    Send(About(WallMessage::Memory, size, bpl), fd);
     return QImage(static_cast<uchar*>(p), size.width(), size.height(), bpl, QImage::Format_RGB32);
 }
 
+// Once the size is known: the address space of the picture's budget, and
+// the game told (it waits longer for a picture near the size limit).
 void SizeKnown(QSize size, bool heif) {
 #ifndef __SANITIZE_ADDRESS__   // AddressSanitizer reserves terabytes of address space
     const rlim_t limit = rlim_t(baseline + PictureBudget(qint64(size.width()) * size.height(), heif));
     const rlimit as{limit, limit};
     ::setrlimit(RLIMIT_AS, &as);
 #endif
-    WallMessage m{};
-    m.kind = WallMessage::Size;
-    m.width = size.width();
-    m.height = size.height();
-    Send(m);
+    Send(About(WallMessage::Size, size));
 }
 
 qint64 AddressSpace() {
@@ -180,12 +184,8 @@ void Misbehave() {
     }
     if (probe == "open") ::open("/etc/hostname", O_RDONLY);
     if (probe == "shrink") {   // memory offered unsealed, then pulled from under the game
-        WallMessage m{};
-        m.kind = WallMessage::Memory;
-        m.width = m.height = 4096;
-        m.bytesPerLine = 4 * 4096;
         const int fd = memfd_create("picture", MFD_CLOEXEC);
-        if (fd >= 0 && ::ftruncate(fd, qint64(64) << 20) == 0) Send(m, fd);
+        if (fd >= 0 && ::ftruncate(fd, qint64(64) << 20) == 0) Send(About(WallMessage::Memory, {4096, 4096}, 4 * 4096), fd);
         const timespec meanwhile{0, 20'000'000};   // the game has it mapped by now
         ::nanosleep(&meanwhile, nullptr);
         if (fd >= 0 && ::ftruncate(fd, 0) == 0) ::close(fd);
@@ -208,12 +208,7 @@ void HandBack(QImage image) {
         at = Shared().find(shared.constBits());
         image = shared;
     }
-    WallMessage m{};
-    m.kind = WallMessage::Picture;
-    m.width = image.width();
-    m.height = image.height();
-    m.bytesPerLine = int(image.bytesPerLine());
-    Send(m, at->second);
+    Send(About(WallMessage::Picture, image.size(), image.bytesPerLine()), at->second);
 }
 
 }  // namespace
@@ -237,9 +232,7 @@ int main(int argc, char** argv) {
     // Out without the exit handlers: nothing is left to tidy, and a
     // sanitizer's leak check would reach for files.
     if (asked) {   // only whether the file holds a picture the game reads
-        WallMessage m{};
-        m.kind = IsPicture(picture) ? WallMessage::Size : WallMessage::Refused;
-        Send(m);
+        Send(About(IsPicture(picture) ? WallMessage::Size : WallMessage::Refused, QSize(0, 0)));
         ::_exit(0);
     }
     SetPictureAllocator(SharedPicture);

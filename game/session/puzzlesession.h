@@ -11,8 +11,8 @@
 #include "game/model/puzzlemodel.h"
 #include "game/model/settings.h"
 #include "game/persist/statefile.h"
-#include "game/render/playframe.h"
 #include "game/render/puzzleimages.h"
+#include "game/render/redraw.h"
 
 namespace pz {
 

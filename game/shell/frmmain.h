@@ -8,12 +8,12 @@
 #include <QToolBar>
 
 #include "game/dialogs/frmoptions.h"
-#include "game/interaction/play.h"
 #include "game/interaction/random.h"
 #include "game/persist/besttimesfile.h"
 #include "game/persist/keptpuzzle.h"
 #include "game/persist/settings.h"
 #include "game/persist/workingimage.h"
+#include "game/render/playframe.h"
 #include "game/session/opening.h"
 #include "game/session/puzzlesession.h"
 #include "game/shell/offthread.h"

@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QMouseEvent>
 
 #include "game/dialogs/frmabout.h"
 #include "game/picture/picture.h"
