@@ -358,8 +358,7 @@ bool SameFile(const QString& href, const QString& ours) {
     return href == ours || (QUrl(href).isLocalFile() && QUrl(href).toLocalFile() == QUrl(ours).toLocalFile());
 }
 
-// Copies an XBEL document token by token, adding the entry: our record in
-// the file's bookmark when it has one, a bookmark of its own otherwise.
+// Where AddToXbel's copy stands, and what it writes in place of a tag.
 struct XbelCopy {
     QXmlStreamReader& r;
     QXmlStreamWriter& w;
@@ -425,6 +424,8 @@ struct XbelCopy {
     }
 };
 
+// Copies an XBEL document token by token, adding the entry: our record in
+// the file's bookmark when it has one, a bookmark of its own otherwise.
 bool AddToXbel(const QByteArray& in, QByteArray* out, const RecentEntry& e) {
     QXmlStreamReader r(in);
     QXmlStreamWriter w(out);
