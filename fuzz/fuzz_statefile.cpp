@@ -17,11 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (pz::CheckInvariants(s.grid, s.model, false)) std::abort();
-    s.model.ImageFileName = s.ImageFileName;
+    s.model.File.ImageFileName = s.ImageFileName;
     // What was accepted can be written and read again to the same model.
     const pz::LoadedState again = pz::ReadState(pz::WriteState(s.grid, s.model));
     if (!(again.model.Pieces == s.model.Pieces) || !(again.model.Groups == s.model.Groups) ||
-        again.model.GroupOrder != s.model.GroupOrder || again.model.ElapsedSeconds != s.model.ElapsedSeconds)
+        again.model.GroupOrder != s.model.GroupOrder || again.model.File.ElapsedSeconds != s.model.File.ElapsedSeconds)
         std::abort();
     return 0;
 }

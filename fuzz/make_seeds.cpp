@@ -38,8 +38,8 @@ std::string State(int cols, int rows, int joined) {
     g.NumColumns = int16_t(cols);
     g.NumRows = int16_t(rows);
     pz::PuzzleModel m;
-    m.ElapsedSeconds = 1234;
-    m.ImageFileName = "/home/player/Pictures/Meadow.png";
+    m.File.ElapsedSeconds = 1234;
+    m.File.ImageFileName = "/home/player/Pictures/Meadow.png";
     pz::InitPieceRecords(g, m);
     pz::ClearSettings(g, m);
     for (int p = 1; p <= g.NumberOfPieces; ++p) m.Pieces[p].X = 10 * p, m.Pieces[p].Y = 7 * p;
