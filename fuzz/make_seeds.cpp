@@ -9,13 +9,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <tuple>
 #include <iostream>
 #include <string>
 
 #include "game/model/grid.h"
 #include "game/persist/besttimes.h"
 #include "game/persist/statefile.h"
+#include "tests/picture/bombs.h"
 
 namespace {
 
@@ -105,28 +105,17 @@ void Pictures(const std::string& dir) {
 
 // Small files that claim or cost far more than they hold: a progressive JPEG
 // that says 65000 x 65000, one of 150 scans, GIF screens over and near the
-// limits, a 16-bit PNG header near the pixel limit.
+// limits.
 void Bombs(const std::string& dir) {
     QBuffer jpeg;
     jpeg.open(QIODevice::WriteOnly);
     QImageWriter w(&jpeg, "jpeg");
     w.setProgressiveScanWrite(true);
     w.write(QImage(24, 16, QImage::Format_RGB32));
-    QByteArray huge = jpeg.data();
-    const qsizetype sof = huge.indexOf("\xff\xc2");
-    if (sof > 0) huge.replace(sof + 5, 4, QByteArray("\xfd\xe8\xfd\xe8", 4));
-    QByteArray scans = jpeg.data().chopped(2);
-    const qsizetype last = scans.lastIndexOf("\xff\xda");
-    const QByteArray scan = scans.mid(last);
-    for (int i = 0; i < 150; ++i) scans += scan;
-    Save(dir + "/picture/bomb-size.jpg", huge.toStdString());
-    Save(dir + "/picture/bomb-scans.jpg", (scans + "\xff\xd9").toStdString());
-    for (auto [name, w, h] : {std::tuple{"bomb-screen.gif", 16383, 16383}, {"bomb-wide.gif", 65535, 4095}}) {
-        std::string g = "GIF89a";
-        g += char(w & 0xff), g += char(w >> 8), g += char(h & 0xff), g += char(h >> 8);
-        g += std::string("\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 26);
-        Save(dir + "/picture/" + name, g);
-    }
+    Save(dir + "/picture/bomb-size.jpg", pz::test::JpegSized(jpeg.data(), 65000, 65000).toStdString());
+    Save(dir + "/picture/bomb-scans.jpg", pz::test::JpegScans(jpeg.data(), 150).toStdString());
+    Save(dir + "/picture/bomb-screen.gif", pz::test::GifScreen(16383, 16383).toStdString());
+    Save(dir + "/picture/bomb-wide.gif", pz::test::GifScreen(65535, 4095).toStdString());
 }
 
 int main(int argc, char** argv) {

@@ -14,6 +14,7 @@
 
 #include "game/picture/picture.h"
 #include "game/picture/wall.h"
+#include "bombs.h"
 #include "heifgrid.h"
 #include "testutil.h"
 
@@ -259,54 +260,6 @@ TEST(Picture, HostileFilesAreRefusedBeforeTheyCost) {
     ASSERT_TRUE(Blocks({64, 48}).save(png) &&
                 RunTool("/usr/bin/convert", {png, "-interlace", "Plane", "-sampling-factor", "1x1", "-quality", "90", small}) &&
                 RunTool("/usr/bin/convert", {png, "-quality", "90", plain}));
-    // The frame header's height and width, patched.
-    auto sized = [](QByteArray jpeg, int w, int h) {
-        for (qsizetype at = 2; at + 9 < jpeg.size(); at += 2 + qFromBigEndian<quint16>(jpeg.constData() + at + 2))
-            if (uchar(jpeg[at + 1]) == 0xc0 || uchar(jpeg[at + 1]) == 0xc2) {
-                qToBigEndian<quint16>(quint16(h), jpeg.data() + at + 5);
-                qToBigEndian<quint16>(quint16(w), jpeg.data() + at + 7);
-                break;
-            }
-        return jpeg;
-    };
-    // The last scan of a progressive file, said again and again.
-    auto scans = [](QByteArray jpeg, int times) {
-        const qsizetype last = jpeg.lastIndexOf(QByteArray("\xff\xda", 2));
-        const QByteArray scan = jpeg.mid(last, jpeg.size() - 2 - last);
-        QByteArray out = jpeg.left(jpeg.size() - 2);
-        for (int i = 0; i < times; ++i) out += scan;
-        return out + QByteArray("\xff\xd9", 2);
-    };
-    // A GIF of one pixel on a screen of w x h.
-    auto gif = [](int w, int h) {
-        QByteArray g("GIF89a");
-        g += char(w & 0xff), g += char(w >> 8), g += char(h & 0xff), g += char(h >> 8);
-        g += QByteArray("\x80\0\0\0\0\0\xff\xff\xff" ",\0\0\0\0\x01\0\x01\0\0" "\x02\x02\x44\x01\0;", 26);
-        return g;
-    };
-    // A 16-bit RGBA PNG's header of w x h with a token of data.
-    auto deep = [](int w, int h) {
-        QByteArray ihdr("IHDR");
-        ihdr.resize(17);
-        qToBigEndian<quint32>(quint32(w), ihdr.data() + 4);
-        qToBigEndian<quint32>(quint32(h), ihdr.data() + 8);
-        ihdr[12] = 16, ihdr[13] = 6, ihdr[14] = 0, ihdr[15] = 0, ihdr[16] = 0;
-        auto chunk = [](const QByteArray& typeAndData) {
-            QByteArray c(4, '\0');
-            qToBigEndian<quint32>(quint32(typeAndData.size() - 4), c.data());
-            c += typeAndData;
-            QByteArray crc(4, '\0');
-            quint32 sum = 0xffffffffu;   // PNG's CRC-32
-            for (const char byte : typeAndData) {
-                sum ^= uchar(byte);
-                for (int k = 0; k < 8; ++k) sum = (sum >> 1) ^ (0xedb88320u & (0u - (sum & 1)));
-            }
-            qToBigEndian<quint32>(~sum, crc.data());
-            return c + crc;
-        };
-        return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk(ihdr) + chunk(QByteArray("IDAT\x78\x9c\x03\0\0\0\0\x01", 12)) +
-               chunk("IEND");
-    };
     // HEIF grids of 64 x 64 tiles: four that tile the picture open as it.
     QList<QByteArray> quarters;
     for (const QPoint at : {QPoint(0, 0), QPoint(64, 0), QPoint(0, 64), QPoint(64, 64)}) {
@@ -331,12 +284,12 @@ TEST(Picture, HostileFilesAreRefusedBeforeTheyCost) {
         {"grid-repeated.heic", grid(64, 64, {4096, 4096}, {4096, 4096}, 1, 4096), "64 x 64 tiles names one tile 4096 times"},
         {"grid-many.heic", grid(65, 64, {4096, 4160}, {4096, 4160}, 4160, 4160), "65 x 64 tiles; at most 4096 tiles"},
         {"grid-amplified.heic", grid(255, 256, {16384, 16320}, {16384, 16320}, 1, 65280), "255 x 256 tiles; at most 4096"},
-        {"huge.jpg", sized(test::ReadFile(small), 65000, 65000), "65000 x 65000 pixels; at most 32767 pixels either way"},
-        {"coefficients.jpg", sized(test::ReadFile(small), 30000, 17000), "needs more memory to decode than the game gives one picture"},
-        {"scans.jpg", scans(test::ReadFile(small), 5000), "more than 100 scans"},
-        {"screen.gif", gif(16383, 16383), "more than the game gives one picture"},
-        {"wide-screen.gif", gif(65535, 4095), "65535 x 4095 pixels; at most 32767"},
-        {"deep.png", deep(23000, 23000), "at 16 bits a channel would need"},
+        {"huge.jpg", test::JpegSized(test::ReadFile(small), 65000, 65000), "65000 x 65000 pixels; at most 32767 pixels either way"},
+        {"coefficients.jpg", test::JpegSized(test::ReadFile(small), 30000, 17000), "needs more memory to decode than the game gives one picture"},
+        {"scans.jpg", test::JpegScans(test::ReadFile(small), 5000), "more than 100 scans"},
+        {"screen.gif", test::GifScreen(16383, 16383), "more than the game gives one picture"},
+        {"wide-screen.gif", test::GifScreen(65535, 4095), "65535 x 4095 pixels; at most 32767"},
+        {"deep.png", test::DeepPng(23000, 23000), "at 16 bits a channel would need"},
     };
     for (const auto& b : bombs) {
         const QString path = dir.filePath(b.name);
